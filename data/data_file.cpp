@@ -1,0 +1,89 @@
+#include "data_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace kelmor {
+
+namespace {
+
+QString Named(const QString& path) { return QStringLiteral("\"%1\"").arg(QFileInfo(path).fileName()); }
+
+}  // namespace
+
+DataFileRead ReadDataFile(const QString& path, ImageBuffer& staging) {
+    DataFileRead result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = QStringLiteral("Cannot open %1: %2.").arg(Named(path), file.errorString());
+        return result;
+    }
+    const qint64 tagRead = file.read(reinterpret_cast<char*>(staging.data()), 1);
+    if (tagRead < 0) {
+        result.error = QStringLiteral("Cannot read %1: %2.").arg(Named(path), file.errorString());
+        return result;
+    }
+    if (tagRead == 0) {
+        result.error = QStringLiteral("%1 is empty: it holds no measurements.").arg(Named(path));
+        return result;
+    }
+    const std::optional<Model> model = ModelFromTag(staging[0]);
+    if (!model) {
+        result.error = QStringLiteral(
+                           "%1 is not a Kelmor data file: its first byte is 0x%2, where a "
+                           "data file has \"1\" (V5), \"2\" (V6) or \"3\" (V7).")
+                           .arg(Named(path))
+                           .arg(staging[0], 2, 16, QLatin1Char('0'));
+        return result;
+    }
+    const ModelLayout& layout = LayoutOf(*model);
+    const qint64 wanted = layout.imageSize - 1;
+    qint64 got = 0;
+    while (got < wanted) {
+        const qint64 n = file.read(reinterpret_cast<char*>(staging.data()) + 1 + got, wanted - got);
+        if (n < 0) {
+            result.error = QStringLiteral("Cannot read %1: %2.").arg(Named(path), file.errorString());
+            return result;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += n;
+    }
+    if (got < wanted) {
+        result.error = QStringLiteral("%1 is too short for a %2 data file: it has %3 of the %4 bytes.")
+                           .arg(Named(path), QLatin1String(layout.name))
+                           .arg(got + 1)
+                           .arg(layout.imageSize);
+        return result;
+    }
+    result.ok = true;
+    result.model = *model;
+    return result;
+}
+
+FileWrite WriteFileSafely(const QString& path, const char* contents, qint64 size) {
+    FileWrite result;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = QStringLiteral("Cannot write %1: %2.").arg(Named(path), file.errorString());
+        return result;
+    }
+    if (file.write(contents, size) != size || !file.commit()) {
+        result.error = QStringLiteral("Cannot write %1: %2. The file was left as it was.")
+                           .arg(Named(path), file.errorString());
+        file.cancelWriting();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+FileWrite SaveDataFile(const QString& path, const MeasurementData& data) {
+    const std::optional<Model> model = ModelFromTag(data.ModelTag());
+    const qint64 size = model ? LayoutOf(*model).imageSize : 0;
+    return WriteFileSafely(path, reinterpret_cast<const char*>(data.MeasurementImage.data()), size);
+}
+
+}  // namespace kelmor

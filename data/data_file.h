@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "measurement_data.h"
+
+namespace kelmor {
+
+struct DataFileRead {
+    bool ok = false;
+    Model model = Model::V5;
+    QString error;  // names the file and the reason when !ok
+};
+
+// Reads a ".Rn" data file read-only into `staging`: byte 0 tells the model, and the file
+// must hold at least that model's image size (longer files are read up to it). On failure
+// `staging` may be partly overwritten but nothing else is touched.
+DataFileRead ReadDataFile(const QString& path, ImageBuffer& staging);
+
+struct FileWrite {
+    bool ok = false;
+    QString error;
+};
+
+// Replaces `path` with `contents` through a temporary file beside it, so that a failing
+// disk never destroys the file that was there.
+FileWrite WriteFileSafely(const QString& path, const char* contents, qint64 size);
+
+// The image as a data file: its model's size of bytes, or no bytes without a valid tag.
+FileWrite SaveDataFile(const QString& path, const MeasurementData& data);
+
+}  // namespace kelmor

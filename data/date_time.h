@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QChar>
+#include <QDateTime>
+#include <QString>
+
+namespace kelmor {
+
+// The instrument's and the chart's unit of time: days since 30 December 1899, with the
+// time of day as the fraction.
+using DateTime = double;
+
+struct DateTimeFields {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+// False when the day does not exist in its month (31 April, 30 February) or a field is out
+// of range; `result` is then left unchanged.
+bool TryEncodeDate(int year, int month, int day, DateTime& result);
+DateTime EncodeTime(int hour, int minute, int second, int millisecond);
+
+// Rounds to the nearest millisecond before breaking the value into fields.
+DateTimeFields DecodeDateTime(DateTime value);
+
+DateTime DateTimeFromQt(const QDateTime& local);
+QDateTime DateTimeToQt(DateTime value);
+
+// The date and time separators of the user's regional settings.
+struct Separators {
+    QChar date = QLatin1Char('/');
+    QChar time = QLatin1Char(':');
+
+    static Separators FromSystemLocale();
+};
+
+// "DD/MM HH.NN" with the date separator in place of the slash.
+QString FormatDayMonthHourMinute(DateTime value, const Separators& separators);
+// "DD/MM HH.xx": the hour only, the minutes left as the literal "xx".
+QString FormatDayMonthHourXx(DateTime value, const Separators& separators);
+// "DD/MM HH.00": the hour with the literal "00".
+QString FormatDayMonthHour00(DateTime value, const Separators& separators);
+// "YY/MM/DD HH:mm" with both separators.
+QString FormatExportTime(DateTime value, const Separators& separators);
+
+}  // namespace kelmor
