@@ -8,7 +8,9 @@ namespace kelmor {
 
 namespace {
 
-QString Named(const QString& path) { return QStringLiteral("\"%1\"").arg(QFileInfo(path).fileName()); }
+QString Named(const QString& path) {
+    return QStringLiteral("\"%1\"").arg(QFileInfo(path).fileName());
+}
 
 }  // namespace
 
@@ -43,7 +45,8 @@ DataFileRead ReadDataFile(const QString& path, ImageBuffer& staging) {
     while (got < wanted) {
         const qint64 n = file.read(reinterpret_cast<char*>(staging.data()) + 1 + got, wanted - got);
         if (n < 0) {
-            result.error = QStringLiteral("Cannot read %1: %2.").arg(Named(path), file.errorString());
+            result.error =
+                QStringLiteral("Cannot read %1: %2.").arg(Named(path), file.errorString());
             return result;
         }
         if (n == 0) {
@@ -52,10 +55,11 @@ DataFileRead ReadDataFile(const QString& path, ImageBuffer& staging) {
         got += n;
     }
     if (got < wanted) {
-        result.error = QStringLiteral("%1 is too short for a %2 data file: it has %3 of the %4 bytes.")
-                           .arg(Named(path), QLatin1String(layout.name))
-                           .arg(got + 1)
-                           .arg(layout.imageSize);
+        result.error =
+            QStringLiteral("%1 is too short for a %2 data file: it has %3 of the %4 bytes.")
+                .arg(Named(path), QLatin1String(layout.name))
+                .arg(got + 1)
+                .arg(layout.imageSize);
         return result;
     }
     result.ok = true;

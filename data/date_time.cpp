@@ -34,14 +34,18 @@ void CivilFromDays(long long days, int& year, int& month, int& day) {
 
 const long long kEpochDays = DaysFromCivil(1899, 12, 30);
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-QString TwoDigits(int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+QString TwoDigits(int value) {
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
 
 QChar SeparatorIn(const QString& format, QChar fallback) {
     bool quoted = false;
@@ -62,9 +66,8 @@ bool TryEncodeDate(int year, int month, int day, DateTime& result) {
         day > DaysInMonth(year, month)) {
         return false;
     }
-    result = static_cast<DateTime>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                                 static_cast<unsigned>(day)) -
-                                   kEpochDays);
+    result = static_cast<DateTime>(
+        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpochDays);
     return true;
 }
 

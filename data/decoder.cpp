@@ -18,7 +18,7 @@ int BigEndian24(const ImageBuffer& image, int offset) {
 // Reads the directory and header addresses in the width of the model. V6 addresses have
 // 15 bits: the instrument uses bit 7 of the high byte for something else.
 class Directory {
-public:
+  public:
     Directory(const ImageBuffer& image, const ModelLayout& layout)
         : image_(image), model_(layout.model) {}
 
@@ -35,8 +35,8 @@ public:
     int NextBoundary(int entry) const {
         if (model_ == Model::V7) {
             // A V7 start address points at the record of the hour in progress.
-            const int next = entry < kDirectoryEntries ? StartAddress(entry + 1)
-                                                       : HeaderWriteAddress();
+            const int next =
+                entry < kDirectoryEntries ? StartAddress(entry + 1) : HeaderWriteAddress();
             return next + 6;
         }
         return entry < kDirectoryEntries ? StartAddress(entry + 1) : Address(15);
@@ -47,7 +47,7 @@ public:
     // Offset of the BCD minute; hour, day, month and year follow it.
     int DateOffset(int entry) const { return EntryOffset(entry) + (model_ == Model::V7 ? 3 : 2); }
 
-private:
+  private:
     int Address(int offset) const {
         switch (model_) {
             case Model::V5:
@@ -74,8 +74,7 @@ StartDate ReadStartDate(const ImageBuffer& image, int offset) {
 }
 
 bool ComposeStartTime(const StartDate& d, DateTime& startTime) {
-    if (d.minute > 59 || d.hour > 23 || d.day == 0 || d.day > 31 || d.month == 0 ||
-        d.month > 12) {
+    if (d.minute > 59 || d.hour > 23 || d.day == 0 || d.day > 31 || d.month == 0 || d.month > 12) {
         return false;
     }
     DateTime day = 0;
@@ -89,7 +88,7 @@ bool ComposeStartTime(const StartDate& d, DateTime& startTime) {
 // The data area is circular: the instrument writes downwards and continues at the top
 // when it reaches the lowest address, overwriting the oldest records.
 class DataArea {
-public:
+  public:
     explicit DataArea(const ModelLayout& layout)
         : lowest_(layout.lowestAddress), size_(layout.imageSize - layout.lowestAddress) {}
 
@@ -107,7 +106,7 @@ public:
     // the data area.
     int Wrap(int address) const { return address < lowest_ ? address + size_ : address; }
 
-private:
+  private:
     int lowest_;
     int size_;
 };

@@ -18,8 +18,8 @@ struct DecodeContext {
 struct DecodeOutcome {
     Model model = Model::V5;
     bool measurementsFound = false;
-    QStringList listItems;      // one per measurement in start order, then "All measurements"
-    QString message;            // shown in an error box when no measurement was found
+    QStringList listItems;  // one per measurement in start order, then "All measurements"
+    QString message;        // shown in an error box when no measurement was found
     bool climateItemsEnabled = false;  // "Temperature (V6 & V7)", "Humidity (V6 & V7)"
 };
 

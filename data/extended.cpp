@@ -29,8 +29,12 @@ Extended RoundHalfEven(Extended value) {
     return std::nearbyint(value);
 }
 
-long long RoundHalfEvenToInt(Extended value) { return ClampToInt(RoundHalfEven(value)); }
+long long RoundHalfEvenToInt(Extended value) {
+    return ClampToInt(RoundHalfEven(value));
+}
 
-long long TruncToInt(Extended value) { return ClampToInt(std::trunc(value)); }
+long long TruncToInt(Extended value) {
+    return ClampToInt(std::trunc(value));
+}
 
 }  // namespace kelmor

@@ -18,10 +18,10 @@ struct SampleRecord {
     Extended Concentration = 0;  // Bq/m3
     Extended PulseCount = 0;     // whole pulses counted in the hour
     DateTime Time = 0;
-    Extended Error = 0;          // Bq/m3, a whole number
-    Extended Temperature = 0;    // degrees Celsius (V6, V7)
-    Extended Humidity = 0;       // per cent relative humidity (V6, V7)
-    Extended Pressure = 0;       // kPa (V7)
+    Extended Error = 0;        // Bq/m3, a whole number
+    Extended Temperature = 0;  // degrees Celsius (V6, V7)
+    Extended Humidity = 0;     // per cent relative humidity (V6, V7)
+    Extended Pressure = 0;     // kPa (V7)
 };
 
 // A measurement's samples are SampleTable[FirstSample..LastSample]; LastSample ==

@@ -14,8 +14,7 @@ constexpr ModelLayout kLayouts[] = {
 // complement for a negative word, and the value is negated again at the end.
 Extended Magnitude(std::uint16_t word, bool& negative) {
     negative = (word & 0x8000) != 0;
-    const std::uint16_t magnitude =
-        negative ? static_cast<std::uint16_t>(65536 - word) : word;
+    const std::uint16_t magnitude = negative ? static_cast<std::uint16_t>(65536 - word) : word;
     return static_cast<Extended>(magnitude & 0x7FFF);
 }
 
@@ -27,7 +26,9 @@ Extended FixedPoint(std::uint16_t word, Extended divisor) {
 
 }  // namespace
 
-const ModelLayout& LayoutOf(Model model) { return kLayouts[static_cast<int>(model)]; }
+const ModelLayout& LayoutOf(Model model) {
+    return kLayouts[static_cast<int>(model)];
+}
 
 std::optional<Model> ModelFromTag(std::uint8_t tag) {
     for (const ModelLayout& layout : kLayouts) {

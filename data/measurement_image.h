@@ -18,12 +18,12 @@ enum class Model { V5, V6, V7 };
 // The plan each model's memory follows. Addresses are byte offsets into the image.
 struct ModelLayout {
     Model model;
-    std::uint8_t tag;      // byte 0 of the image: '1', '2' or '3'
-    int imageSize;         // bytes of a data file and of the temporary image file
-    int lowestAddress;     // the data area starts here
-    int highestAddress;    // highest valid start or end address, inclusive
-    int recordSize;        // bytes of one hourly sample record
-    const char* name;      // "V5", "V6", "V7"
+    std::uint8_t tag;    // byte 0 of the image: '1', '2' or '3'
+    int imageSize;       // bytes of a data file and of the temporary image file
+    int lowestAddress;   // the data area starts here
+    int highestAddress;  // highest valid start or end address, inclusive
+    int recordSize;      // bytes of one hourly sample record
+    const char* name;    // "V5", "V6", "V7"
 };
 
 const ModelLayout& LayoutOf(Model model);
@@ -44,10 +44,10 @@ PressureCoefficients DecodePressureCoefficients(const std::uint8_t* eightBytes);
 
 // The values a loader takes from the header before the decoder runs.
 struct HeaderValues {
-    std::int32_t WriteEntryIndex = 0;    // directory entry after the most recent one
-    std::int32_t WriteAddress = 0;       // end address of the most recent measurement
-    Extended CalibrationFactor = 6.0L;   // Bq/m3 per counted pulse
-    PressureCoefficients Coefficients;   // V7 only; zero otherwise
+    std::int32_t WriteEntryIndex = 0;   // directory entry after the most recent one
+    std::int32_t WriteAddress = 0;      // end address of the most recent measurement
+    Extended CalibrationFactor = 6.0L;  // Bq/m3 per counted pulse
+    PressureCoefficients Coefficients;  // V7 only; zero otherwise
 };
 
 HeaderValues DeriveHeaderValues(const ImageBuffer& image, Model model);
