@@ -1,0 +1,264 @@
+// kelmor-cli: reads a ".Rn" data file without a window and prints what the window shows
+// of it: the measurement list, the sample list, the text export, a running mean and the
+// foot line of a time range. It writes no temporary files.
+//
+// Exit codes: 0 done, 1 wrong usage, 2 a file that is not a readable data file,
+// 3 a data file without measurements.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QLocale>
+#include <QTextStream>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "data/data_file.h"
+#include "data/foot_line.h"
+#include "data/image_loader.h"
+#include "data/running_mean.h"
+#include "data/text_export.h"
+
+namespace {
+
+using namespace kelmor;
+
+enum ExitCode { kDone = 0, kUsage = 1, kBadFile = 2, kNoMeasurements = 3 };
+
+QTextStream& Err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+QTextStream& Out() {
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+std::optional<DateTime> ParseIsoTime(const QString& text) {
+    const QDateTime qt = QDateTime::fromString(text, Qt::ISODate);
+    if (!qt.isValid()) {
+        return std::nullopt;
+    }
+    return DateTimeFromQt(qt);
+}
+
+QString IsoTime(DateTime value) {
+    const DateTimeFields f = DecodeDateTime(value);
+    return QStringLiteral("%1-%2-%3T%4:%5:%6")
+        .arg(f.year, 4, 10, QLatin1Char('0'))
+        .arg(f.month, 2, 10, QLatin1Char('0'))
+        .arg(f.day, 2, 10, QLatin1Char('0'))
+        .arg(f.hour, 2, 10, QLatin1Char('0'))
+        .arg(f.minute, 2, 10, QLatin1Char('0'))
+        .arg(f.second, 2, 10, QLatin1Char('0'));
+}
+
+// The mean line's points, each with the error bar drawn at it (none for the first point
+// of a trailing window).
+class MeanLines : public MeanSink {
+  public:
+    struct Point {
+        DateTime time;
+        double mean;
+        std::optional<double> error;
+    };
+
+    void BeginMean() override { points.clear(); }
+    void AddMean(DateTime time, double mean) override { points.push_back({time, mean, {}}); }
+    void AddMeanError(DateTime, double, double error) override { points.back().error = error; }
+    void AddOverlay(Overlay, DateTime, double) override {}
+
+    std::vector<Point> points;
+};
+
+struct Options {
+    QString command;
+    QString file;
+    Separators separators;
+    DateTime now = 0;
+};
+
+int ListCommand(const DecodeOutcome& outcome) {
+    for (const QString& item : outcome.listItems) {
+        Out() << item << '\n';
+    }
+    return kDone;
+}
+
+int SamplesCommand(const MeasurementData& data, const Options& options) {
+    for (const QString& line : SampleListLines(data, options.separators)) {
+        Out() << line << '\n';
+    }
+    return kDone;
+}
+
+int ExportCommand(const MeasurementData& data, const Options& options) {
+    Out().flush();
+    const QByteArray text = ExportText(data, options.separators);
+    return std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) ==
+                   static_cast<std::size_t>(text.size())
+               ? kDone
+               : kBadFile;
+}
+
+int MeanCommand(const MeasurementData& data, const QCommandLineParser& parser) {
+    bool isNumber = false;
+    const int row = parser.value(QStringLiteral("measurement")).toInt(&isNumber);
+    if (!isNumber || row < 0 || row > data.MeasurementCount) {
+        Err() << "kelmor-cli: --measurement must be a list index from 0 to "
+              << data.MeasurementCount << " (the last is \"All measurements\")\n";
+        return kUsage;
+    }
+    const int interval = MeanIntervalIndex(parser.value(QStringLiteral("interval")));
+    if (interval < 0) {
+        Err() << "kelmor-cli: --interval must be one of 2h 4h 8h 12h 24h 2d 7d Mean\n";
+        return kUsage;
+    }
+    MeanOptions meanOptions;
+    meanOptions.withErrors = parser.isSet(QStringLiteral("error"));
+    MeanLines lines;
+    const MeanSelection selection = DrawMeanSteppingDown(data, interval, row, meanOptions, lines);
+    if (selection.tooShort) {
+        Err() << kMeanTooLongText << '\n'
+              << "interval used: "
+              << MeanIntervals()[static_cast<std::size_t>(selection.interval)].item << '\n';
+    }
+    for (const MeanLines::Point& p : lines.points) {
+        Out() << IsoTime(p.time) << ';' << QString::number(p.mean, 'f', 6);
+        if (meanOptions.withErrors && p.error) {
+            Out() << ';' << QString::number(*p.error, 'f', 6);
+        }
+        Out() << '\n';
+    }
+    return kDone;
+}
+
+int FootCommand(const MeasurementData& data, const QCommandLineParser& parser,
+                const Options& options) {
+    const std::optional<DateTime> from = ParseIsoTime(parser.value(QStringLiteral("from")));
+    const std::optional<DateTime> to = ParseIsoTime(parser.value(QStringLiteral("to")));
+    if (!from || !to) {
+        Err() << "kelmor-cli: foot needs --from and --to as YYYY-MM-DDTHH:MM:SS\n";
+        return kUsage;
+    }
+    const std::optional<QString> line = FootLine(data, *from, *to, data.Header.CalibrationFactor,
+                                                 QLocale::system(), options.separators);
+    Out() << line.value_or(QString()) << '\n';
+    return kDone;
+}
+
+std::optional<QChar> SingleCharacter(const QCommandLineParser& parser, const QString& name) {
+    const QString value = parser.value(name);
+    return value.size() == 1 ? std::optional<QChar>(value.front()) : std::nullopt;
+}
+
+int Run(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kelmor-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.19"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads a Kelmor data file (.Rn) and prints its measurement list, sample list, text "
+        "export, running mean or foot line."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("list, samples, export, mean or foot"));
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the .Rn data file"));
+    parser.addOptions({
+        {QStringLiteral("date-separator"),
+         QStringLiteral("Date separator (default: the locale's)."), QStringLiteral("C")},
+        {QStringLiteral("time-separator"),
+         QStringLiteral("Time separator (default: the locale's)."), QStringLiteral("C")},
+        {QStringLiteral("now"),
+         QStringLiteral("The current local time for the V7 clock check (default: the clock)."),
+         QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
+        {QStringLiteral("measurement"), QStringLiteral("mean: the list index of the measurement."),
+         QStringLiteral("K")},
+        {QStringLiteral("interval"), QStringLiteral("mean: 2h 4h 8h 12h 24h 2d 7d or Mean."),
+         QStringLiteral("ITEM")},
+        {QStringLiteral("error"), QStringLiteral("mean: also print the error of each point.")},
+        {QStringLiteral("from"), QStringLiteral("foot: start of the range."),
+         QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
+        {QStringLiteral("to"), QStringLiteral("foot: end of the range."),
+         QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
+    });
+    parser.process(app);
+
+    const QStringList args = parser.positionalArguments();
+    static const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("samples"),
+                                          QStringLiteral("export"), QStringLiteral("mean"),
+                                          QStringLiteral("foot")};
+    if (args.size() != 2 || !kCommands.contains(args[0])) {
+        Err() << "usage: kelmor-cli list|samples|export|mean|foot FILE.Rn [options]; see --help\n";
+        return kUsage;
+    }
+
+    Options options;
+    options.command = args[0];
+    options.file = args[1];
+    options.separators = Separators::FromSystemLocale();
+    for (const auto& [name, target] :
+         {std::pair{QStringLiteral("date-separator"), &options.separators.date},
+          std::pair{QStringLiteral("time-separator"), &options.separators.time}}) {
+        if (parser.isSet(name)) {
+            const std::optional<QChar> c = SingleCharacter(parser, name);
+            if (!c) {
+                Err() << "kelmor-cli: --" << name << " takes one character\n";
+                return kUsage;
+            }
+            *target = *c;
+        }
+    }
+    options.now = DateTimeFromQt(QDateTime::currentDateTime());
+    if (parser.isSet(QStringLiteral("now"))) {
+        const std::optional<DateTime> now = ParseIsoTime(parser.value(QStringLiteral("now")));
+        if (!now) {
+            Err() << "kelmor-cli: --now takes YYYY-MM-DDTHH:MM:SS\n";
+            return kUsage;
+        }
+        options.now = *now;
+    }
+
+    // The tables are large: one instance for the run, as in the window program.
+    auto staging = std::make_unique<ImageBuffer>();
+    const DataFileRead read = ReadDataFile(options.file, *staging);
+    if (!read.ok) {
+        Err() << "kelmor-cli: " << read.error << '\n';
+        return kBadFile;
+    }
+    auto data = std::make_unique<MeasurementData>();
+    const DecodeOutcome outcome = LoadImage(*data, staging->data(), read.model,
+                                            DecodeContext{options.now, options.separators});
+    if (!outcome.measurementsFound) {
+        Err() << outcome.message << '\n';
+        return kNoMeasurements;
+    }
+
+    if (options.command == QLatin1String("list")) {
+        return ListCommand(outcome);
+    }
+    if (options.command == QLatin1String("samples")) {
+        return SamplesCommand(*data, options);
+    }
+    if (options.command == QLatin1String("export")) {
+        return ExportCommand(*data, options);
+    }
+    if (options.command == QLatin1String("mean")) {
+        return MeanCommand(*data, parser);
+    }
+    return FootCommand(*data, parser, options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int code = Run(argc, argv);
+    Out().flush();
+    Err().flush();
+    return code;
+}

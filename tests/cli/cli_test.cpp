@@ -1,0 +1,137 @@
+// Runs kelmor-cli as a user would: reference outputs for the sample files, and every kind
+// of file that is not a data file.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun RunCli(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(QStringLiteral(KELMOR_SOURCE_DIR));
+    process.start(QStringLiteral(KELMOR_CLI), args);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(Cli, OutputsMatchTheReferenceFiles) {
+    const QString dir = QStringLiteral(KELMOR_SOURCE_DIR "/tests/cli/");
+    const QList<QByteArray> lines = ReadFile(dir + "cases.txt").split('\n');
+    int cases = 0;
+    for (const QByteArray& line : lines) {
+        if (line.isEmpty() || line.startsWith('#')) {
+            continue;
+        }
+        const int colon = line.indexOf(':');
+        const QString name = QString::fromUtf8(line.left(colon));
+        QStringList args = QString::fromUtf8(line.mid(colon + 1)).split(' ', Qt::SkipEmptyParts);
+        args << QStringLiteral("--date-separator") << QStringLiteral("/")
+             << QStringLiteral("--time-separator") << QStringLiteral(":") << QStringLiteral("--now")
+             << QStringLiteral("2026-12-08T12:00:00");
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.exitCode, 0) << qPrintable(name) << ": " << run.err.constData();
+        const QByteArray expected = ReadFile(dir + "reference/" + name + ".txt");
+        ASSERT_FALSE(expected.isEmpty()) << qPrintable(name);
+        EXPECT_TRUE(run.out == expected) << qPrintable(name) << " differs from its reference";
+        ++cases;
+    }
+    EXPECT_GE(cases, 15);
+}
+
+TEST(Cli, ExportWritesCrlfLinesAndTheV7Header) {
+    const CliRun run = RunCli({QStringLiteral("export"), QStringLiteral("samples/kelmor-v7.Rn")});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith("Time; Bqm3; Error; Temperature; Humidity%; Presssure\r\n"));
+    EXPECT_EQ(run.out.count("\r\n"), run.out.count('\n'));
+}
+
+TEST(Cli, FilesThatAreNotDataFilesGiveOneLineAndExitCode2) {
+    QTemporaryDir dir;
+    auto write = [&dir](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return dir.filePath(name);
+    };
+    const QStringList files = {
+        dir.filePath(QStringLiteral("missing.Rn")),
+        write(QStringLiteral("empty.Rn"), {}),
+        write(QStringLiteral("one.Rn"), QByteArray("1")),
+        write(QStringLiteral("tag.Rn"), QByteArray(131071, 'A')),
+        write(QStringLiteral("v5short.Rn"), QByteArray(8191, '1')),
+        write(QStringLiteral("v6short.Rn"), QByteArray(32767, '2')),
+        write(QStringLiteral("v7short.Rn"), QByteArray(131070, '3')),
+        dir.path(),
+    };
+    for (const QString& file : files) {
+        for (const QString& command : {QStringLiteral("list"), QStringLiteral("export")}) {
+            const CliRun run = RunCli({command, file});
+            EXPECT_EQ(run.exitCode, 2) << qPrintable(file);
+            EXPECT_TRUE(run.out.isEmpty()) << qPrintable(file);
+            EXPECT_EQ(run.err.count('\n'), 1) << run.err.constData();
+            EXPECT_TRUE(run.err.startsWith("kelmor-cli: ")) << run.err.constData();
+        }
+    }
+}
+
+TEST(Cli, AnImageWithoutMeasurementsExitsWith3) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("blank.Rn")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("2") + QByteArray(32767, '\0'));
+    file.close();
+    const CliRun run = RunCli({QStringLiteral("list"), file.fileName()});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.err, QByteArray("No measurements saved in V5! \n"));
+    EXPECT_TRUE(run.out.isEmpty());
+}
+
+TEST(Cli, MeanReportsTheStepDownOnStandardError) {
+    // The V5 sample's first measurement has 168 samples: "7d" is too long and "2d" is used.
+    const CliRun run = RunCli({QStringLiteral("mean"), QStringLiteral("samples/kelmor-v5.Rn"),
+                               QStringLiteral("--measurement"), QStringLiteral("0"),
+                               QStringLiteral("--interval"), QStringLiteral("7d")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, QByteArray("Mean intervall > number of measurements\ninterval used: 2d\n"));
+    EXPECT_EQ(run.out.count('\n'), 168 - 48 + 1);
+}
+
+TEST(Cli, WrongUsageExitsWith1) {
+    EXPECT_EQ(RunCli({}).exitCode, 1);
+    EXPECT_EQ(RunCli({QStringLiteral("draw"), QStringLiteral("samples/kelmor-v5.Rn")}).exitCode, 1);
+    EXPECT_EQ(RunCli({QStringLiteral("mean"), QStringLiteral("samples/kelmor-v5.Rn"),
+                      QStringLiteral("--measurement"), QStringLiteral("9"),
+                      QStringLiteral("--interval"), QStringLiteral("2h")})
+                  .exitCode,
+              1);
+    EXPECT_EQ(RunCli({QStringLiteral("list"), QStringLiteral("samples/kelmor-v5.Rn"),
+                      QStringLiteral("--date-separator"), QStringLiteral("ab")})
+                  .exitCode,
+              1);
+}
+
+TEST(Cli, SeparatorsComeFromTheOptions) {
+    const CliRun run = RunCli({QStringLiteral("samples"), QStringLiteral("samples/kelmor-v5.Rn"),
+                               QStringLiteral("--date-separator"), QStringLiteral("-")});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith("03-10 19.00; ")) << run.out.left(40).constData();
+}
+
+}  // namespace
