@@ -89,9 +89,7 @@ int ListCommand(const DecodeOutcome& outcome) {
 }
 
 int SamplesCommand(const MeasurementData& data, const Options& options) {
-    for (const QString& line : SampleListLines(data, options.separators)) {
-        Out() << line << '\n';
-    }
+    Out() << SampleListText(data, options.separators, QLatin1String("\n"));
     return kDone;
 }
 

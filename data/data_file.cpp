@@ -15,19 +15,40 @@ QString Named(const QString& path) {
 }  // namespace
 
 DataFileRead ReadDataFile(const QString& path, ImageBuffer& staging) {
-    DataFileRead result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
+        DataFileRead result;
         result.error = QStringLiteral("Cannot open %1: %2.").arg(Named(path), file.errorString());
         return result;
     }
-    const qint64 tagRead = file.read(reinterpret_cast<char*>(staging.data()), 1);
+    return ReadDataFile(file, QFileInfo(path).fileName(), staging);
+}
+
+DataFileRead ReadDataFile(QIODevice& device, const QString& name, ImageBuffer& staging) {
+    DataFileRead result;
+    const QString quoted = QStringLiteral("\"%1\"").arg(name);
+    auto readInto = [&device, &staging](int offset, qint64 wanted) {
+        qint64 got = 0;
+        while (got < wanted) {
+            const qint64 n =
+                device.read(reinterpret_cast<char*>(staging.data()) + offset + got, wanted - got);
+            if (n < 0) {
+                return n;
+            }
+            if (n == 0) {
+                break;
+            }
+            got += n;
+        }
+        return got;
+    };
+    const qint64 tagRead = readInto(0, 1);
     if (tagRead < 0) {
-        result.error = QStringLiteral("Cannot read %1: %2.").arg(Named(path), file.errorString());
+        result.error = QStringLiteral("Cannot read %1: %2.").arg(quoted, device.errorString());
         return result;
     }
     if (tagRead == 0) {
-        result.error = QStringLiteral("%1 is empty: it holds no measurements.").arg(Named(path));
+        result.error = QStringLiteral("%1 is empty: it holds no measurements.").arg(quoted);
         return result;
     }
     const std::optional<Model> model = ModelFromTag(staging[0]);
@@ -35,29 +56,20 @@ DataFileRead ReadDataFile(const QString& path, ImageBuffer& staging) {
         result.error = QStringLiteral(
                            "%1 is not a Kelmor data file: its first byte is 0x%2, where a "
                            "data file has \"1\" (V5), \"2\" (V6) or \"3\" (V7).")
-                           .arg(Named(path))
+                           .arg(quoted)
                            .arg(staging[0], 2, 16, QLatin1Char('0'));
         return result;
     }
     const ModelLayout& layout = LayoutOf(*model);
-    const qint64 wanted = layout.imageSize - 1;
-    qint64 got = 0;
-    while (got < wanted) {
-        const qint64 n = file.read(reinterpret_cast<char*>(staging.data()) + 1 + got, wanted - got);
-        if (n < 0) {
-            result.error =
-                QStringLiteral("Cannot read %1: %2.").arg(Named(path), file.errorString());
-            return result;
-        }
-        if (n == 0) {
-            break;
-        }
-        got += n;
+    const qint64 got = readInto(1, layout.imageSize - 1);
+    if (got < 0) {
+        result.error = QStringLiteral("Cannot read %1: %2.").arg(quoted, device.errorString());
+        return result;
     }
-    if (got < wanted) {
+    if (got < layout.imageSize - 1) {
         result.error =
             QStringLiteral("%1 is too short for a %2 data file: it has %3 of the %4 bytes.")
-                .arg(Named(path), QLatin1String(layout.name))
+                .arg(quoted, QLatin1String(layout.name))
                 .arg(got + 1)
                 .arg(layout.imageSize);
         return result;

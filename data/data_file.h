@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include "measurement_data.h"
@@ -17,6 +18,8 @@ struct DataFileRead {
 // must hold at least that model's image size (longer files are read up to it). On failure
 // `staging` may be partly overwritten but nothing else is touched.
 DataFileRead ReadDataFile(const QString& path, ImageBuffer& staging);
+// The same from an open device; `name` is the file name the messages give.
+DataFileRead ReadDataFile(QIODevice& device, const QString& name, ImageBuffer& staging);
 
 struct FileWrite {
     bool ok = false;

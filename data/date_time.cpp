@@ -43,10 +43,6 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-QString TwoDigits(int value) {
-    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
-}
-
 QChar SeparatorIn(const QString& format, QChar fallback) {
     bool quoted = false;
     for (const QChar c : format) {
@@ -118,29 +114,57 @@ Separators Separators::FromSystemLocale() {
     return separators;
 }
 
+namespace {
+
+void AppendTwoDigits(QString& out, int value) {
+    out += QChar(u'0' + value / 10 % 10);
+    out += QChar(u'0' + value % 10);
+}
+
+// "DD/MM HH", the start of the list and sample-list formats.
+QString DayMonthHour(const DateTimeFields& f, const Separators& separators, int extra) {
+    QString text;
+    text.reserve(8 + extra);
+    AppendTwoDigits(text, f.day);
+    text += separators.date;
+    AppendTwoDigits(text, f.month);
+    text += QLatin1Char(' ');
+    AppendTwoDigits(text, f.hour);
+    return text;
+}
+
+}  // namespace
+
 QString FormatDayMonthHourMinute(DateTime value, const Separators& separators) {
     const DateTimeFields f = DecodeDateTime(value);
-    return TwoDigits(f.day) + separators.date + TwoDigits(f.month) + QLatin1Char(' ') +
-           TwoDigits(f.hour) + QLatin1Char('.') + TwoDigits(f.minute);
+    QString text = DayMonthHour(f, separators, 3);
+    text += QLatin1Char('.');
+    AppendTwoDigits(text, f.minute);
+    return text;
 }
 
 QString FormatDayMonthHourXx(DateTime value, const Separators& separators) {
-    const DateTimeFields f = DecodeDateTime(value);
-    return TwoDigits(f.day) + separators.date + TwoDigits(f.month) + QLatin1Char(' ') +
-           TwoDigits(f.hour) + QStringLiteral(".xx");
+    return DayMonthHour(DecodeDateTime(value), separators, 3) + QLatin1String(".xx");
 }
 
 QString FormatDayMonthHour00(DateTime value, const Separators& separators) {
-    const DateTimeFields f = DecodeDateTime(value);
-    return TwoDigits(f.day) + separators.date + TwoDigits(f.month) + QLatin1Char(' ') +
-           TwoDigits(f.hour) + QStringLiteral(".00");
+    return DayMonthHour(DecodeDateTime(value), separators, 3) + QLatin1String(".00");
 }
 
 QString FormatExportTime(DateTime value, const Separators& separators) {
     const DateTimeFields f = DecodeDateTime(value);
-    return TwoDigits(f.year % 100) + separators.date + TwoDigits(f.month) + separators.date +
-           TwoDigits(f.day) + QLatin1Char(' ') + TwoDigits(f.hour) + separators.time +
-           TwoDigits(f.minute);
+    QString text;
+    text.reserve(14);
+    AppendTwoDigits(text, f.year % 100);
+    text += separators.date;
+    AppendTwoDigits(text, f.month);
+    text += separators.date;
+    AppendTwoDigits(text, f.day);
+    text += QLatin1Char(' ');
+    AppendTwoDigits(text, f.hour);
+    text += separators.time;
+    AppendTwoDigits(text, f.minute);
+    return text;
 }
 
 }  // namespace kelmor

@@ -305,15 +305,18 @@ DecodeOutcome DecodeImage(MeasurementData& data, Model model, const DecodeContex
     return {};
 }
 
-QStringList SampleListLines(const MeasurementData& data, const Separators& separators) {
-    QStringList lines;
-    lines.reserve(data.LastSampleIndex + 1);
+QString SampleListText(const MeasurementData& data, const Separators& separators,
+                       QLatin1String lineEnd) {
+    QString text;
+    text.reserve((data.LastSampleIndex + 1) * (16 + static_cast<int>(lineEnd.size())));
     for (int i = 0; i <= data.LastSampleIndex; ++i) {
         const SampleRecord& sample = data.SampleTable[i];
-        lines << FormatDayMonthHour00(sample.Time, separators) + QStringLiteral("; ") +
-                     QString::number(RoundHalfEvenToInt(sample.Concentration));
+        text += FormatDayMonthHour00(sample.Time, separators);
+        text += QLatin1String("; ");
+        text += QString::number(RoundHalfEvenToInt(sample.Concentration));
+        text += lineEnd;
     }
-    return lines;
+    return text;
 }
 
 }  // namespace kelmor

@@ -32,7 +32,9 @@ DecodeOutcome DecodeV6Image(MeasurementData& data, const DecodeContext& context)
 DecodeOutcome DecodeV7Image(MeasurementData& data, const DecodeContext& context);
 DecodeOutcome DecodeImage(MeasurementData& data, Model model, const DecodeContext& context);
 
-// The lines of the sample list file "v5dat.tmp": "DD/MM HH.00; 600".
-QStringList SampleListLines(const MeasurementData& data, const Separators& separators);
+// The sample list of the file "v5dat.tmp", one line per sample ending in `lineEnd`:
+// "DD/MM HH.00; 600".
+QString SampleListText(const MeasurementData& data, const Separators& separators,
+                       QLatin1String lineEnd);
 
 }  // namespace kelmor

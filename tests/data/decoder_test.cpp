@@ -76,7 +76,7 @@ TEST_P(EachModel, NoMeasurementGivesTheMessageAndEmptyTables) {
     EXPECT_TRUE(outcome.listItems.isEmpty());
     EXPECT_EQ(data->LastSampleIndex, -1);
     EXPECT_EQ(data->MeasurementCount, 0);
-    EXPECT_TRUE(SampleListLines(*data, Separators{}).isEmpty());
+    EXPECT_TRUE(SampleListText(*data, Separators{}, QLatin1String("\r\n")).isEmpty());
 }
 
 TEST_P(EachModel, MeasurementsAreSortedByStartTimeAndEqualTimesKeepDirectoryOrder) {
@@ -314,9 +314,8 @@ TEST(SampleList, LinesGiveTheHourAndTheRoundedConcentration) {
     auto data = NewData();
     Decode(*data, b);
     // 2 x 6.25 = 12.5 rounds to the even 12; 6 x 6.25 = 37.5 to 38.
-    EXPECT_EQ(SampleListLines(*data, Separators{}),
-              QStringList({QStringLiteral("05/03 13.00; 625"), QStringLiteral("05/03 14.00; 12"),
-                           QStringLiteral("05/03 15.00; 38")}));
+    EXPECT_EQ(SampleListText(*data, Separators{}, QLatin1String("\r\n")),
+              QStringLiteral("05/03 13.00; 625\r\n05/03 14.00; 12\r\n05/03 15.00; 38\r\n"));
 }
 
 TEST(DecodeSort, YearsBeyond2100AreOrderedLikeTheOthers) {
