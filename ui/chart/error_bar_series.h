@@ -1,0 +1,70 @@
+#pragma once
+
+#include <qcustomplot.h>
+#include <QColor>
+#include <QPointer>
+
+#include "data/date_time.h"
+
+namespace kelmor {
+
+// An error series of the chart: each point (x, y, error) is a vertical bar from y - error to
+// y + error with end marks (whiskers). The points live in a hidden graph that the bars are
+// matched to by index, as QCPErrorBars requires.
+//
+// Drawing every bar of a full instrument memory (over 21000 hourly samples) paints a solid
+// block and costs tens of milliseconds per repaint, so the series adapts to the density on
+// show: with more bars than pixel columns each column gets one envelope line from the lowest
+// bar bottom to the highest bar top, in a lighter shade, and over it the range of the values
+// themselves in the full colour; with fewer bars but closer together than the whiskers are
+// wide, the bars are drawn without whiskers; zoomed in further, every bar is drawn exactly as
+// QCPErrorBars draws it.
+class ErrorBarSeries : public QCPErrorBars {
+  public:
+    enum class Drawing {
+        Adaptive,  // as described above
+        Plain,     // always QCPErrorBars' own drawing, for comparison
+    };
+    enum class Style { Nothing, Envelope, BarsWithoutWhiskers, Exact };
+
+    ErrorBarSeries(QCPAxis* keyAxis, QCPAxis* valueAxis, const QColor& colour,
+                   double whiskerPixels);
+
+    void Clear();
+    // Points may come in any order: one earlier than the last goes to its place in time
+    // (after points of the same time), its error with it. A point with a coordinate or
+    // error that is not a finite number is refused (false); a negative error counts as its
+    // size.
+    bool AddXYError(DateTime x, double y, double error);
+    int Count() const { return dataCount(); }
+    double KeyAt(int index) const;
+    double ValueAt(int index) const;
+    double ErrorAt(int index) const;
+
+    void SetDrawing(Drawing drawing) { drawing_ = drawing; }
+    Drawing drawing() const { return drawing_; }
+    // How the last repaint drew the series.
+    Style LastStyle() const { return lastStyle_; }
+
+  protected:
+    void draw(QCPPainter* painter) override;
+
+  private:
+    struct VisibleSpan {
+        int begin = 0;
+        int end = 0;
+    };
+
+    VisibleSpan Visible() const;
+    Style StyleFor(const VisibleSpan& span) const;
+    void DrawEnvelopes(QCPPainter* painter, const VisibleSpan& span) const;
+    void DrawBarsWithoutWhiskers(QCPPainter* painter, const VisibleSpan& span) const;
+    // Keeps far-off bar ends near the axis so their pixel coordinates stay small.
+    double ClampToShown(double value) const;
+
+    QPointer<QCPGraph> points_;
+    Drawing drawing_ = Drawing::Adaptive;
+    Style lastStyle_ = Style::Nothing;
+};
+
+}  // namespace kelmor
