@@ -17,6 +17,8 @@ void SystemClock::Sleep(int ms) {
     }
 }
 
-QDateTime SystemClock::LocalNow() { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::LocalNow() {
+    return QDateTime::currentDateTime();
+}
 
 }  // namespace kelmor

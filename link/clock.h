@@ -9,7 +9,7 @@ namespace kelmor {
 // one clock, so that tests can check the exact pause sequence of a command without
 // waiting for it, and the window can keep repainting while a command waits.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     // Milliseconds on a monotonic scale, for time-outs.
@@ -22,7 +22,7 @@ public:
 
 // The real clock: blocking sleeps.
 class SystemClock : public Clock {
-public:
+  public:
     std::int64_t MonotonicMs() override;
     void Sleep(int ms) override;
     QDateTime LocalNow() override;

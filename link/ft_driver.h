@@ -48,7 +48,7 @@ constexpr int kDescriptionBufferSize = 64;
 using ReadProgress = std::function<void(std::uint32_t received, std::uint32_t requested)>;
 
 class FtDriver {
-public:
+  public:
     virtual ~FtDriver() = default;
 
     // FT_ListDevices with FT_LIST_NUMBER_ONLY: the number of attached FTDI devices.
@@ -71,6 +71,10 @@ public:
 
     // Progress of the read in progress; empty for none.
     virtual void SetReadProgress(ReadProgress progress) = 0;
+
+    // True when the last listing saw a device whose names it could not read for lack of
+    // permission, so that the window can say so instead of showing no instrument.
+    virtual bool LastListingLackedPermission() const { return false; }
 };
 
 // A read that receives no new byte for this long gives up with what it has.

@@ -1,0 +1,40 @@
+#include "discovery.h"
+
+#include <algorithm>
+
+namespace kelmor {
+
+namespace {
+
+// A USB bus holds at most 127 devices: a larger count is a driver fault, not a reason to
+// spend the user-interface thread on billions of queries.
+constexpr std::uint32_t kMostListedDevices = 127;
+
+}  // namespace
+
+bool IsAcceptedDescription(const QString& description) {
+    for (const char* accepted : kAcceptedDescriptions) {
+        if (description == QLatin1String(accepted)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Discover(D2XXUnit& port, TV5& InstrumentIdentity) {
+    bool InstrumentAttached = false;
+    port.GetFTDeviceCount();
+    const std::uint32_t count = std::min(port.FTDeviceCount, kMostListedDevices);
+    for (std::uint32_t n = 0; n < count; ++n) {
+        port.GetFTDeviceDescription(n);
+        if (IsAcceptedDescription(port.FTDeviceText)) {
+            InstrumentIdentity.Description = port.FTDeviceText;
+            port.GetFTDeviceSerialNo(n);
+            InstrumentIdentity.SerialNumber = port.FTDeviceText;
+            InstrumentAttached = true;
+        }
+    }
+    return InstrumentAttached;
+}
+
+}  // namespace kelmor
