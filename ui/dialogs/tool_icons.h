@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+
+namespace kelmor {
+
+// The pictures of the main window's tool buttons, drawn by the program itself.
+enum class ToolIconKind {
+    Open,          // Open_SB: an open folder
+    Save,          // Save_SB: a floppy disk
+    Print,         // SpeedButton1: a printer
+    ReadOut,       // SpeedButton7: the instrument with a downward arrow
+    TriggerLevel,  // Level_button: red and green lamps with the level between them
+    Clock,         // SpeedButton3: a clock face
+    Erase,         // ERASE_BTN: an eraser
+};
+
+inline constexpr ToolIconKind kAllToolIcons[] = {
+    ToolIconKind::Open,         ToolIconKind::Save,  ToolIconKind::Print, ToolIconKind::ReadOut,
+    ToolIconKind::TriggerLevel, ToolIconKind::Clock, ToolIconKind::Erase,
+};
+
+// Side of a tool-button picture in device-independent pixels; fits the 25 px high buttons.
+inline constexpr int kToolIconSide = 20;
+
+// The enabled picture at `scale` times kToolIconSide pixels a side, on a transparent ground.
+QImage PaintToolGlyph(ToolIconKind kind, int scale);
+
+// An icon whose Normal and Disabled modes are set explicitly, each at 20 x 20 and 40 x 40.
+QIcon ToolIcon(ToolIconKind kind);
+
+// The program's window icon, 256 x 256 (the banner's motif); null if the resource is missing.
+QIcon ApplicationIcon();
+
+}  // namespace kelmor
