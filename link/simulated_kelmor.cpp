@@ -514,7 +514,7 @@ void SimulatedKelmor::Execute(const Frame& frame) {
         case KelmorCommand::EraseMemory: {
             Erase();
             const int eraseMs = NibbleDialect() ? kEraseTimeMsV5V6 : kEraseTimeMsV7;
-            const std::uint8_t erased = 'e';
+            const std::uint8_t erased = eraseReply_;
             if (NibbleDialect()) {
                 Reply(
                     c.command, 2, [erased](std::uint32_t i) { return NibbleOf(erased, i); },

@@ -100,6 +100,8 @@ class SimulatedKelmor : public FtDriver {
     void SetShortReply(KelmorCommand command, int bytesLess);
     void SetShortReplies(int bytesLess);
     void SetModelCode(std::optional<std::uint8_t> code) { modelCode_ = code; }
+    // The acknowledgement of an erase; "e" when it worked.
+    void SetEraseReply(std::uint8_t reply) { eraseReply_ = reply; }
     // The Kelmor goes away after `afterBytes` bytes of its next memory reply have been read.
     void UnplugDuringMemoryRead(std::uint32_t afterBytes) { unplugAfter_ = afterBytes; }
     void SetOpenFails(bool fails) { openFails_ = fails; }
@@ -168,6 +170,7 @@ class SimulatedKelmor : public FtDriver {
     bool silent_ = false;
     std::array<int, kKelmorCommandCount> shortBy_{};
     std::optional<std::uint8_t> modelCode_;
+    std::uint8_t eraseReply_ = 'e';
     std::optional<std::uint32_t> unplugAfter_;
     std::optional<std::uint64_t> unplugAt_;
     bool openFails_ = false;

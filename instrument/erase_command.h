@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "instrument/command_status.h"
+#include "instrument/exchange.h"
+
+namespace kelmor {
+
+struct EraseOutcome : CommandOutcome {
+    bool erased = false;  // the instrument answered "e"
+    // The reply to the erase; 'E' when none was read.
+    std::uint8_t eraseResult = 'E';
+};
+
+// Erases the instrument's measurement memory (`ERASE_BTNClick` after its confirmation):
+// puts its write address back to the top of memory and its directory position to 0,
+// then erases and waits for the acknowledgement (5 s on V5 and V6, 15 s on V7).
+// `onErasing` is called once the port is open, before Identify: the moment the window
+// shows "Erasing Kelmor".
+EraseOutcome EraseMemory(Exchange& exchange, bool attached, const TV5& identity,
+                         const std::function<void()>& onErasing);
+
+}  // namespace kelmor

@@ -1,0 +1,50 @@
+#pragma once
+
+// A simulated Kelmor among other FTDI devices, discovered through the port layer as the
+// window does it, with a fake clock: the bench every command test runs on.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "fake_clock.h"
+#include "instrument/exchange.h"
+#include "link/discovery.h"
+#include "link/simulated_kelmor.h"
+
+namespace kelmor::testing {
+
+// A write as the instrument saw it: the milliseconds since the write before, the bytes.
+using Step = std::pair<std::int64_t, std::vector<std::uint8_t>>;
+
+class InstrumentTest : public ::testing::Test {
+  protected:
+    FakeClock clock;
+    std::unique_ptr<SimulatedKelmor> sim;
+    std::unique_ptr<D2XXUnit> port;
+    std::unique_ptr<Exchange> exchange;
+    TV5 identity;
+    bool attached = false;
+
+    void Attach(Model model) {
+        sim = std::make_unique<SimulatedKelmor>(clock, model);
+        sim->AddGadget("FT232R USB UART", "A50285BI");
+        sim->AddKelmor("USB <-> Serial", "KM0001");
+        port = std::make_unique<D2XXUnit>(*sim);
+        exchange = std::make_unique<Exchange>(*port, clock);
+        attached = Discover(*port, identity);
+        ASSERT_TRUE(attached);
+    }
+
+    std::vector<Step> Steps() const {
+        std::vector<Step> steps;
+        for (const ReceivedWrite& write : sim->ReceivedWrites()) {
+            steps.emplace_back(write.msSincePreviousWrite, write.bytes);
+        }
+        return steps;
+    }
+};
+
+}  // namespace kelmor::testing
