@@ -44,8 +44,8 @@ CommandOutcome SynchroniseClock(Exchange& exchange, bool attached, const TV5& id
         for (std::uint8_t i = 0; i < values.size(); ++i) {
             const auto r = static_cast<std::uint8_t>(kFirstClockRegister + i);
             exchange.Pause(kClockRegisterPauseV5V6Ms);
-            exchange.Send({0x04});
-            exchange.Send({0x03});
+            exchange.Send({frames::kWriteClockRegisterV5V6[0]});
+            exchange.Send({frames::kWriteClockRegisterV5V6[1]});
             exchange.Pause(kClockCodePauseMs);
             exchange.Send(
                 {HighNibble(r), LowNibble(r), HighNibble(values[i]), LowNibble(values[i])});
@@ -53,7 +53,7 @@ CommandOutcome SynchroniseClock(Exchange& exchange, bool attached, const TV5& id
     } else if (model == Model::V7) {
         for (std::uint8_t i = 0; i < values.size(); ++i) {
             const auto r = static_cast<std::uint8_t>(kFirstClockRegister + i);
-            exchange.Send({frames::kWriteClockRegisterV7});
+            exchange.Send(frames::kWriteClockRegisterV7);
             exchange.Pause(kFramePauseV7Ms);
             exchange.Send({r, values[i]});
             exchange.Pause(kFramePauseV7Ms);

@@ -14,14 +14,14 @@ constexpr std::uint8_t kTopOfMemoryHighV5 = 0x20;
 constexpr std::uint8_t kTopOfMemoryHighV6 = 0x80;
 
 void WriteMemoryByteV5V6(Exchange& exchange, std::uint8_t address, std::uint8_t value) {
-    exchange.Send({frames::kWriteMemoryByteV5V6[0], frames::kWriteMemoryByteV5V6[1]});
+    exchange.Send(frames::kWriteMemoryByteV5V6);
     exchange.Send(
         {0, 0, HighNibble(address), LowNibble(address), HighNibble(value), LowNibble(value)});
     exchange.Pause(kFramePauseV5V6Ms);
 }
 
 void WriteMemoryByteV7(Exchange& exchange, std::uint8_t address, std::uint8_t value) {
-    exchange.Send({frames::kWriteMemoryByteV7});
+    exchange.Send(frames::kWriteMemoryByteV7);
     exchange.Pause(kFramePauseV7Ms);
     exchange.Send({0, address, value});
     exchange.Pause(kFramePauseV7Ms);
@@ -45,7 +45,7 @@ EraseOutcome EraseMemory(Exchange& exchange, bool attached, const TV5& identity,
                             model == Model::V5 ? kTopOfMemoryHighV5 : kTopOfMemoryHighV6);
         WriteMemoryByteV5V6(exchange, 3, 0);
         WriteMemoryByteV5V6(exchange, 6, 0);
-        exchange.Send({0x04, 0x05});
+        exchange.Send(frames::kEraseMemoryV5V6);
         exchange.Pause(kEraseWaitV5V6Ms);
         if (exchange.Receive(2, outcome)) {
             outcome.eraseResult = DecodeNibblePair(exchange.Reply()[0], exchange.Reply()[1]);
@@ -56,7 +56,7 @@ EraseOutcome EraseMemory(Exchange& exchange, bool attached, const TV5& identity,
         WriteMemoryByteV7(exchange, 2, 0);
         WriteMemoryByteV7(exchange, 3, 0);
         WriteMemoryByteV7(exchange, 6, 0);
-        exchange.Send({frames::kEraseMemoryV7});
+        exchange.Send(frames::kEraseMemoryV7);
         exchange.Pause(kEraseWaitV7Ms);
         if (exchange.Receive(1, outcome)) {
             outcome.eraseResult = exchange.Reply()[0];

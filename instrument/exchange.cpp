@@ -1,5 +1,7 @@
 #include "exchange.h"
 
+#include <algorithm>
+
 #include "instrument/nibble_pair.h"
 
 namespace kelmor {
@@ -20,7 +22,7 @@ bool Exchange::Open(bool attached, const TV5& identity, CommandOutcome& outcome)
 }
 
 bool Exchange::ThrowAway(CommandOutcome& outcome) {
-    Send({frames::kIdentify[0], frames::kIdentify[1]});
+    Send(frames::kIdentify);
     Pause(kFramePauseV5V6Ms);
     if (!Receive(1, outcome)) {
         return false;
@@ -31,7 +33,7 @@ bool Exchange::ThrowAway(CommandOutcome& outcome) {
 }
 
 std::optional<Model> Exchange::Identify(CommandOutcome& outcome) {
-    Send({frames::kIdentify[0], frames::kIdentify[1]});
+    Send(frames::kIdentify);
     Pause(kFramePauseV5V6Ms);
     if (!Receive(2, outcome)) {
         return std::nullopt;
@@ -46,10 +48,11 @@ std::optional<Model> Exchange::Identify(CommandOutcome& outcome) {
 }
 
 void Exchange::Send(std::initializer_list<std::uint8_t> bytes) {
-    std::uint32_t count = 0;
-    for (const std::uint8_t byte : bytes) {
-        port_.FTTransmitBuffer[count++] = byte;
-    }
+    SendBytes(bytes.begin(), static_cast<std::uint32_t>(bytes.size()));
+}
+
+void Exchange::SendBytes(const std::uint8_t* bytes, std::uint32_t count) {
+    std::copy_n(bytes, count, port_.FTTransmitBuffer.begin());
     port_.WriteFTDevice(count);
 }
 

@@ -32,6 +32,10 @@ class Exchange {
     std::optional<Model> Identify(CommandOutcome& outcome);
 
     void Send(std::initializer_list<std::uint8_t> bytes);
+    template <std::size_t N>
+    void Send(const std::uint8_t (&frame)[N]) {
+        SendBytes(frame, N);
+    }
     void Pause(int ms) { clock_.Sleep(ms); }
     // Reads `count` bytes; false, with NotResponding in `outcome`, when fewer came.
     bool Receive(std::uint32_t count, CommandOutcome& outcome);
@@ -42,20 +46,27 @@ class Exchange {
     D2XXUnit& Port() { return port_; }
 
   private:
+    void SendBytes(const std::uint8_t* bytes, std::uint32_t count);
+
     D2XXUnit& port_;
     Clock& clock_;
 };
 
-// The frames of both dialects.
+// The command codes of both dialects: two bytes on V5 and V6, a letter on V7.
 namespace frames {
 constexpr std::uint8_t kIdentify[] = {0xF3, 0x3F};
+constexpr std::uint8_t kReadMemoryV5V6[] = {0x04, 0x0D};
+constexpr std::uint8_t kReadRegistersV5V6[] = {0x03, 0x00};
 constexpr std::uint8_t kWriteMemoryByteV5V6[] = {0x05, 0x07};
-constexpr std::uint8_t kWriteMemoryByteV7 = 'W';
-constexpr std::uint8_t kWriteClockRegisterV7 = 'C';
-constexpr std::uint8_t kEraseMemoryV7 = 'E';
-constexpr std::uint8_t kReadMemoryV7 = 'M';
-constexpr std::uint8_t kReadRegistersV7 = '0';
-constexpr std::uint8_t kReadPressureCoefficientsV7 = 'P';
+constexpr std::uint8_t kEraseMemoryV5V6[] = {0x04, 0x05};
+// Sent as two one-byte writes.
+constexpr std::uint8_t kWriteClockRegisterV5V6[] = {0x04, 0x03};
+constexpr std::uint8_t kReadMemoryV7[] = {'M'};
+constexpr std::uint8_t kReadRegistersV7[] = {'0'};
+constexpr std::uint8_t kReadPressureCoefficientsV7[] = {'P'};
+constexpr std::uint8_t kWriteMemoryByteV7[] = {'W'};
+constexpr std::uint8_t kWriteClockRegisterV7[] = {'C'};
+constexpr std::uint8_t kEraseMemoryV7[] = {'E'};
 }  // namespace frames
 
 // The pause after each frame: V5 and V6 are slower to take a frame than V7.

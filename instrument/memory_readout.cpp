@@ -94,7 +94,7 @@ bool MemoryReadout::ReadMemoryReply(Exchange& exchange, std::uint32_t count,
 bool MemoryReadout::ReadV5V6(Exchange& exchange, Model model, ReadoutOutcome& outcome,
                              const ReadProgress& onProgress) {
     const ModelLayout& layout = LayoutOf(model);
-    exchange.Send({0x04, 0x0D});
+    exchange.Send(frames::kReadMemoryV5V6);
     exchange.Pause(kFramePauseV5V6Ms);
     if (!ReadMemoryReply(exchange, model == Model::V5 ? kMemoryReplyV5 : kMemoryReplyV6, outcome,
                          onProgress)) {
@@ -102,12 +102,10 @@ bool MemoryReadout::ReadV5V6(Exchange& exchange, Model model, ReadoutOutcome& ou
     }
     DecodeNibblePairs(exchange.Reply(), image_.data(), layout.imageSize);
     image_[0] = layout.tag;
-    if (model == Model::V5) {
-        exchange.Pause(kBeforeRegistersV5Ms);
-        exchange.Send({0x03, 0x00});
-    } else {
-        exchange.Pause(kBeforeRegistersV6Ms);
-        exchange.Send({0x03, 0x00});
+    exchange.Pause(model == Model::V5 ? kBeforeRegistersV5Ms : kBeforeRegistersV6Ms);
+    exchange.Send(frames::kReadRegistersV5V6);
+    // The V5 is read at once; the V6 gets the frame pause first.
+    if (model == Model::V6) {
         exchange.Pause(kFramePauseV5V6Ms);
     }
     if (!exchange.Receive(kRegisterReplyV5V6, outcome)) {
@@ -120,7 +118,7 @@ bool MemoryReadout::ReadV5V6(Exchange& exchange, Model model, ReadoutOutcome& ou
 bool MemoryReadout::ReadV7(Exchange& exchange, ReadoutOutcome& outcome,
                            const ReadProgress& onProgress) {
     const ModelLayout& layout = LayoutOf(Model::V7);
-    exchange.Send({frames::kReadMemoryV7});
+    exchange.Send(frames::kReadMemoryV7);
     exchange.Pause(kFramePauseV7Ms);
     if (!ReadMemoryReply(exchange, kMemoryReplyV7, outcome, onProgress)) {
         return false;
@@ -131,14 +129,14 @@ bool MemoryReadout::ReadV7(Exchange& exchange, ReadoutOutcome& outcome,
     FormV7Words();
 
     exchange.Pause(kFramePauseV7Ms);
-    exchange.Send({frames::kReadRegistersV7});
+    exchange.Send(frames::kReadRegistersV7);
     exchange.Pause(kFramePauseV7Ms);
     if (!exchange.Receive(kRegisterReplyV7, outcome)) {
         return false;
     }
     std::copy_n(exchange.Reply(), kRegisterBytesKept, registerBlock_.begin());
 
-    exchange.Send({frames::kReadPressureCoefficientsV7});
+    exchange.Send(frames::kReadPressureCoefficientsV7);
     exchange.Pause(kFramePauseV7Ms);
     if (!exchange.Receive(kCoefficientReply, outcome)) {
         return false;

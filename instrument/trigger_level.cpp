@@ -17,7 +17,7 @@ constexpr int kSettleAgainMs = 100;
 constexpr int kAfterWriteV5V6Ms = 100;
 
 void WriteV5V6(Exchange& exchange, std::uint8_t address, std::uint8_t value) {
-    exchange.Send({frames::kWriteMemoryByteV5V6[0], frames::kWriteMemoryByteV5V6[1]});
+    exchange.Send(frames::kWriteMemoryByteV5V6);
     exchange.Pause(kFramePauseV5V6Ms);
     exchange.Send(
         {0, 0, HighNibble(address), LowNibble(address), HighNibble(value), LowNibble(value)});
@@ -25,7 +25,7 @@ void WriteV5V6(Exchange& exchange, std::uint8_t address, std::uint8_t value) {
 }
 
 void WriteV7(Exchange& exchange, std::uint8_t address, std::uint8_t value) {
-    exchange.Send({frames::kWriteMemoryByteV7});
+    exchange.Send(frames::kWriteMemoryByteV7);
     exchange.Pause(kFramePauseV7Ms);
     exchange.Send({0x00, address, value});
     exchange.Pause(kFramePauseV7Ms);
