@@ -9,8 +9,8 @@ namespace kelmor {
 
 namespace {
 
-// Indexed by status; the erase and write texts have a blank and no dash, as the
-// instrument's tools always printed them.
+// Indexed by status. The two "not opened for" texts have a blank and no dash after the
+// label; they are kept exactly so.
 constexpr const char* kStatusTexts[] = {
     "",
     " - Invalid handle...",
