@@ -117,9 +117,10 @@ ErrorBarSeries::Style ErrorBarSeries::StyleFor(const VisibleSpan& span) const {
     return spacing < mWhiskerWidth ? Style::BarsWithoutWhiskers : Style::Exact;
 }
 
-double ErrorBarSeries::ClampToShown(double value) const {
+double ErrorBarSeries::PixelOf(double value) const {
     const QCPRange range = mValueAxis->range();
-    return std::clamp(value, range.lower - range.size(), range.upper + range.size());
+    const double shown = std::clamp(value, range.lower - range.size(), range.upper + range.size());
+    return std::round(mValueAxis->coordToPixel(shown));
 }
 
 void ErrorBarSeries::draw(QCPPainter* painter) {
@@ -163,23 +164,21 @@ void ErrorBarSeries::DrawEnvelopes(QCPPainter* painter, const VisibleSpan& span)
     double valueLow = 0;
     double valueHigh = 0;
     const auto flush = [&] {
-        const double x = column + 0.5;
-        bars.append(QLineF(x, mValueAxis->coordToPixel(ClampToShown(barLow)), x,
-                           mValueAxis->coordToPixel(ClampToShown(barHigh))));
-        double top = mValueAxis->coordToPixel(ClampToShown(valueHigh));
-        double bottom = mValueAxis->coordToPixel(ClampToShown(valueLow));
+        bars.append(QLineF(column, PixelOf(barLow), column, PixelOf(barHigh)));
+        const double top = PixelOf(valueHigh);
+        double bottom = PixelOf(valueLow);
         // A column with one value still shows a dot of the full colour.
-        if (std::fabs(bottom - top) < 1) {
-            bottom = top + (bottom >= top ? 1 : -1);
+        if (bottom == top) {
+            bottom = top + 1;
         }
-        values.append(QLineF(x, bottom, x, top));
+        values.append(QLineF(column, bottom, column, top));
     };
     for (int i = span.begin; i < span.end; ++i) {
         const QCPGraphData& point = *points.at(i);
         const QCPErrorBarsData& error = mDataContainer->at(i);
         const double low = point.value - error.errorMinus;
         const double high = point.value + error.errorPlus;
-        const int here = static_cast<int>(std::floor(mKeyAxis->coordToPixel(point.key)));
+        const int here = static_cast<int>(std::lround(mKeyAxis->coordToPixel(point.key)));
         if (here != column) {
             if (column != std::numeric_limits<int>::min()) {
                 flush();
@@ -209,16 +208,13 @@ void ErrorBarSeries::DrawEnvelopes(QCPPainter* painter, const VisibleSpan& span)
 }
 
 void ErrorBarSeries::DrawBarsWithoutWhiskers(QCPPainter* painter, const VisibleSpan& span) const {
-    const QCPGraphDataContainer& points = *points_->data();
+    // QCPErrorBars' own bar geometry, so these bars fall on exactly its pixels.
     QVector<QLineF> bars;
+    QVector<QLineF> whiskers;
     bars.reserve(span.end - span.begin);
+    whiskers.reserve(2 * (span.end - span.begin));
     for (int i = span.begin; i < span.end; ++i) {
-        const QCPGraphData& point = *points.at(i);
-        const QCPErrorBarsData& error = mDataContainer->at(i);
-        const double x = mKeyAxis->coordToPixel(point.key);
-        bars.append(
-            QLineF(x, mValueAxis->coordToPixel(ClampToShown(point.value - error.errorMinus)), x,
-                   mValueAxis->coordToPixel(ClampToShown(point.value + error.errorPlus))));
+        getErrorBarLines(mDataContainer->constBegin() + i, bars, whiskers);
     }
     applyDefaultAntialiasingHint(painter);
     painter->setBrush(Qt::NoBrush);

@@ -59,8 +59,9 @@ class ErrorBarSeries : public QCPErrorBars {
     Style StyleFor(const VisibleSpan& span) const;
     void DrawEnvelopes(QCPPainter* painter, const VisibleSpan& span) const;
     void DrawBarsWithoutWhiskers(QCPPainter* painter, const VisibleSpan& span) const;
-    // Keeps far-off bar ends near the axis so their pixel coordinates stay small.
-    double ClampToShown(double value) const;
+    // The pixel row of a value, on whole pixels as QCustomPlot's aliased bars fall; far-off
+    // bar ends are kept near the axis so their coordinates stay small.
+    double PixelOf(double value) const;
 
     QPointer<QCPGraph> points_;
     Drawing drawing_ = Drawing::Adaptive;
