@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+namespace kelmor {
+
+class WmfRecordWriter;
+
+// What the placeable header tells a reader about the picture's extent.
+struct WmfFrame {
+    qint16 width = 0;  // logical units; the picture spans (0, 0) to (width, height)
+    qint16 height = 0;
+    quint16 units_per_inch = 1440;
+};
+
+// XOR of the header's first ten 16-bit words (everything before the checksum itself).
+quint16 PlaceableChecksum(const QByteArray& header);
+
+// The whole file: placeable header, metafile header, the records and the end record.
+// `object_count` is the number of handle-table slots the records use.
+QByteArray AssembleMetafile(const WmfRecordWriter& records, const WmfFrame& frame,
+                            quint16 object_count);
+
+}  // namespace kelmor
