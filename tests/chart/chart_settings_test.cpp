@@ -145,6 +145,16 @@ TEST_F(ChartTest, NothingDrawnReadsZero) {
     EXPECT_EQ(chart->BottomMinimum(), 0.0);
 }
 
+TEST_F(ChartTest, RangesFollowTheDataWhileTheChartIsHidden) {
+    chart->hide();
+    chart->Series6()->AddXY(kFirstDay + 1, 101);
+    chart->Series6()->AddXY(kFirstDay + 2, 99);
+    chart->RepaintNow();
+    EXPECT_EQ(chart->BottomMinimum(), kFirstDay + 1);
+    EXPECT_EQ(chart->BottomMaximum(), kFirstDay + 2);
+    EXPECT_EQ(chart->RightRange(), QCPRange(99, 101));
+}
+
 TEST_F(ChartTest, LeftMaximumCanBeHeldAndReleased) {
     FillPulses(48);
     chart->RepaintNow();
@@ -181,6 +191,7 @@ TEST(ErrorBarSeriesData, OutOfOrderPointsKeepTheirErrors) {
     series.Clear();
     EXPECT_EQ(series.Count(), 0);
     EXPECT_EQ(series.data()->size(), 0);
+    EXPECT_EQ(series.KeyAt(0), 0);
 }
 
 TEST(LineSeriesData, RefusesValuesThatAreNoNumbers) {

@@ -117,6 +117,13 @@ TEST_F(DenseErrorBarsTest, SparseBarsAreDrawnExactlyAsQCustomPlotDrawsThem) {
     const QImage adaptive = Render();
     ASSERT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::Exact);
     EXPECT_EQ(adaptive, RenderPlain(10));
+    int red = 0;
+    for (int y = 0; y < adaptive.height(); ++y) {
+        for (int x = 0; x < adaptive.width(); ++x) {
+            red += IsRed(adaptive.pixel(x, y)) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(red, 10 * chart->Series4()->Count());
 }
 
 TEST_F(DenseErrorBarsTest, CloseBarsLoseOnlyTheirWhiskers) {

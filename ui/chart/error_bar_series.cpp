@@ -71,15 +71,20 @@ bool ErrorBarSeries::AddXYError(DateTime x, double y, double error) {
 }
 
 double ErrorBarSeries::KeyAt(int index) const {
-    return points_ ? points_->data()->at(index)->key : 0;
+    return HasPoint(index) ? points_->data()->at(index)->key : 0;
 }
 
 double ErrorBarSeries::ValueAt(int index) const {
-    return points_ ? points_->data()->at(index)->value : 0;
+    return HasPoint(index) ? points_->data()->at(index)->value : 0;
 }
 
 double ErrorBarSeries::ErrorAt(int index) const {
-    return mDataContainer->at(index).errorPlus;
+    return HasPoint(index) ? mDataContainer->at(index).errorPlus : 0;
+}
+
+bool ErrorBarSeries::HasPoint(int index) const {
+    return points_ && index >= 0 && index < points_->data()->size() &&
+           index < mDataContainer->size();
 }
 
 ErrorBarSeries::VisibleSpan ErrorBarSeries::Visible() const {

@@ -37,6 +37,7 @@ class ErrorBarSeries : public QCPErrorBars {
     // size.
     bool AddXYError(DateTime x, double y, double error);
     int Count() const { return dataCount(); }
+    // The point at `index` in time order; 0 for an index out of range.
     double KeyAt(int index) const;
     double ValueAt(int index) const;
     double ErrorAt(int index) const;
@@ -55,6 +56,7 @@ class ErrorBarSeries : public QCPErrorBars {
         int end = 0;
     };
 
+    bool HasPoint(int index) const;
     VisibleSpan Visible() const;
     Style StyleFor(const VisibleSpan& span) const;
     void DrawEnvelopes(QCPPainter* painter, const VisibleSpan& span) const;
