@@ -1,0 +1,432 @@
+// The main window as a user meets it: its start state, which control is enabled when,
+// activation, and opening and saving data files.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include "data/text_export.h"
+#include "ui/chart/kelmor_chart.h"
+#include "ui/dialogs/about_box.h"
+#include "ui/dialogs/trigger_dialog.h"
+#include "window_harness.h"
+
+using namespace kelmor;
+using namespace kelmor::testing;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void startState();
+    void startStateWithoutInstrument();
+    void openingAV7FileFillsTheListAndTheTemporaryFiles();
+    void aV5ImageDisablesTheClimateItemsButNotPressure();
+    void choosingMeasurementsEnablesTheViews();
+    void activationHidesTheChartAfterOwnWindowsOnly();
+    void activationKeepsTheFactorOfALoadedImage();
+    void saveOpenSaveGivesIdenticalBytes();
+    void openFailuresLeaveTheStateUntouched();
+    void openCancelledReadsNothing();
+    void textExportIsTheExportOfTheWholeImage();
+    void theSaveDialogOffersTheFourFormats();
+    void bitmapIsTheChartOnWhite();
+    void aFailingSaveIsReported();
+    void noMeasurementsGivesTheMessage();
+};
+
+void MainWindowTest::startState() {
+    WindowUnderTest w;
+    TForm1& f = *w.window;
+    QCOMPARE(f.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(f.windowTitle(), QStringLiteral("Kelmor  Computer Interface Version 2.19"));
+
+    const QList<QAction*> menus = f.menuBar()->actions();
+    QCOMPARE(menus.size(), 3);
+    QCOMPARE(menus[0]->text(), QStringLiteral("&Main"));
+    QCOMPARE(menus[1]->text(), QStringLiteral("View"));
+    QCOMPARE(menus[2]->text(), QStringLiteral("Help"));
+    QCOMPARE(f.Open1->text(), QStringLiteral("Open"));
+    QCOMPARE(f.Save1->text(), QStringLiteral("Save"));
+    QCOMPARE(f.Print1->text(), QStringLiteral("Print"));
+    QCOMPARE(f.Exit1->text(), QStringLiteral("Exit"));
+    QStringList views;
+    for (QAction* a : f.View1->actions()) {
+        if (!a->isSeparator()) {
+            views << a->text();
+        }
+    }
+    QCOMPARE(views,
+             QStringList({"Pulse Distribution", "Pulse Distribution and Mean",
+                          "Pulse Distribution, Mean and mean Error", "Mean and mean Error", "Mean",
+                          "Temperature (V6 & V7)", "Humidity (V6 & V7)", "Pressure (V7)"}));
+    QCOMPARE(f.About1->text(), QStringLiteral("About"));
+
+    // Before any image: no View menu, no Save, no list.
+    QVERIFY(!f.View1->isEnabled());
+    QVERIFY(!f.View1->menuAction()->isEnabled());
+    QVERIFY(!f.Save1->isEnabled());
+    QVERIFY(!f.Save_SB->isEnabled());
+    QVERIFY(f.PulseDistribution1->isChecked());
+    QVERIFY(!f.Temperature->isEnabled());
+    QVERIFY(!f.Humidity->isEnabled());
+    QVERIFY(f.Pressure->isEnabled());
+    QVERIFY(!f.Temperature->isChecked() && !f.Humidity->isChecked() && !f.Pressure->isChecked());
+
+    // The tool bar in its order, with its hints and widths.
+    const QList<QToolButton*> expected = {f.Open_SB,      f.Save_SB,      f.SpeedButton1,
+                                          f.SpeedButton7, f.Level_button, f.SpeedButton3,
+                                          f.ERASE_BTN};
+    const QStringList hints = {"Load Saved Measurements",
+                               "Save Measurements",
+                               "Print Graph",
+                               "Load measurements from Kelmor",
+                               "Set trigger Level",
+                               "Syncronize Kelmor  Clock with PC",
+                               "Erase Kelmor"};
+    const QList<int> widths = {25, 25, 30, 30, 27, 30, 30};
+    auto* bar = f.findChild<QToolBar*>();
+    QVERIFY(bar);
+    QCOMPARE(bar->height(), 30);
+    for (int i = 0; i < expected.size(); ++i) {
+        QVERIFY(bar->widgetForAction(bar->actions()[i]) == expected[i]);
+        QCOMPARE(expected[i]->toolTip(), hints[i]);
+        QCOMPARE(expected[i]->width(), widths[i]);
+        QCOMPARE(expected[i]->height(), 25);
+        QVERIFY(!expected[i]->icon().isNull());
+    }
+    QVERIFY(bar->widgetForAction(bar->actions()[7]) == f.Label3);
+    QVERIFY(bar->widgetForAction(bar->actions()[8]) == f.ComboBox3);
+    QVERIFY(bar->widgetForAction(bar->actions()[9]) == f.Label2);
+    QVERIFY(bar->widgetForAction(bar->actions()[10]) == f.ComboBox2);
+    QVERIFY(f.Open_SB->isEnabled());
+    QVERIFY(f.SpeedButton1->isEnabled());
+    // The first discovery pass found the simulated Kelmor.
+    QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
+    QVERIFY(f.SpeedButton7->isEnabled());
+    QVERIFY(f.SpeedButton3->isEnabled());
+    QVERIFY(f.ERASE_BTN->isEnabled());
+    QVERIFY(!f.Level_button->isEnabled());
+    QVERIFY(f.Level_button->isHidden());
+
+    QCOMPARE(f.Label3->text(), QStringLiteral("      Measurement "));
+    QCOMPARE(f.Label2->text(), QStringLiteral("  Mean "));
+    QCOMPARE(f.ComboBox3->currentText(), QStringLiteral("Select  Measurement"));
+    QCOMPARE(f.ComboBox3->toolTip(), QStringLiteral("Select Measurement"));
+    QVERIFY(f.ComboBox3->isEditable());
+    QVERIFY(!f.ComboBox3->isEnabled());
+    QCOMPARE(f.ComboBox3->maxVisibleItems(), 60);
+    QCOMPARE(f.ComboBox3->width(), 224);
+    QCOMPARE(f.ComboBox2->count(), 8);
+    QCOMPARE(f.ComboBox2->itemText(0), QStringLiteral("2h"));
+    QCOMPARE(f.ComboBox2->itemText(7), QStringLiteral("Mean"));
+    QCOMPARE(f.ComboBox2->currentIndex(), -1);
+    QVERIFY(!f.ComboBox2->isEditable());
+    QVERIFY(!f.ComboBox2->isEnabled());
+    QCOMPARE(f.ComboBox2->width(), 73);
+
+    QVERIFY(f.Chart1->isHidden());
+    QCOMPARE(f.Chart1->TitleLines(), QStringList({"Measurements"}));
+    QVERIFY(f.Chart1->FootLines().join(QString()).isEmpty());
+    QVERIFY(f.title->isHidden());
+    QCOMPARE(f.title->text(), QStringLiteral("Measurements"));
+    QVERIFY(f.MeanError_CheckBox->isHidden() && !f.MeanError_CheckBox->isChecked());
+    QVERIFY(f.PulseDistError_CheckBox->isHidden());
+    QCOMPARE(f.CurrentMeasurement, 0);
+    QVERIFY(f.Timer2->isActive());
+    QCOMPARE(f.Timer2->interval(), 1000);
+    QVERIFY(f.About);
+    QVERIFY(f.Trigger);
+    QCOMPARE(f.Data().Header.CalibrationFactor, 6.0L);
+}
+
+void MainWindowTest::startStateWithoutInstrument() {
+    WindowUnderTest w(Model::V7, false);
+    QCOMPARE(w.window->PanelText(0), QString());
+    QVERIFY(!w.window->SpeedButton7->isEnabled());
+    QVERIFY(!w.window->SpeedButton3->isEnabled());
+    QVERIFY(!w.window->ERASE_BTN->isEnabled());
+    QVERIFY(!w.window->Level_button->isEnabled());
+    QVERIFY(w.window->Open_SB->isEnabled());
+}
+
+void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
+    WindowUnderTest w;
+    TForm1& f = *w.window;
+    w.Open(SamplePath("v7"));
+    QCOMPARE(w.dialogs.fileDialogs, QStringList({"OpenDialog1"}));
+    QCOMPARE(w.dialogs.fileFilters, QStringList({"Rn Data File (*.Rn)"}));
+    QVERIFY(w.dialogs.messages.isEmpty());
+    QCOMPARE(f.windowTitle(), QStringLiteral("kelmor-v7.Rn"));
+    QCOMPARE(f.LastFileName(), SamplePath("v7"));
+    QCOMPARE(f.ChosenFormat(), 1);
+
+    QStringList items;
+    for (int i = 0; i < f.ComboBox3->count(); ++i) {
+        items << f.ComboBox3->itemText(i);
+    }
+    const QString reference =
+        QString::fromUtf8(ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v7-list.txt"));
+    QCOMPARE(items.join('\n') + '\n', reference);
+    QCOMPARE(f.ComboBox3->currentIndex(), -1);
+    QCOMPARE(f.ComboBox3->currentText(), QStringLiteral("Select Measurement"));
+    QVERIFY(f.ComboBox3->isEnabled());
+    QVERIFY(f.Save1->isEnabled() && f.Save_SB->isEnabled());
+    QVERIFY(f.Temperature->isEnabled() && f.Humidity->isEnabled());
+    QVERIFY(!f.View1->isEnabled());
+    QVERIFY(!f.ComboBox2->isEnabled());
+    QVERIFY(f.PulseDistribution1->isChecked());
+    QVERIFY(!f.SpeedButton7->isEnabled());  // until the next discovery pass
+    f.Timer2Timer(f.Timer2);
+    QVERIFY(f.SpeedButton7->isEnabled());
+
+    // The sample list file, with CR LF line ends, and the directory diagnostics.
+    QByteArray samples = ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v7-samples.txt");
+    samples.replace("\n", "\r\n");
+    QCOMPARE(ReadAll(w.WorkingFile("v5dat.tmp")), samples);
+    const QByteArray debug = ReadAll(w.WorkingFile("debug.tmp"));
+    QVERIFY(debug.startsWith("Memo1\f131071, "));
+    QVERIFY(debug.endsWith("\r\n"));
+    QCOMPARE(debug.count('\f'), 27);
+}
+
+void MainWindowTest::aV5ImageDisablesTheClimateItemsButNotPressure() {
+    WindowUnderTest w;
+    w.Open(SamplePath("v7"));
+    QVERIFY(w.window->Temperature->isEnabled());
+    w.Open(SamplePath("v5"));
+    QVERIFY(!w.window->Temperature->isEnabled());
+    QVERIFY(!w.window->Humidity->isEnabled());
+    QVERIFY(w.window->Pressure->isEnabled());
+    QVERIFY(!QFile::exists(w.WorkingFile("debug.tmp")) ||
+            ReadAll(w.WorkingFile("debug.tmp")).count('\f') == 27);  // only the V7 decode's
+    w.Open(SamplePath("v6"));
+    QVERIFY(w.window->Temperature->isEnabled());
+    QCOMPARE(ReadAll(w.WorkingFile("debug.tmp")).count('\f'), 54);  // the memo grows
+}
+
+void MainWindowTest::choosingMeasurementsEnablesTheViews() {
+    WindowUnderTest w;
+    TForm1& f = *w.window;
+    w.Open(SamplePath("v7"));
+    w.Choose(2);
+    QVERIFY(f.Chart1->isVisible() || !f.isVisible());
+    QVERIFY(!f.Chart1->isHidden());
+    QVERIFY(f.View1->isEnabled());
+    QVERIFY(!f.ComboBox2->isEnabled());
+    QCOMPARE(f.CurrentMeasurement, 2);
+    f.MeanandmeanError1Click(f.MeanandmeanError1);
+    QVERIFY(f.ComboBox2->isEnabled());
+    // "All measurements" takes the View menu and the Mean list away.
+    w.Choose(f.ComboBox3->count() - 1);
+    QVERIFY(!f.View1->isEnabled());
+    QVERIFY(!f.ComboBox2->isEnabled());
+    QCOMPARE(f.Chart1->Series4()->Count(), f.Data().LastSampleIndex + 1);
+    // Text typed into the list names no entry and changes nothing.
+    f.ComboBox3->setEditText(QStringLiteral("something"));
+    f.ComboBox3->setCurrentIndex(-1);
+    f.ComboBox3Change(f.ComboBox3);
+    QCOMPARE(f.CurrentMeasurement, f.ComboBox3->count() - 1);
+}
+
+void MainWindowTest::activationHidesTheChartAfterOwnWindowsOnly() {
+    WindowUnderTest w;
+    TForm1& f = *w.window;
+    w.Open(SamplePath("v7"));
+    w.Choose(1);
+    QVERIFY(!f.Chart1->isHidden());
+    // A file dialog is the system's: the chart stays.
+    w.Save(w.WorkingFile("kept.Rn"), 1);
+    QVERIFY(!f.Chart1->isHidden());
+    // The About box is the program's own.
+    f.About1Click(f.About1);
+    QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("About"));
+    QVERIFY(f.Chart1->isHidden());
+    // Choosing the measurement again shows it again.
+    w.Choose(1);
+    QVERIFY(!f.Chart1->isHidden());
+    // So is a message box: the clock's question, answered with Cancel.
+    w.dialogs.AnswerNext(QMessageBox::Cancel);
+    f.SpeedButton3Click(f.SpeedButton3);
+    QVERIFY(f.Chart1->isHidden());
+    QVERIFY(w.kelmor->ReceivedWrites().empty());
+}
+
+void MainWindowTest::activationKeepsTheFactorOfALoadedImage() {
+    WindowUnderTest w;
+    TForm1& f = *w.window;
+    f.Data().Header.CalibrationFactor = 1.5L;
+    f.About1Click(f.About1);
+    QCOMPARE(f.Data().Header.CalibrationFactor, 6.0L);  // no image yet
+    w.Open(SamplePath("v7"));
+    QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
+    f.About1Click(f.About1);
+    QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
+}
+
+void MainWindowTest::saveOpenSaveGivesIdenticalBytes() {
+    for (const char* model : {"v5", "v6", "v7"}) {
+        WindowUnderTest w;
+        w.Open(SamplePath(model));
+        const QString first = w.WorkingFile("first.Rn");
+        const QString second = w.WorkingFile("second.Rn");
+        w.Save(first, 1);
+        QCOMPARE(w.window->windowTitle(), QStringLiteral("first.Rn"));
+        QCOMPARE(w.window->ChosenFormat(), 1);
+        QCOMPARE(ReadAll(first), ReadAll(SamplePath(model)));
+        const int items = w.window->ComboBox3->count();
+        w.Open(first);
+        QCOMPARE(w.window->ComboBox3->count(), items);
+        w.Save(second, 1);
+        QCOMPARE(ReadAll(second), ReadAll(first));
+        QVERIFY(w.dialogs.messages.isEmpty());
+        // The save dialog starts from the last file name, which the open set.
+        QCOMPARE(w.dialogs.filePreset, first);
+    }
+}
+
+void MainWindowTest::openFailuresLeaveTheStateUntouched() {
+    WindowUnderTest w;
+    TForm1& f = *w.window;
+    w.Open(SamplePath("v7"));
+    w.Choose(3);
+    const ImageBuffer image = f.Data().MeasurementImage;
+    const int lastSample = f.Data().LastSampleIndex;
+    const int items = f.ComboBox3->count();
+    const QString caption = f.windowTitle();
+    const int seriesPoints = f.Chart1->Series4()->Count();
+
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(w.WorkingFile(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return w.WorkingFile(name);
+    };
+    const QList<std::pair<QString, QString>> bad = {
+        {w.WorkingFile("missing.Rn"), "\"missing.Rn\""},
+        {write("empty.Rn", {}), "empty"},
+        {write("tag.Rn", QByteArray(8192, 'x')), "0x78"},
+        {write("short.Rn", QByteArray("3") + QByteArray(1000, 0)), "too short for a V7"},
+        {write("v6short.Rn", ReadAll(SamplePath("v6")).left(32767)), "32767 of the 32768"},
+    };
+    for (const auto& [path, reason] : bad) {
+        w.dialogs.messages.clear();
+        w.Open(path);
+        QCOMPARE(w.dialogs.messages.size(), 1);
+        QVERIFY2(w.dialogs.messages[0].contains(reason), qPrintable(w.dialogs.messages[0]));
+        QVERIFY(w.dialogs.messages[0].contains(QFileInfo(path).fileName()));
+        QVERIFY(f.Data().MeasurementImage == image);
+        QCOMPARE(f.Data().LastSampleIndex, lastSample);
+        QCOMPARE(f.ComboBox3->count(), items);
+        QCOMPARE(f.windowTitle(), caption);
+        QCOMPARE(f.Chart1->Series4()->Count(), seriesPoints);
+        QVERIFY(f.Temperature->isEnabled());
+        QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
+    }
+}
+
+void MainWindowTest::openCancelledReadsNothing() {
+    WindowUnderTest w;
+    TForm1& f = *w.window;
+    w.Open(SamplePath("v6"));
+    w.Choose(0);
+    w.dialogs.CancelFile();
+    f.Open1Click(f.Open1);
+    // The open has hidden the chart and disabled the read-out button before the dialog.
+    QVERIFY(f.Chart1->isHidden());
+    QVERIFY(!f.SpeedButton7->isEnabled());
+    QCOMPARE(f.windowTitle(), QStringLiteral("kelmor-v6.Rn"));
+    QCOMPARE(f.ComboBox3->count(), 6);
+}
+
+void MainWindowTest::textExportIsTheExportOfTheWholeImage() {
+    WindowUnderTest w;
+    w.Open(SamplePath("v7"));
+    w.Choose(1);
+    const QString path = w.WorkingFile("export.txt");
+    w.Save(path, 4);
+    QCOMPARE(w.window->ChosenFormat(), 4);
+    QCOMPARE(ReadAll(path), ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v7-export.txt"));
+    w.Open(SamplePath("v6"));
+    w.Save(path, 4);
+    QCOMPARE(ReadAll(path), ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v6-export.txt"));
+}
+
+void MainWindowTest::theSaveDialogOffersTheFourFormats() {
+    WindowUnderTest w;
+    w.dialogs.CancelFile();
+    w.window->Save1Click(w.window->Save1);
+    QVERIFY2(w.dialogs.filePreset.endsWith(QStringLiteral("/RnData.Rn")),
+             qPrintable(w.dialogs.filePreset));
+    w.Open(SamplePath("v5"));
+    w.dialogs.CancelFile();
+    w.window->Save1Click(w.window->Save1);
+    QCOMPARE(w.dialogs.fileDialogs.last(), QStringLiteral("SaveDialog1"));
+    QCOMPARE(w.dialogs.fileFilters, QStringList({"Rn Data File (*.Rn)", "Bmp Graphics (*.Bmp)",
+                                                 "Wmf Graphics (*.Wmf)", "Text (.txt) (*.txt)"}));
+    QCOMPARE(w.dialogs.fileDefaultSuffix, QStringLiteral("Rn"));
+    QCOMPARE(w.window->windowTitle(), QStringLiteral("kelmor-v5.Rn"));
+}
+
+void MainWindowTest::bitmapIsTheChartOnWhite() {
+    WindowUnderTest w;
+    w.window->resize(900, 500);
+    w.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    w.Open(SamplePath("v7"));
+    w.Choose(2);
+    const QString path = w.WorkingFile("chart.Bmp");
+    w.Save(path, 2);
+    QVERIFY(w.dialogs.messages.isEmpty());
+    QVERIFY(ReadAll(path).startsWith("BM"));
+    const QImage picture(path);
+    QCOMPARE(picture.size(), w.window->Chart1->size());
+    QCOMPARE(picture.pixelColor(1, 1), QColor(Qt::white));
+    // The pulse distribution is red.
+    int red = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+        }
+    }
+    QVERIFY(red > 200);
+}
+
+void MainWindowTest::aFailingSaveIsReported() {
+    WindowUnderTest w;
+    w.Open(SamplePath("v5"));
+    for (int format = 1; format <= 4; ++format) {
+        w.dialogs.messages.clear();
+        w.Save(w.WorkingFile("no/such/folder/out.file"), format);
+        QCOMPARE(w.dialogs.messages.size(), 1);
+        QVERIFY2(w.dialogs.messages[0].contains(QStringLiteral("out.file")),
+                 qPrintable(w.dialogs.messages[0]));
+    }
+}
+
+void MainWindowTest::noMeasurementsGivesTheMessage() {
+    WindowUnderTest w;
+    TForm1& f = *w.window;
+    QFile file(w.WorkingFile("blank.Rn"));
+    file.open(QIODevice::WriteOnly);
+    file.write(QByteArray("1") + QByteArray(8191, 0));
+    file.close();
+    w.Open(file.fileName());
+    QCOMPARE(w.dialogs.messages, QStringList({"No measurements saved in V5! "}));
+    QCOMPARE(f.ComboBox3->count(), 0);
+    QCOMPARE(f.ComboBox3->currentText(), QStringLiteral("Select Measurement"));
+    QVERIFY(!f.Save1->isEnabled());
+    QVERIFY(!f.ComboBox3->isEnabled());
+    QCOMPARE(ReadAll(w.WorkingFile("v5dat.tmp")), QByteArray());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

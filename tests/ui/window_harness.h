@@ -1,0 +1,151 @@
+#pragma once
+
+// A main window with a simulated Kelmor and a fake clock, whose dialogs are answered by
+// the test instead of a user.
+
+#include <QDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "fake_clock.h"
+#include "link/simulated_kelmor.h"
+#include "ui/desktop_dialogs.h"
+#include "ui/main_window.h"
+
+namespace kelmor::testing {
+
+class ScriptedDialogs : public DesktopDialogs {
+  public:
+    struct FileAnswer {
+        QString path;
+        int filterIndex = 1;  // 1-based, as the save dialog counts its formats
+    };
+
+    // Own modal windows: the next scripted answer, or OK / accept.
+    int ExecOwn(QDialog& dialog) override {
+        ++ownShown;
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+            messages << box->text();
+        } else {
+            dialogsShown << dialog.objectName();
+        }
+        if (!ownAnswers.empty()) {
+            const auto answer = ownAnswers.front();
+            ownAnswers.pop_front();
+            return answer(dialog);
+        }
+        return qobject_cast<QMessageBox*>(&dialog) ? int(QMessageBox::Ok) : int(QDialog::Accepted);
+    }
+
+    bool ExecFile(QFileDialog& dialog) override {
+        fileDialogs << dialog.objectName();
+        fileFilters = dialog.nameFilters();
+        fileDefaultSuffix = dialog.defaultSuffix();
+        filePreset = dialog.selectedFiles().value(0);
+        if (fileAnswers.empty() || !fileAnswers.front()) {
+            if (!fileAnswers.empty()) {
+                fileAnswers.pop_front();
+            }
+            return false;
+        }
+        const FileAnswer answer = *fileAnswers.front();
+        fileAnswers.pop_front();
+        dialog.selectNameFilter(dialog.nameFilters().value(answer.filterIndex - 1));
+        dialog.selectFile(answer.path);
+        return true;
+    }
+
+    bool ExecPrint(QPrintDialog& dialog) override {
+        ++printDialogs;
+        if (printTo.isEmpty()) {
+            return false;
+        }
+        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog.printer()->setOutputFileName(printTo);
+        dialog.printer()->setPageOrientation(printerOrientation);
+        return true;
+    }
+
+    void AnswerNext(int button) {
+        ownAnswers.push_back([button](QDialog&) { return button; });
+    }
+    void ChooseFile(const QString& path, int filterIndex = 1) {
+        fileAnswers.push_back(FileAnswer{path, filterIndex});
+    }
+    void CancelFile() { fileAnswers.push_back(std::nullopt); }
+
+    std::deque<std::function<int(QDialog&)>> ownAnswers;
+    std::deque<std::optional<FileAnswer>> fileAnswers;
+    QStringList messages;
+    QStringList dialogsShown;
+    QStringList fileDialogs;
+    QStringList fileFilters;
+    QString fileDefaultSuffix;
+    QString filePreset;
+    int ownShown = 0;
+    int printDialogs = 0;
+    QString printTo;
+    QPageLayout::Orientation printerOrientation = QPageLayout::Portrait;
+};
+
+inline QString SamplePath(const char* model) {
+    return QStringLiteral(KELMOR_SOURCE_DIR "/samples/kelmor-%1.Rn").arg(QLatin1String(model));
+}
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One window as the program builds it, attached to a simulated Kelmor of `model`.
+struct WindowUnderTest {
+    explicit WindowUnderTest(Model model = Model::V7, bool attached = true)
+        : kelmor(std::make_unique<SimulatedKelmor>(clock, model)) {
+        clock.SetLocalNow(QDateTime(QDate(2026, 12, 8), QTime(12, 0)));
+        kelmor->AddGadget("FT232R USB UART", "A50285BI");
+        if (attached) {
+            kelmor->AddKelmor("USB <-> Serial Cable", "KLM70412");
+        }
+        WindowSetup setup;
+        setup.driver = kelmor.get();
+        setup.clock = &clock;
+        setup.dialogs = &dialogs;
+        setup.workingFolder = folder.path();
+        window = std::make_unique<TForm1>(setup);
+    }
+
+    QString WorkingFile(const QString& name) const { return folder.filePath(name); }
+
+    // Opens a data file through the Open command, as a user does.
+    void Open(const QString& path) {
+        dialogs.ChooseFile(path);
+        window->Open1Click(window->Open_SB);
+    }
+
+    void Save(const QString& path, int format) {
+        dialogs.ChooseFile(path, format);
+        window->Save1Click(window->Save_SB);
+    }
+
+    void Choose(int listIndex) {
+        window->ComboBox3->setCurrentIndex(listIndex);
+        window->ComboBox3Change(window->ComboBox3);
+    }
+
+    FakeClock clock;
+    QTemporaryDir folder;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<SimulatedKelmor> kelmor;
+    std::unique_ptr<TForm1> window;
+};
+
+}  // namespace kelmor::testing

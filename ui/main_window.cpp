@@ -1,0 +1,357 @@
+#include "main_window.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "desktop_dialogs.h"
+#include "instrument_session.h"
+#include "responsive_clock.h"
+#include "ui/chart/kelmor_chart.h"
+#include "ui/dialogs/about_box.h"
+#include "ui/dialogs/tool_icons.h"
+#include "ui/dialogs/trigger_dialog.h"
+
+namespace kelmor {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Kelmor  Computer Interface Version 2.19");
+
+QFont PixelFont(int pixels) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+}  // namespace
+
+TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
+    : QMainWindow(parent),
+      data_(std::make_unique<MeasurementData>()),
+      staging_(std::make_unique<ImageBuffer>()),
+      workingFolder_(setup.workingFolder.isEmpty() ? QDir::currentPath() : setup.workingFolder) {
+    setObjectName(QStringLiteral("Form1"));
+    if (setup.clock == nullptr) {
+        ownClock_ = std::make_unique<ResponsiveClock>();
+    }
+    clock_ = setup.clock ? setup.clock : ownClock_.get();
+    if (setup.dialogs == nullptr) {
+        ownDialogs_ = std::make_unique<DesktopDialogs>();
+    }
+    dialogs_ = setup.dialogs ? setup.dialogs : ownDialogs_.get();
+    instrument_ = std::make_unique<InstrumentSession>(*setup.driver, *clock_);
+
+    setWindowTitle(kCaption);
+    setWindowIcon(ApplicationIcon());
+    setFont(PixelFont(11));
+    QPalette silver = palette();
+    silver.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(silver);
+    resize(757, 451);
+
+    BuildMenus();
+    BuildToolBar();
+    BuildChart();
+    BuildStatusBar();
+
+    MeanError_CheckBox = new QCheckBox(this);
+    MeanError_CheckBox->setObjectName(QStringLiteral("MeanError_CheckBox"));
+    MeanError_CheckBox->hide();
+    PulseDistError_CheckBox = new QCheckBox(this);
+    PulseDistError_CheckBox->setObjectName(QStringLiteral("PulseDistError_CheckBox"));
+    PulseDistError_CheckBox->hide();
+    connect(PulseDistError_CheckBox, &QCheckBox::toggled, this, &TForm1::PulseDistErrorChanged);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(1000);
+    connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(Timer2); });
+
+    FormCreate(this);
+
+    About = new TAbout(this);
+    Trigger = new TTrigger(this);
+    Trigger->SetHandler([this](int level, bool flash) { TriggerSet(level, flash); });
+
+    Timer2->start();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildMenus() {
+    auto action = [this](QMenu* menu, const char* name, const QString& text,
+                         const QKeySequence& shortcut, const QString& tip,
+                         void (TForm1::*handler)(QObject*)) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(shortcut);
+        a->setStatusTip(tip);
+        a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, [this, a, handler] { (this->*handler)(a); });
+        return a;
+    };
+
+    Main1 = menuBar()->addMenu(QStringLiteral("&Main"));
+    Main1->setObjectName(QStringLiteral("Main1"));
+    Open1 = action(Main1, "Open1", QStringLiteral("Open"), QKeySequence::Open,
+                   QStringLiteral("Load Saved Measurements"), &TForm1::Open1Click);
+    Save1 = action(Main1, "Save1", QStringLiteral("Save"), QKeySequence::Save,
+                   QStringLiteral("Save Measurements"), &TForm1::Save1Click);
+    Print1 = action(Main1, "Print1", QStringLiteral("Print"), QKeySequence::Print,
+                    QStringLiteral("Print Graph"), &TForm1::Print1Click);
+    Main1->addSeparator();
+    Exit1 = action(Main1, "Exit1", QStringLiteral("Exit"), QKeySequence::Quit, QString(),
+                   &TForm1::Exit1Click);
+    Save1->setEnabled(false);
+
+    View1 = menuBar()->addMenu(QStringLiteral("View"));
+    View1->setObjectName(QStringLiteral("View1"));
+    views_ = new QActionGroup(this);
+    views_->setExclusive(true);
+    auto view = [&](const char* name, const QString& text, int key,
+                    void (TForm1::*handler)(QObject*)) {
+        QAction* a =
+            action(View1, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(), handler);
+        a->setCheckable(true);
+        views_->addAction(a);
+        return a;
+    };
+    PulseDistribution1 = view("PulseDistribution1", QStringLiteral("Pulse Distribution"), Qt::Key_1,
+                              &TForm1::PulseDistribution1Click);
+    PulseDistributionandMean1 =
+        view("PulseDistributionandMean1", QStringLiteral("Pulse Distribution and Mean"), Qt::Key_2,
+             &TForm1::PulseDistributionandMean1Click);
+    PulseDistributionMeanandmeanError1 =
+        view("PulseDistributionMeanandmeanError1",
+             QStringLiteral("Pulse Distribution, Mean and mean Error"), Qt::Key_3,
+             &TForm1::PulseDistributionMeanandmeanError1Click);
+    MeanandmeanError1 = view("MeanandmeanError1", QStringLiteral("Mean and mean Error"), Qt::Key_4,
+                             &TForm1::MeanandmeanError1Click);
+    Mean1 = view("Mean1", QStringLiteral("Mean"), Qt::Key_5, &TForm1::Mean1Click);
+    PulseDistribution1->setChecked(true);
+    View1->addSeparator();
+    auto overlay = [&](const char* name, const QString& text, int key,
+                       void (TForm1::*handler)(QObject*)) {
+        QAction* a =
+            action(View1, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(), handler);
+        a->setCheckable(true);
+        return a;
+    };
+    Temperature = overlay("Temperature", QStringLiteral("Temperature (V6 & V7)"), Qt::Key_T,
+                          &TForm1::TemperatureClick);
+    Humidity = overlay("Humidity", QStringLiteral("Humidity (V6 & V7)"), Qt::Key_H,
+                       &TForm1::HumidityClick);
+    Pressure =
+        overlay("Pressure", QStringLiteral("Pressure (V7)"), Qt::Key_R, &TForm1::PressureClick);
+    Temperature->setEnabled(false);
+    Humidity->setEnabled(false);
+    View1->setEnabled(false);
+
+    Help1 = menuBar()->addMenu(QStringLiteral("Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    About1 = action(Help1, "About1", QStringLiteral("About"), QKeySequence::HelpContents, QString(),
+                    &TForm1::About1Click);
+}
+
+void TForm1::BuildToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("Tools"));
+    bar->setObjectName(QStringLiteral("ToolBar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setFixedHeight(30);
+    bar->setIconSize(QSize(20, 20));
+    bar->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    auto button = [this, bar](const char* name, int width, ToolIconKind icon, const QString& hint,
+                              void (TForm1::*handler)(QObject*)) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoRaise(true);
+        b->setFixedSize(width, 25);
+        b->setIcon(ToolIcon(icon));
+        b->setToolTip(hint);
+        b->setStatusTip(hint);
+        connect(b, &QToolButton::clicked, this, [this, b, handler] { (this->*handler)(b); });
+        buttonActions_[b] = bar->addWidget(b);
+        return b;
+    };
+    Open_SB = button("Open_SB", 25, ToolIconKind::Open, QStringLiteral("Load Saved Measurements"),
+                     &TForm1::Open1Click);
+    Save_SB = button("Save_SB", 25, ToolIconKind::Save, QStringLiteral("Save Measurements"),
+                     &TForm1::Save1Click);
+    SpeedButton1 = button("SpeedButton1", 30, ToolIconKind::Print, QStringLiteral("Print Graph"),
+                          &TForm1::Print1Click);
+    SpeedButton7 = button("SpeedButton7", 30, ToolIconKind::ReadOut,
+                          QStringLiteral("Load measurements from Kelmor"), &TForm1::Dump_BtnClick);
+    Level_button = button("Level_button", 27, ToolIconKind::TriggerLevel,
+                          QStringLiteral("Set trigger Level"), &TForm1::Level_buttonClick);
+    SpeedButton3 =
+        button("SpeedButton3", 30, ToolIconKind::Clock,
+               QStringLiteral("Syncronize Kelmor  Clock with PC"), &TForm1::SpeedButton3Click);
+    ERASE_BTN = button("ERASE_BTN", 30, ToolIconKind::Erase, QStringLiteral("Erase Kelmor"),
+                       &TForm1::ERASE_BTNClick);
+    Save_SB->setEnabled(false);
+    SpeedButton7->setEnabled(false);
+    Level_button->setEnabled(false);
+    // The trigger level button appears with the first completed read-out.
+    buttonActions_[Level_button]->setVisible(false);
+
+    Label3 = new QLabel(QStringLiteral("      Measurement "), bar);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setFont(PixelFont(13));
+    bar->addWidget(Label3);
+
+    ComboBox3 = new QComboBox(bar);
+    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
+    ComboBox3->setEditable(true);
+    ComboBox3->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox3->setMaxVisibleItems(60);
+    ComboBox3->setFixedWidth(224);
+    ComboBox3->setFont(PixelFont(13));
+    ComboBox3->setToolTip(QStringLiteral("Select Measurement"));
+    ComboBox3->setEditText(QStringLiteral("Select  Measurement"));
+    ComboBox3->setEnabled(false);
+    // Chosen from the list, the same entry again included: that shows the chart again.
+    connect(ComboBox3, &QComboBox::activated, this, [this] { ComboBox3Change(ComboBox3); });
+    bar->addWidget(ComboBox3);
+
+    Label2 = new QLabel(QStringLiteral("  Mean "), bar);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    bar->addWidget(Label2);
+
+    ComboBox2 = new QComboBox(bar);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->addItems({QStringLiteral("2h"), QStringLiteral("4h"), QStringLiteral("8h"),
+                         QStringLiteral("12h"), QStringLiteral("24h"), QStringLiteral("2d"),
+                         QStringLiteral("7d"), QStringLiteral("Mean")});
+    ComboBox2->setCurrentIndex(-1);
+    ComboBox2->setFixedWidth(73);
+    ComboBox2->setFont(PixelFont(13));
+    ComboBox2->setToolTip(QStringLiteral("Mean"));
+    ComboBox2->setEnabled(false);
+    connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(ComboBox2); });
+    bar->addWidget(ComboBox2);
+}
+
+void TForm1::BuildChart() {
+    auto* area = new QWidget(this);
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Chart1 = new KelmorChart(area);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    layout->addWidget(Chart1);
+    setCentralWidget(area);
+    Chart1->hide();
+
+    title = new QLineEdit(Chart1);
+    title->setObjectName(QStringLiteral("title"));
+    title->setFrame(false);
+    title->setGeometry(56, 8, 657, 21);
+    title->setText(QStringLiteral("Measurements"));
+    title->hide();
+
+    connect(Chart1, &KelmorChart::zoomed, this, [this] { Meanonchart1Click(Chart1); });
+    connect(Chart1, &KelmorChart::zoomUndone, this, [this] { Meanonchart1Click(Chart1); });
+    connect(Chart1, &KelmorChart::doubleClicked, this, [this] { Chart1DblClick(Chart1); });
+    connect(Chart1, &KelmorChart::clicked, this, [this] { titleClick(Chart1); });
+}
+
+void TForm1::BuildStatusBar() {
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(true);
+    panel0_ = new QLabel(StatusBar1);
+    panel0_->setFixedWidth(300);
+    panel1_ = new QLabel(StatusBar1);
+    panel1_->setMinimumWidth(50);
+    progress_ = new QProgressBar(StatusBar1);
+    progress_->setMaximumWidth(160);
+    progress_->setTextVisible(false);
+    progress_->hide();
+    StatusBar1->addWidget(panel0_);
+    StatusBar1->addWidget(panel1_, 1);
+    StatusBar1->addPermanentWidget(progress_);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        if (const QScreen* screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+        FormActivate(this);
+    }
+}
+
+void TForm1::FormCreate(QObject*) {
+    instrument_->SetAttached(false);
+    Discover();
+    instrument_->SetErrorReport(false);
+    Chart1->SetBottomLabelFormat(QStringLiteral("dd/MM hh"));
+}
+
+void TForm1::FormActivate(QObject*) {
+    // Only while no image is loaded: an image keeps its own factor, which the trigger
+    // level and the foot line's error need.
+    if (!data_->ImageLoaded) {
+        data_->Header.CalibrationFactor = 6.0L;
+    }
+    Chart1->hide();
+}
+
+int TForm1::RunOwnModal(QDialog& dialog) {
+    const int result = dialogs_->ExecOwn(dialog);
+    FormActivate(this);
+    return result;
+}
+
+int TForm1::ShowMessage(QMessageBox& box) {
+    return RunOwnModal(box);
+}
+
+void TForm1::ShowError(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, this);
+    ShowMessage(box);
+}
+
+void TForm1::SetPanelText(int panel, const QString& text) {
+    (panel == 0 ? panel0_ : panel1_)->setText(text);
+}
+
+QString TForm1::PanelText(int panel) const {
+    return (panel == 0 ? panel0_ : panel1_)->text();
+}
+
+void TForm1::SetCaptionFromPath(const QString& path) {
+    setWindowTitle(QFileInfo(path).fileName());
+}
+
+void TForm1::Exit1Click(QObject*) {
+    close();
+}
+
+void TForm1::About1Click(QObject*) {
+    RunOwnModal(*About);
+}
+
+}  // namespace kelmor

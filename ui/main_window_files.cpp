@@ -1,0 +1,210 @@
+// Opening and saving data files, the exports and printing.
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "data/data_file.h"
+#include "data/image_loader.h"
+#include "data/text_export.h"
+#include "desktop_dialogs.h"
+#include "link/clock.h"
+#include "main_window.h"
+#include "ui/chart/kelmor_chart.h"
+#include "ui/wmf/wmf_chart.h"
+
+namespace kelmor {
+
+namespace {
+
+const QString kDefaultFileName = QStringLiteral("RnData");
+
+enum SaveFormat { kDataFile = 1, kBitmap = 2, kMetafile = 3, kText = 4 };
+
+const QStringList kSaveFilters = {
+    QStringLiteral("Rn Data File (*.Rn)"),
+    QStringLiteral("Bmp Graphics (*.Bmp)"),
+    QStringLiteral("Wmf Graphics (*.Wmf)"),
+    QStringLiteral("Text (.txt) (*.txt)"),
+};
+const QStringList kSuffixes = {QStringLiteral("Rn"), QStringLiteral("Bmp"), QStringLiteral("Wmf"),
+                               QStringLiteral("txt")};
+
+}  // namespace
+
+void TForm1::Open1Click(QObject*) {
+    Chart1->hide();
+    SpeedButton7->setEnabled(false);
+    const bool climateWas = Temperature->isEnabled();
+    Temperature->setEnabled(false);
+    Humidity->setEnabled(false);
+
+    QFileDialog dialog(this, QStringLiteral("Open"));
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(kSaveFilters[0]);
+    dialog.setDefaultSuffix(kSuffixes[0]);
+    dialog.selectFile(lastFileName_.isEmpty() ? kDefaultFileName : lastFileName_);
+    if (!dialogs_->ExecFile(dialog) || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    lastFileName_ = dialog.selectedFiles().front();
+    if (!OpenDataFile(lastFileName_)) {
+        // Nothing of the loaded image changed; its climate items come back.
+        Temperature->setEnabled(climateWas);
+        Humidity->setEnabled(climateWas);
+    }
+}
+
+bool TForm1::OpenDataFile(const QString& path) {
+    const DataFileRead read = ReadDataFile(path, *staging_);
+    if (!read.ok) {
+        ShowError(read.error);
+        return false;
+    }
+    SetCaptionFromPath(path);
+    chosenFormat_ = kDataFile;
+    DecodeLoaded(staging_->data(), read.model);
+    return true;
+}
+
+void TForm1::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
+    View1->setEnabled(false);
+    ComboBox3->clear();
+    ComboBox3->setEditText(QStringLiteral("Select Measurement"));
+    ComboBox3->setCurrentIndex(-1);
+    ComboBox3->setEditText(QStringLiteral("Select Measurement"));
+    if (model == Model::V5) {
+        Temperature->setEnabled(false);
+        Humidity->setEnabled(false);
+    }
+
+    DecodeContext context;
+    context.now = DateTimeFromQt(clock_->LocalNow());
+    context.separators = Separators::FromSystemLocale();
+    const DecodeOutcome outcome = LoadImage(*data_, imageBytes, model, context);
+
+    if (outcome.measurementsFound) {
+        ComboBox3->addItems(outcome.listItems);
+        ComboBox3->setCurrentIndex(-1);
+        ComboBox3->setEditText(QStringLiteral("Select Measurement"));
+        ComboBox2->setEnabled(false);
+        CheckView(PulseDistribution1);
+        PulseDistError_CheckBox->setChecked(false);
+        PulseDistError_CheckBox->setChecked(true);
+        ClearSeries(true, true, true, true, true, true);
+        Save1->setEnabled(true);
+        Save_SB->setEnabled(true);
+        ComboBox3->setEnabled(true);
+        Temperature->setEnabled(outcome.climateItemsEnabled);
+        Humidity->setEnabled(outcome.climateItemsEnabled);
+    } else {
+        QMessageBox box(QMessageBox::Critical, windowTitle(), outcome.message, QMessageBox::Ok,
+                        this);
+        ShowMessage(box);
+    }
+    WriteTemporaryFiles(model != Model::V5);
+}
+
+QString TForm1::WorkingFile(const QString& name) const {
+    return QDir(workingFolder_).filePath(name);
+}
+
+void TForm1::WriteTemporaryFiles(bool withMemo) {
+    QStringList failures;
+    const QByteArray sampleList =
+        SampleListText(*data_, Separators::FromSystemLocale(), QLatin1String("\r\n")).toUtf8();
+    const FileWrite samples = WriteFileSafely(WorkingFile(QStringLiteral("v5dat.tmp")),
+                                              sampleList.constData(), sampleList.size());
+    if (!samples.ok) {
+        failures << samples.error;
+    }
+    if (withMemo) {
+        const QByteArray memo = (data_->Memo + QStringLiteral("\r\n")).toUtf8();
+        const FileWrite debug = WriteFileSafely(WorkingFile(QStringLiteral("debug.tmp")),
+                                                memo.constData(), memo.size());
+        if (!debug.ok) {
+            failures << debug.error;
+        }
+    }
+    if (!failures.isEmpty()) {
+        ShowError(failures.join(QLatin1Char('\n')) +
+                  QStringLiteral("\nThe measurements were read and are shown all the same."));
+    }
+}
+
+void TForm1::Save1Click(QObject*) {
+    QFileDialog dialog(this, QStringLiteral("Save"));
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(kSaveFilters);
+    dialog.setDefaultSuffix(kSuffixes[0]);
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(
+            kSuffixes.value(static_cast<int>(kSaveFilters.indexOf(filter)), kSuffixes[0]));
+    });
+    dialog.selectFile(lastFileName_.isEmpty() ? kDefaultFileName : lastFileName_);
+    if (!dialogs_->ExecFile(dialog) || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().front();
+    lastFileName_ = path;
+    chosenFormat_ = static_cast<int>(kSaveFilters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (chosenFormat_ < kDataFile) {
+        chosenFormat_ = kDataFile;
+    }
+    SetCaptionFromPath(path);
+
+    FileWrite written;
+    switch (chosenFormat_) {
+        case kDataFile:
+            written = SaveDataFile(path, *data_);
+            break;
+        case kBitmap:
+            written.ok = Chart1->SaveBitmap(path, written.error);
+            break;
+        case kMetafile:
+            written.ok =
+                SaveChartAsWmf(*Chart1, Chart1->width(), Chart1->height(), path, written.error);
+            break;
+        default: {
+            const QByteArray text = ExportText(*data_, Separators::FromSystemLocale());
+            written = WriteFileSafely(path, text.constData(), text.size());
+            break;
+        }
+    }
+    if (!written.ok) {
+        ShowError(written.error);
+    }
+}
+
+void TForm1::Print1Click(QObject*) {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("PrintDialog1"));
+    if (!dialogs_->ExecPrint(dialog)) {
+        return;
+    }
+    const QPageLayout::Orientation former = printer.pageLayout().orientation();
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        printer.setPageOrientation(former);
+        ShowError(QStringLiteral("The printer could not start printing."));
+        return;
+    }
+    // 5 per cent of the page on each of the four sides.
+    const QRect page = printer.pageLayout().fullRectPixels(printer.resolution());
+    const QRect paper =
+        page.translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const int dx = paper.width() / 20;
+    const int dy = paper.height() / 20;
+    Chart1->RenderTo(painter, paper.adjusted(dx, dy, -dx, -dy));
+    painter.end();
+    printer.setPageOrientation(former);
+}
+
+}  // namespace kelmor

@@ -1,0 +1,220 @@
+// The connection watch and the instrument commands of the window.
+#include <QApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "instrument/clock_sync.h"
+#include "instrument/erase_command.h"
+#include "instrument/exchange.h"
+#include "instrument/memory_readout.h"
+#include "instrument/trigger_level.h"
+#include "instrument_session.h"
+#include "link/clock.h"
+#include "link/ft_driver.h"
+#include "main_window.h"
+#include "ui/dialogs/trigger_dialog.h"
+
+namespace kelmor {
+
+namespace {
+
+// The words of an exchange that did not end as planned, for status-bar panel 1.
+QString StatusText(CommandStatus status) {
+    switch (status) {
+        case CommandStatus::NotAttached:
+            return QStringLiteral("Kelmor could not be opened");
+        case CommandStatus::UnknownModel:
+            return QStringLiteral("Kelmor model not recognised");
+        case CommandStatus::NotResponding:
+            return QStringLiteral("Kelmor not responding");
+        case CommandStatus::Refused:
+        case CommandStatus::Done:
+            break;
+    }
+    return QString();
+}
+
+}  // namespace
+
+// While an instrument exchange runs: the busy cursor, and no discovery pass or other
+// command in between; the window keeps repainting through the clock's pauses.
+class TForm1::ExchangeScope {
+  public:
+    explicit ExchangeScope(TForm1& window) : window_(window) {
+        window_.exchangeRunning_ = true;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~ExchangeScope() {
+        QApplication::restoreOverrideCursor();
+        window_.progress_->hide();
+        window_.exchangeRunning_ = false;
+    }
+    ExchangeScope(const ExchangeScope&) = delete;
+    ExchangeScope& operator=(const ExchangeScope&) = delete;
+
+  private:
+    TForm1& window_;
+};
+
+void TForm1::Discover() {
+    SetPanelText(0, QString());
+    const bool attached = instrument_->Discover();
+    if (attached) {
+        SetPanelText(0, QStringLiteral("Kelmor Attached"));
+        SpeedButton7->setEnabled(true);
+        SpeedButton3->setEnabled(true);
+        ERASE_BTN->setEnabled(true);
+    } else {
+        if (instrument_->Driver().LastListingLackedPermission()) {
+            SetPanelText(0, QStringLiteral("USB device not accessible: see the udev rule"));
+        }
+        SpeedButton7->setEnabled(false);
+        SpeedButton3->setEnabled(false);
+        Level_button->setEnabled(false);
+        ERASE_BTN->setEnabled(false);
+    }
+}
+
+void TForm1::Timer2Timer(QObject*) {
+    // The watch never looks at the port while an exchange has it open.
+    if (!exchangeRunning_) {
+        Discover();
+    }
+}
+
+void TForm1::ShowLevelButton() {
+    buttonActions_[Level_button]->setVisible(true);
+    Level_button->setVisible(true);
+    Level_button->setEnabled(true);
+}
+
+void TForm1::SpeedButton3Click(QObject*) {
+    if (exchangeRunning_) {
+        return;
+    }
+    const QDateTime atClick = clock_->LocalNow();
+    QMessageBox box(
+        QMessageBox::Question, QStringLiteral("Confirm"),
+        QStringLiteral("The Kelmor clock will be syncronized with the clock in your PC!"),
+        QMessageBox::Ok | QMessageBox::Cancel, this);
+    if (ShowMessage(box) != QMessageBox::Ok) {
+        return;
+    }
+    ExchangeScope scope(*this);
+    const CommandOutcome outcome = SynchroniseClock(
+        instrument_->Exchanges(), instrument_->Attached(), instrument_->Identity(), atClick);
+    SetPanelText(1, outcome.status == CommandStatus::Done ? QStringLiteral("Clock updated")
+                                                          : StatusText(outcome.status));
+}
+
+void TForm1::ERASE_BTNClick(QObject*) {
+    if (exchangeRunning_) {
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Confirm"),
+                    QStringLiteral("The measurements in the Kelmor will be erased! If you have "
+                                   "not saved them, you will lose them!"),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    if (ShowMessage(box) != QMessageBox::Ok) {
+        return;
+    }
+    ExchangeScope scope(*this);
+    const EraseOutcome outcome = EraseMemory(
+        instrument_->Exchanges(), instrument_->Attached(), instrument_->Identity(), [this] {
+            SetPanelText(1, QStringLiteral("Erasing Kelmor"));
+            progress_->setRange(0, 0);  // the erase gives no progress: a busy indicator
+            progress_->show();
+        });
+    if (outcome.erased) {
+        SetPanelText(1, QStringLiteral("Kelmor ERASED"));
+    } else if (outcome.status != CommandStatus::Done) {
+        SetPanelText(1, StatusText(outcome.status));
+    }
+}
+
+void TForm1::Level_buttonClick(QObject*) {
+    RunOwnModal(*Trigger);
+}
+
+void TForm1::TriggerSet(int level, bool flash) {
+    if (exchangeRunning_) {
+        return;
+    }
+    const Extended factor = data_->Header.CalibrationFactor;
+    TriggerOutcome outcome;
+    {
+        ExchangeScope scope(*this);
+        outcome = SetTriggerLevel(instrument_->Exchanges(), instrument_->Attached(),
+                                  instrument_->Identity(), level, factor, flash);
+    }
+    switch (outcome.status) {
+        case CommandStatus::Done:
+            SetPanelText(1, QStringLiteral("Trigger level set to %1 Bq/m3")
+                                .arg(TruncToInt(outcome.levelCode * factor)));
+            break;
+        case CommandStatus::Refused:
+            ShowError(QStringLiteral(
+                "The trigger level was not set: the calibration factor of the measurements "
+                "loaded is 0, so no level can be given to the Kelmor. Read out the Kelmor "
+                "first."));
+            break;
+        default:
+            SetPanelText(1, StatusText(outcome.status));
+            break;
+    }
+}
+
+void TForm1::Dump_BtnClick(QObject*) {
+    if (exchangeRunning_) {
+        return;
+    }
+    SpeedButton7->setEnabled(false);
+    const bool climateWas = Temperature->isEnabled();
+    Temperature->setEnabled(false);
+    Humidity->setEnabled(false);
+
+    MemoryReadout& readout = instrument_->Readout();
+    ReadoutOutcome outcome;
+    {
+        ExchangeScope scope(*this);
+        outcome = readout.Run(
+            instrument_->Attached(), instrument_->Identity(),
+            [this] {
+                SetPanelText(1, QStringLiteral("Transfering measurements"));
+                progress_->setRange(0, 100);
+                progress_->setValue(0);
+                progress_->show();
+                StatusBar1->repaint();
+            },
+            [this](std::uint32_t received, std::uint32_t requested) {
+                progress_->setValue(requested > 0 ? static_cast<int>(100.0 * received / requested)
+                                                  : 0);
+            });
+    }
+    if (outcome.status != CommandStatus::Done || !outcome.model) {
+        // Nothing that was loaded has changed.
+        Temperature->setEnabled(climateWas);
+        Humidity->setEnabled(climateWas);
+        SetPanelText(1, StatusText(outcome.status));
+        // After a failed open the next discovery pass enables the button again.
+        SpeedButton7->setEnabled(outcome.status != CommandStatus::NotAttached);
+        return;
+    }
+    ShowLevelButton();
+    const QStringList warnings = readout.WriteFiles(workingFolder_);
+    DecodeLoaded(readout.StagedImage().data(), *outcome.model);
+    SetPanelText(1, QString());
+    SpeedButton7->setEnabled(true);
+    if (!warnings.isEmpty()) {
+        QMessageBox box(
+            QMessageBox::Warning, windowTitle(),
+            warnings.join(QLatin1Char('\n')) +
+                QStringLiteral("\nThe measurements were read out and are shown all the same."),
+            QMessageBox::Ok, this);
+        ShowMessage(box);
+    }
+}
+
+}  // namespace kelmor
