@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -301,6 +302,14 @@ void TForm1::showEvent(QShowEvent* event) {
         }
         FormActivate(this);
     }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (exchangeRunning_) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::FormCreate(QObject*) {

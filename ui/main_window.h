@@ -142,6 +142,8 @@ class TForm1 : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // The window stays open while an exchange has the port.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     class ExchangeScope;

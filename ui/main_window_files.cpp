@@ -80,6 +80,10 @@ void TForm1::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
     if (model == Model::V5) {
         Temperature->setEnabled(false);
         Humidity->setEnabled(false);
+        // A V5 records no climate: a check mark left from an earlier image would draw a
+        // temperature and humidity of 0, and the disabled items could not take it away.
+        Temperature->setChecked(false);
+        Humidity->setChecked(false);
     }
 
     DecodeContext context;

@@ -22,6 +22,7 @@ class InstrumentWindowTest : public QObject {
 
   private slots:
     void theWatchFollowsPluggingAndUnplugging();
+    void aDeviceThatCannotBeReadIsReportedAsAPermissionProblem();
     void aReadOutOfEachModelLoadsTheInstrumentsMemory();
     void aSilentInstrumentChangesNothingLoaded();
     void anUnknownModelChangesNothingLoaded();
@@ -72,6 +73,17 @@ void InstrumentWindowTest::theWatchFollowsPluggingAndUnplugging() {
     QVERIFY(f.SpeedButton3->isEnabled());
     QVERIFY(f.ERASE_BTN->isEnabled());
     QVERIFY(!f.Level_button->isEnabled());  // until the next read-out
+}
+
+void InstrumentWindowTest::aDeviceThatCannotBeReadIsReportedAsAPermissionProblem() {
+    WindowUnderTest w(Model::V7, false);
+    w.kelmor->SetListingLacksPermission(true);
+    w.window->Timer2Timer(w.window->Timer2);
+    QVERIFY(w.window->PanelText(0).contains(QStringLiteral("udev rule")));
+    QVERIFY(!w.window->SpeedButton7->isEnabled());
+    w.kelmor->SetListingLacksPermission(false);
+    w.window->Timer2Timer(w.window->Timer2);
+    QCOMPARE(w.window->PanelText(0), QString());
 }
 
 void InstrumentWindowTest::aReadOutOfEachModelLoadsTheInstrumentsMemory() {
@@ -256,13 +268,20 @@ void InstrumentWindowTest::theWindowKeepsRepaintingAndNoPassRunsInAnExchange() {
     });
     beat.start();
     int passesDuringExchange = 0;
-    QObject::connect(f.Timer2, &QTimer::timeout,
-                     [&] { passesDuringExchange += f.ExchangeRunning(); });
+    bool closedDuringExchange = false;
+    QObject::connect(f.Timer2, &QTimer::timeout, [&] {
+        passesDuringExchange += f.ExchangeRunning();
+        if (f.ExchangeRunning() && f.isVisible()) {
+            closedDuringExchange |= f.close();
+        }
+    });
+    f.show();
     f.Dump_BtnClick(f.SpeedButton7);
     QVERIFY2(ticks >= 20,
              qPrintable(QString::number(ticks)));  // events went on during the read-out
     QVERIFY(passesDuringExchange > 0);             // the timer ticked, but its pass stood back
     QVERIFY(!listedWhileOpen);
+    QVERIFY(!closedDuringExchange);
     QCOMPARE(f.ComboBox3->count(), 5);
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }

@@ -201,8 +201,12 @@ void MainWindowTest::aV5ImageDisablesTheClimateItemsButNotPressure() {
     WindowUnderTest w;
     w.Open(SamplePath("v7"));
     QVERIFY(w.window->Temperature->isEnabled());
+    w.window->Temperature->setChecked(true);
+    w.window->Pressure->setChecked(true);
     w.Open(SamplePath("v5"));
     QVERIFY(!w.window->Temperature->isEnabled());
+    QVERIFY(!w.window->Temperature->isChecked());
+    QVERIFY(w.window->Pressure->isChecked());
     QVERIFY(!w.window->Humidity->isEnabled());
     QVERIFY(w.window->Pressure->isEnabled());
     QVERIFY(!QFile::exists(w.WorkingFile("debug.tmp")) ||
