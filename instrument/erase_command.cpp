@@ -20,13 +20,6 @@ void WriteMemoryByteV5V6(Exchange& exchange, std::uint8_t address, std::uint8_t 
     exchange.Pause(kFramePauseV5V6Ms);
 }
 
-void WriteMemoryByteV7(Exchange& exchange, std::uint8_t address, std::uint8_t value) {
-    exchange.Send(frames::kWriteMemoryByteV7);
-    exchange.Pause(kFramePauseV7Ms);
-    exchange.Send({0, address, value});
-    exchange.Pause(kFramePauseV7Ms);
-}
-
 }  // namespace
 
 EraseOutcome EraseMemory(Exchange& exchange, bool attached, const TV5& identity,

@@ -68,4 +68,12 @@ bool Exchange::Receive(std::uint32_t count, CommandOutcome& outcome) {
     return false;
 }
 
+void WriteMemoryByteV7(Exchange& exchange, std::uint16_t address, std::uint8_t value) {
+    exchange.Send(frames::kWriteMemoryByteV7);
+    exchange.Pause(kFramePauseV7Ms);
+    exchange.Send(
+        {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address), value});
+    exchange.Pause(kFramePauseV7Ms);
+}
+
 }  // namespace kelmor

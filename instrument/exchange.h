@@ -73,4 +73,8 @@ constexpr std::uint8_t kEraseMemoryV7[] = {'E'};
 constexpr int kFramePauseV5V6Ms = 25;
 constexpr int kFramePauseV7Ms = 10;
 
+// V7 WriteMemoryByte: the letter, then the 16-bit address and the value, each write
+// followed by the frame pause. (The V5 and V6 commands pace theirs differently.)
+void WriteMemoryByteV7(Exchange& exchange, std::uint16_t address, std::uint8_t value);
+
 }  // namespace kelmor

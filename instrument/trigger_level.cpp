@@ -24,13 +24,6 @@ void WriteV5V6(Exchange& exchange, std::uint8_t address, std::uint8_t value) {
     exchange.Pause(kAfterWriteV5V6Ms);
 }
 
-void WriteV7(Exchange& exchange, std::uint8_t address, std::uint8_t value) {
-    exchange.Send(frames::kWriteMemoryByteV7);
-    exchange.Pause(kFramePauseV7Ms);
-    exchange.Send({0x00, address, value});
-    exchange.Pause(kFramePauseV7Ms);
-}
-
 }  // namespace
 
 std::optional<std::uint8_t> TriggerLevelCode(int level, Extended calibrationFactor) {
@@ -65,8 +58,8 @@ TriggerOutcome SetTriggerLevel(Exchange& exchange, bool attached, const TV5& ide
         WriteV5V6(exchange, kLevelAddress, *code);
         WriteV5V6(exchange, kFlashAddress, flag);
     } else if (model == Model::V7) {
-        WriteV7(exchange, kLevelAddress, *code);
-        WriteV7(exchange, kFlashAddress, flag);
+        WriteMemoryByteV7(exchange, kLevelAddress, *code);
+        WriteMemoryByteV7(exchange, kFlashAddress, flag);
     }
     if (model) {
         outcome.levelCode = *code;
