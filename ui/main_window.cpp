@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMessageBox;
+class QPrinter;
 class QProgressBar;
 class QToolButton;
 class QTimer;
@@ -87,6 +88,7 @@ class TForm1 : public QMainWindow {
     bool OpenDataFile(const QString& path);
 
     QString PanelText(int panel) const;
+    QPrinter& Printer();
     MeasurementData& Data() { return *data_; }
     const QString& LastFileName() const { return lastFileName_; }
     int ChosenFormat() const { return chosenFormat_; }
@@ -184,6 +186,7 @@ class TForm1 : public QMainWindow {
     Clock* clock_ = nullptr;
     DesktopDialogs* dialogs_ = nullptr;
     std::unique_ptr<InstrumentSession> instrument_;
+    std::unique_ptr<QPrinter> printer_;
     QString workingFolder_;
 
     QActionGroup* views_ = nullptr;

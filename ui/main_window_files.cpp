@@ -185,8 +185,16 @@ void TForm1::Save1Click(QObject*) {
     }
 }
 
+QPrinter& TForm1::Printer() {
+    // One printer for the run: the next print starts from the user's last choice.
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *printer_;
+}
+
 void TForm1::Print1Click(QObject*) {
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = Printer();
     QPrintDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintDialog1"));
     if (!dialogs_->ExecPrint(dialog)) {

@@ -45,6 +45,8 @@ void ExportTest::printingGivesALandscapePageWithTheChartInsideTheMargins() {
     w.window->Print1Click(w.window->Print1);
     QCOMPARE(w.dialogs.printDialogs, 1);
     QVERIFY(QFileInfo(pdf).size() > 1000);
+    // The printer keeps the orientation it had; the chart alone was landscape.
+    QCOMPARE(w.window->Printer().pageLayout().orientation(), QPageLayout::Portrait);
 
     QProcess render;
     render.start(QStringLiteral("pdftoppm"),
