@@ -190,7 +190,7 @@ DecodeOutcome Decode(MeasurementData& data, Model model, const DecodeContext& co
 
     data.MeasurementTable.fill(MeasurementEntry{});
     data.MeasurementCount = 0;
-    int cursor = 0;  // next free slot of the working table
+    int cursor = 0;  // next free slot of the sample table
 
     for (int entry = 1; entry <= kDirectoryEntries; ++entry) {
         const int start = directory.StartAddress(entry);
@@ -237,13 +237,25 @@ DecodeOutcome Decode(MeasurementData& data, Model model, const DecodeContext& co
         for (int k = 0; k < rowLength; ++k) {
             const RecordReader record{image, area, start - 1 - k * recordSize, recordSize};
             ConvertRecord(model, record, header.CalibrationFactor, startTime, k,
-                          header.Coefficients, data.WorkingSamples[cursor + k]);
+                          header.Coefficients, data.SampleTable[cursor + k]);
         }
         cursor += rowLength;
         ++data.MeasurementCount;
     }
 
     SortByStartTime(data.MeasurementTable, data.MeasurementCount);
+    // The samples lie in directory order. The instrument fills its directory in time order
+    // until it goes round, so mostly they are in place already; otherwise they are
+    // gathered again in the order of the sorted rows.
+    bool inPlace = true;
+    for (int j = 0, q = 0; j < data.MeasurementCount; ++j) {
+        const MeasurementEntry& row = data.MeasurementTable[j];
+        inPlace &= row.FirstSample == q;
+        q += std::max(row.LastSample - row.FirstSample + 1, 0);
+    }
+    if (!inPlace) {
+        std::copy_n(data.SampleTable.begin(), cursor, data.WorkingSamples.begin());
+    }
 
     DecodeOutcome outcome;
     outcome.model = model;
@@ -251,8 +263,10 @@ DecodeOutcome Decode(MeasurementData& data, Model model, const DecodeContext& co
     for (int j = 0; j < data.MeasurementCount; ++j) {
         MeasurementEntry& row = data.MeasurementTable[j];
         const int count = std::max(row.LastSample - row.FirstSample + 1, 0);
-        std::copy_n(data.WorkingSamples.begin() + row.FirstSample, count,
-                    data.SampleTable.begin() + q);
+        if (!inPlace) {
+            std::copy_n(data.WorkingSamples.begin() + row.FirstSample, count,
+                        data.SampleTable.begin() + q);
+        }
         row.FirstSample = q;
         q += count;
         row.LastSample = q - 1;
