@@ -26,7 +26,7 @@ DataFileRead ReadDataFile(const QString& path, ImageBuffer& staging) {
 
 DataFileRead ReadDataFile(QIODevice& device, const QString& name, ImageBuffer& staging) {
     DataFileRead result;
-    const QString quoted = QStringLiteral("\"%1\"").arg(name);
+    const QString quoted = Named(name);
     auto readInto = [&device, &staging](int offset, qint64 wanted) {
         qint64 got = 0;
         while (got < wanted) {

@@ -170,8 +170,7 @@ class TForm1 : public QMainWindow {
     QString WorkingFile(const QString& name) const;
 
     void SaveChart(int format, const QString& path);
-    void ClearSeries(bool mean, bool meanError, bool pulses, bool temperature, bool humidity,
-                     bool pressure);
+    void ClearViewSeries();
     void CheckView(QAction* view);
     void SelectDefaultInterval(int item);
     void RunCheckedView();

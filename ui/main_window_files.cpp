@@ -75,8 +75,6 @@ void TForm1::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
     View1->setEnabled(false);
     ComboBox3->clear();
     ComboBox3->setEditText(QStringLiteral("Select Measurement"));
-    ComboBox3->setCurrentIndex(-1);
-    ComboBox3->setEditText(QStringLiteral("Select Measurement"));
     if (model == Model::V5) {
         Temperature->setEnabled(false);
         Humidity->setEnabled(false);
@@ -93,13 +91,14 @@ void TForm1::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
 
     if (outcome.measurementsFound) {
         ComboBox3->addItems(outcome.listItems);
-        ComboBox3->setCurrentIndex(-1);
+        ComboBox3->setCurrentIndex(-1);  // adding items selected the first
         ComboBox3->setEditText(QStringLiteral("Select Measurement"));
         ComboBox2->setEnabled(false);
         CheckView(PulseDistribution1);
         PulseDistError_CheckBox->setChecked(false);
         PulseDistError_CheckBox->setChecked(true);
-        ClearSeries(true, true, true, true, true, true);
+        ClearViewSeries();
+        Chart1->Series6()->Clear();  // nor a pressure of the earlier image
         Save1->setEnabled(true);
         Save_SB->setEnabled(true);
         ComboBox3->setEnabled(true);

@@ -55,26 +55,13 @@ class ChartMeanSink : public MeanSink {
 
 }  // namespace
 
-void TForm1::ClearSeries(bool mean, bool meanError, bool pulses, bool temperature, bool humidity,
-                         bool pressure) {
-    if (mean) {
-        Chart1->Series2()->Clear();
-    }
-    if (meanError) {
-        Chart1->Series3()->Clear();
-    }
-    if (pulses) {
-        Chart1->Series4()->Clear();
-    }
-    if (temperature) {
-        Chart1->Series1()->Clear();
-    }
-    if (humidity) {
-        Chart1->Series5()->Clear();
-    }
-    if (pressure) {
-        Chart1->Series6()->Clear();
-    }
+// The series a view change empties: mean, mean error, pulses, temperature, humidity.
+void TForm1::ClearViewSeries() {
+    Chart1->Series2()->Clear();
+    Chart1->Series3()->Clear();
+    Chart1->Series4()->Clear();
+    Chart1->Series1()->Clear();
+    Chart1->Series5()->Clear();
 }
 
 void TForm1::CheckView(QAction* view) {
@@ -91,7 +78,10 @@ void TForm1::DrawPulseDistribution(int m) {
     Chart1->UndoZoom();
     Chart1->SetLeftAxisTitle(QStringLiteral("Bq/m3"));
     Chart1->SetBottomAxisTitle(QStringLiteral("Time"));
-    ClearSeries(false, false, true, true, true, true);
+    Chart1->Series1()->Clear();
+    Chart1->Series5()->Clear();
+    Chart1->Series4()->Clear();
+    Chart1->Series6()->Clear();
     if (m < 0 || m >= kMeasurementRows) {
         return;
     }
@@ -133,7 +123,7 @@ void TForm1::ComboBox3Change(QObject*) {
     ComboBox2->setEnabled(false);
     CheckView(PulseDistribution1);
     Chart1->SetTitleLines({kMeasurementsTitle});
-    ClearSeries(true, true, true, true, true, false);
+    ClearViewSeries();
     Chart1->show();
     Chart1->SetLeftAxisMaximumAutomatic();
     Chart1->UndoZoom();
@@ -146,7 +136,7 @@ void TForm1::ComboBox3Change(QObject*) {
 void TForm1::PulseDistribution1Click(QObject*) {
     ComboBox2->setEnabled(false);
     CheckView(PulseDistribution1);
-    ClearSeries(true, true, true, true, true, false);
+    ClearViewSeries();
     Chart1->SetTitleLines({kMeasurementsTitle});
     DrawPulseDistribution(CurrentMeasurement);
     Meanonchart1Click(Chart1);
@@ -167,7 +157,7 @@ void TForm1::PulseDistributionandMean1Click(QObject*) {
 void TForm1::PulseDistributionMeanandmeanError1Click(QObject*) {
     ComboBox2->setEnabled(true);
     CheckView(PulseDistributionMeanandmeanError1);
-    ClearSeries(true, true, true, true, true, false);
+    ClearViewSeries();
     SelectDefaultInterval(0);
     MeanError_CheckBox->setChecked(true);
     DrawPulseDistribution(CurrentMeasurement);
@@ -178,7 +168,7 @@ void TForm1::PulseDistributionMeanandmeanError1Click(QObject*) {
 void TForm1::MeanandmeanError1Click(QObject*) {
     ComboBox2->setEnabled(true);
     CheckView(MeanandmeanError1);
-    ClearSeries(true, true, true, true, true, false);
+    ClearViewSeries();
     SelectDefaultInterval(0);
     MeanError_CheckBox->setChecked(true);
     ComboBox2Change(ComboBox2);
@@ -188,7 +178,7 @@ void TForm1::MeanandmeanError1Click(QObject*) {
 void TForm1::Mean1Click(QObject*) {
     ComboBox2->setEnabled(true);
     CheckView(Mean1);
-    ClearSeries(true, true, true, true, true, false);
+    ClearViewSeries();
     SelectDefaultInterval(0);
     MeanError_CheckBox->setChecked(false);
     ComboBox2Change(ComboBox2);
