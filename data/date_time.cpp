@@ -72,12 +72,24 @@ DateTime EncodeTime(int hour, int minute, int second, int millisecond) {
     return static_cast<DateTime>(ms) / static_cast<DateTime>(kMillisecondsPerDay);
 }
 
+long long MillisecondsOf(DateTime value) {
+    if (!std::isfinite(value) || std::fabs(value) > 3.0e6) {
+        return 0;
+    }
+    return std::llround(value * static_cast<double>(kMillisecondsPerDay));
+}
+
+bool WithinRange(DateTime value, DateTime from, DateTime to) {
+    const long long at = MillisecondsOf(value);
+    return at >= MillisecondsOf(from) && at <= MillisecondsOf(to);
+}
+
 DateTimeFields DecodeDateTime(DateTime value) {
     DateTimeFields fields;
     if (!std::isfinite(value) || std::fabs(value) > 3.0e6) {
         return fields;  // beyond year 9999: no calendar date to show
     }
-    const long long total = std::llround(value * static_cast<double>(kMillisecondsPerDay));
+    const long long total = MillisecondsOf(value);
     long long days = total / kMillisecondsPerDay;
     long long ms = total % kMillisecondsPerDay;
     if (ms < 0) {

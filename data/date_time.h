@@ -28,6 +28,14 @@ DateTime EncodeTime(int hour, int minute, int second, int millisecond);
 // Rounds to the nearest millisecond before breaking the value into fields.
 DateTimeFields DecodeDateTime(DateTime value);
 
+// Milliseconds since 30 December 1899, rounded to the nearest: the resolution at which the
+// program shows every date-time. A sample's time is its start plus whole hours in double
+// precision, often one step away from the whole hour, so times are compared at this
+// resolution, never as raw doubles. Values beyond year 9999 count as 0.
+long long MillisecondsOf(DateTime value);
+// True when `value` lies in [from, to], both ends included, at millisecond resolution.
+bool WithinRange(DateTime value, DateTime from, DateTime to);
+
 DateTime DateTimeFromQt(const QDateTime& local);
 QDateTime DateTimeToQt(DateTime value);
 
