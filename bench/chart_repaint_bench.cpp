@@ -2,6 +2,8 @@
 // pulse distribution in Series4, a 24-hour running mean in Series2 with its errors in
 // Series3, and temperature, humidity and pressure laid over. Once with QCustomPlot's plain
 // error bars, once with the per-column envelopes; each reports its median repaint time.
+// And drawing 100000 samples that arrive out of time order, from filling the series to
+// the repaint.
 //
 // The data is the sample image samples/kelmor-v7.Rn; with --synthetic, or when the sample
 // is missing, a comparable series is made up (21759 hourly samples, 20 to 800 Bq/m3 with a
@@ -17,9 +19,11 @@
 #include <memory>
 #include <vector>
 
+#include "chart/chart_sink.h"
 #include "chart/kelmor_chart.h"
 #include "data/data_file.h"
 #include "data/image_loader.h"
+#include "data/pulse_distribution.h"
 #include "data/running_mean.h"
 
 namespace {
@@ -27,35 +31,7 @@ namespace {
 using kelmor::DateTime;
 using kelmor::ErrorBarSeries;
 using kelmor::KelmorChart;
-
-class ChartSink : public kelmor::MeanSink {
-  public:
-    explicit ChartSink(KelmorChart& chart) : chart_(chart) {}
-    void BeginMean() override {
-        chart_.Series2()->Clear();
-        chart_.Series3()->Clear();
-    }
-    void AddMean(DateTime time, double mean) override { chart_.Series2()->AddXY(time, mean); }
-    void AddMeanError(DateTime time, double mean, double error) override {
-        chart_.Series3()->AddXYError(time, mean, error);
-    }
-    void AddOverlay(kelmor::Overlay, DateTime, double) override {}
-
-  private:
-    KelmorChart& chart_;
-};
-
-void AddSample(KelmorChart& chart, const kelmor::SampleRecord& s) {
-    const double concentration = static_cast<double>(s.Concentration);
-    if (concentration == 0) {
-        chart.Series4()->AddXYError(s.Time, 0, 0.1);
-    } else {
-        chart.Series4()->AddXYError(s.Time, concentration, static_cast<double>(s.Error));
-    }
-    chart.Series1()->AddXY(s.Time, static_cast<double>(s.Temperature));
-    chart.Series5()->AddXY(s.Time, static_cast<double>(s.Humidity));
-    chart.Series6()->AddXY(s.Time, static_cast<double>(s.Pressure));
-}
+using kelmor::LineSeries;
 
 // False when the sample image cannot be read or decoded.
 bool FillFromSample(KelmorChart& chart, kelmor::MeasurementData& data) {
@@ -73,16 +49,11 @@ bool FillFromSample(KelmorChart& chart, kelmor::MeasurementData& data) {
         return false;
     }
     const int all = static_cast<int>(outcome.listItems.size()) - 1;
-    const kelmor::MeasurementEntry& entry = data.MeasurementTable[static_cast<std::size_t>(all)];
-    for (int k = std::max(entry.FirstSample, 0); k <= entry.LastSample; ++k) {
-        const kelmor::SampleRecord& s = data.SampleTable[static_cast<std::size_t>(k)];
-        if (s.Time != 0) {
-            AddSample(chart, s);
-        }
-    }
+    kelmor::ChartSink sink(chart);
+    kelmor::DrawPulseDistribution(data, all, {true, true, true}, sink);
     kelmor::MeanOptions options;
     options.withErrors = true;
-    ChartSink sink(chart);
+    options.overlays = {true, true, true};
     return kelmor::DrawMean(data, 24, all, options, sink);
 }
 
@@ -90,6 +61,9 @@ void FillSynthetic(KelmorChart& chart) {
     constexpr int kSamples = 21759;
     constexpr double kStart = 44000;  // 18 June 2020
     std::vector<double> concentrations(kSamples);
+    std::vector<ErrorBarSeries::Point> pulses;
+    std::vector<LineSeries::Point> temperature, humidity, pressure, mean;
+    std::vector<ErrorBarSeries::Point> meanErrors;
     for (int i = 0; i < kSamples; ++i) {
         const double daily = 0.5 + 0.5 * std::sin(i * 2 * M_PI / 24);
         const double seasonal = 0.6 + 0.4 * std::sin(i * 2 * M_PI / (24 * 365));
@@ -97,21 +71,58 @@ void FillSynthetic(KelmorChart& chart) {
         concentrations[static_cast<std::size_t>(i)] = concentration;
         const double error = concentration / std::sqrt(concentration / 6);
         const DateTime time = kStart + i / 24.0;
-        chart.Series4()->AddXYError(time, concentration, error);
-        chart.Series1()->AddXY(time, 18 + 4 * std::sin(i * 2 * M_PI / 24));
-        chart.Series5()->AddXY(time, 50 + 15 * std::sin(i * 2 * M_PI / 200));
-        chart.Series6()->AddXY(time, 98 + 3 * std::sin(i * 2 * M_PI / 500));
+        pulses.push_back({time, concentration, error});
+        temperature.push_back({time, 18 + 4 * std::sin(i * 2 * M_PI / 24)});
+        humidity.push_back({time, 50 + 15 * std::sin(i * 2 * M_PI / 200)});
+        pressure.push_back({time, 98 + 3 * std::sin(i * 2 * M_PI / 500)});
     }
     double sum = 0;
     for (int i = 0; i < kSamples; ++i) {
         sum += concentrations[static_cast<std::size_t>(i)];
         if (i >= 24) {
             sum -= concentrations[static_cast<std::size_t>(i - 24)];
-            const double mean = sum / 24;
-            chart.Series2()->AddXY(kStart + i / 24.0, mean);
-            chart.Series3()->AddXYError(kStart + i / 24.0, mean, mean / std::sqrt(sum / 6));
+            const double mean24 = sum / 24;
+            mean.push_back({kStart + i / 24.0, mean24});
+            meanErrors.push_back({kStart + i / 24.0, mean24, mean24 / std::sqrt(sum / 6)});
         }
     }
+    chart.Series4()->SetPoints(pulses);
+    chart.Series1()->SetPoints(temperature);
+    chart.Series5()->SetPoints(humidity);
+    chart.Series6()->SetPoints(pressure);
+    chart.Series2()->SetPoints(mean);
+    chart.Series3()->SetPoints(meanErrors);
+}
+
+// A memory whose 27 measurements overlap in time fills every one of the 100000 sample
+// slots, and "All measurements" then lists the samples far out of time order: each
+// measurement starts a day after the one before and runs for 3703 hours.
+void FillOverlapping(kelmor::MeasurementData& data) {
+    constexpr int kMeasurements = 27;
+    constexpr int kPerMeasurement = 3703;
+    constexpr double kStart = 45000;
+    int k = 0;
+    for (int m = 0; m < kMeasurements; ++m) {
+        kelmor::MeasurementEntry& entry = data.MeasurementTable[static_cast<std::size_t>(m)];
+        entry.FirstSample = k;
+        entry.StartTime = kStart + m;
+        for (int h = 0; h < kPerMeasurement && k < kelmor::kSampleSlots - 1; ++h, ++k) {
+            kelmor::SampleRecord& s = data.SampleTable[static_cast<std::size_t>(k)];
+            s.Time = entry.StartTime + h / 24.0;
+            s.PulseCount = 10 + (h * 7 + m * 13) % 90;
+            s.Concentration = s.PulseCount * 6;
+            s.Error = s.Concentration / std::sqrt(static_cast<kelmor::Extended>(s.PulseCount));
+            s.Temperature = 20;
+            s.Humidity = 50;
+            s.Pressure = 100;
+        }
+        entry.LastSample = k - 1;
+    }
+    kelmor::MeasurementEntry& all = data.MeasurementTable[kMeasurements];
+    all.FirstSample = 0;
+    all.LastSample = k - 1;
+    data.LastSampleIndex = k - 1;
+    data.MeasurementCount = kMeasurements;
 }
 
 struct Fixture {
@@ -151,6 +162,29 @@ void RepaintEnvelopes(benchmark::State& state) {
     Repaint(state, ErrorBarSeries::Drawing::Adaptive);
 }
 
+// Drawing "All measurements" of a memory whose measurements overlap: the pulse
+// distribution and three overlays of 100000 samples out of time order, and a repaint.
+void DrawOutOfOrder(benchmark::State& state) {
+    auto data = std::make_unique<kelmor::MeasurementData>();
+    FillOverlapping(*data);
+    KelmorChart chart;
+    chart.resize(1280, 720);
+    chart.show();
+    kelmor::ChartSink sink(chart);
+    std::vector<double> times;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        kelmor::DrawPulseDistribution(*data, 27, {true, true, true}, sink);
+        chart.RepaintNow();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    state.counters["median_ms"] = times.empty() ? 0 : times[times.size() / 2];
+    state.counters["points"] = chart.Series4()->Count();
+}
+
+BENCHMARK(DrawOutOfOrder)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(RepaintPlainErrorBars)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(RepaintEnvelopes)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

@@ -58,36 +58,8 @@ class Window {
     int count_ = 0;
 };
 
-void AddOverlays(const SampleRecord& s, const OverlayChoice& overlays, MeanSink& sink) {
-    if (overlays.temperature) {
-        sink.AddOverlay(Overlay::Temperature, s.Time, static_cast<double>(s.Temperature));
-    }
-    if (overlays.humidity) {
-        sink.AddOverlay(Overlay::Humidity, s.Time, static_cast<double>(s.Humidity));
-    }
-    if (overlays.pressure) {
-        sink.AddOverlay(Overlay::Pressure, s.Time, static_cast<double>(s.Pressure));
-    }
-}
-
-}  // namespace
-
-const std::array<MeanInterval, kMeanIntervalCount>& MeanIntervals() {
-    return kIntervals;
-}
-
-int MeanIntervalIndex(const QString& item) {
-    for (int i = 0; i < kMeanIntervalCount; ++i) {
-        if (item == QLatin1String(kIntervals[static_cast<std::size_t>(i)].item)) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-bool DrawMean(const MeasurementData& data, int window, int row, const MeanOptions& options,
-              MeanSink& sink) {
-    sink.BeginMean();
+bool DrawMeanPoints(const MeasurementData& data, int window, int row, const MeanOptions& options,
+                    MeanSink& sink) {
     if (row < 0 || row >= kMeasurementRows || window < 0 || window > kLongestWindow) {
         return false;
     }
@@ -149,6 +121,29 @@ bool DrawMean(const MeasurementData& data, int window, int row, const MeanOption
         }
     }
     return true;
+}
+
+}  // namespace
+
+const std::array<MeanInterval, kMeanIntervalCount>& MeanIntervals() {
+    return kIntervals;
+}
+
+int MeanIntervalIndex(const QString& item) {
+    for (int i = 0; i < kMeanIntervalCount; ++i) {
+        if (item == QLatin1String(kIntervals[static_cast<std::size_t>(i)].item)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool DrawMean(const MeasurementData& data, int window, int row, const MeanOptions& options,
+              MeanSink& sink) {
+    sink.BeginMean();
+    const bool drawn = DrawMeanPoints(data, window, row, options, sink);
+    sink.EndMean();
+    return drawn;
 }
 
 MeanSelection DrawMeanSteppingDown(const MeasurementData& data, int interval, int row,

@@ -5,6 +5,7 @@
 
 #include "date_time.h"
 #include "measurement_data.h"
+#include "overlay.h"
 
 namespace kelmor {
 
@@ -23,24 +24,16 @@ int MeanIntervalIndex(const QString& item);
 
 inline const QString kMeanTooLongText = QStringLiteral("Mean intervall > number of measurements");
 
-struct OverlayChoice {
-    bool temperature = false;
-    bool humidity = false;
-    bool pressure = false;
-};
-
-enum class Overlay { Temperature, Humidity, Pressure };
-
 // Where a drawing of the mean puts its points: the chart in the window, a list in tests
 // and the command-line tool.
-class MeanSink {
+class MeanSink : public OverlaySink {
   public:
-    virtual ~MeanSink() = default;
     // Before every drawing: the mean, its errors and the overlays are emptied.
     virtual void BeginMean() = 0;
     virtual void AddMean(DateTime time, double mean) = 0;
     virtual void AddMeanError(DateTime time, double mean, double error) = 0;
-    virtual void AddOverlay(Overlay overlay, DateTime time, double value) = 0;
+    // After every drawing, also one that found the measurement too short.
+    virtual void EndMean() {}
 };
 
 struct MeanOptions {

@@ -23,6 +23,7 @@
 #include "desktop_dialogs.h"
 #include "instrument_session.h"
 #include "responsive_clock.h"
+#include "ui/chart/chart_sink.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/tool_icons.h"
@@ -258,6 +259,7 @@ void TForm1::BuildChart() {
     layout->setContentsMargins(0, 0, 0, 0);
     Chart1 = new KelmorChart(area);
     Chart1->setObjectName(QStringLiteral("Chart1"));
+    chartSink_ = std::make_unique<ChartSink>(*Chart1);
     layout->addWidget(Chart1);
     setCentralWidget(area);
     Chart1->hide();

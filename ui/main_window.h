@@ -7,6 +7,7 @@
 
 #include "data/decoder.h"
 #include "data/measurement_data.h"
+#include "data/overlay.h"
 
 class QAction;
 class QActionGroup;
@@ -27,6 +28,7 @@ class Clock;
 class DesktopDialogs;
 class FtDriver;
 class InstrumentSession;
+class ChartSink;
 class KelmorChart;
 class TAbout;
 class TTrigger;
@@ -175,6 +177,7 @@ class TForm1 : public QMainWindow {
     void SelectDefaultInterval(int item);
     void RunCheckedView();
     void PulseDistErrorChanged(bool checked);
+    OverlayChoice ChosenOverlays() const;
     void TriggerSet(int level, bool flash);
     void ShowLevelButton();
 
@@ -185,6 +188,7 @@ class TForm1 : public QMainWindow {
     Clock* clock_ = nullptr;
     DesktopDialogs* dialogs_ = nullptr;
     std::unique_ptr<InstrumentSession> instrument_;
+    std::unique_ptr<ChartSink> chartSink_;
     std::unique_ptr<QPrinter> printer_;
     QString workingFolder_;
 

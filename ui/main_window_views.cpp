@@ -7,8 +7,10 @@
 #include <QMenu>
 
 #include "data/foot_line.h"
+#include "data/pulse_distribution.h"
 #include "data/running_mean.h"
 #include "main_window.h"
+#include "ui/chart/chart_sink.h"
 #include "ui/chart/kelmor_chart.h"
 
 namespace kelmor {
@@ -16,42 +18,6 @@ namespace kelmor {
 namespace {
 
 const QString kMeasurementsTitle = QStringLiteral("Measurements");
-
-// Draws the running mean into the chart's series.
-class ChartMeanSink : public MeanSink {
-  public:
-    explicit ChartMeanSink(KelmorChart& chart) : chart_(chart) {}
-
-    void BeginMean() override {
-        chart_.SetLeftAxisTitle(QStringLiteral("Bq/m3"));
-        chart_.SetBottomAxisTitle(QStringLiteral("Time"));
-        chart_.Series2()->Clear();
-        chart_.Series3()->Clear();
-        chart_.Series1()->Clear();
-        chart_.Series5()->Clear();
-        chart_.Series6()->Clear();
-    }
-    void AddMean(DateTime time, double mean) override { chart_.Series2()->AddXY(time, mean); }
-    void AddMeanError(DateTime time, double mean, double error) override {
-        chart_.Series3()->AddXYError(time, mean, error);
-    }
-    void AddOverlay(Overlay overlay, DateTime time, double value) override {
-        switch (overlay) {
-            case Overlay::Temperature:
-                chart_.Series1()->AddXY(time, value);
-                break;
-            case Overlay::Humidity:
-                chart_.Series5()->AddXY(time, value);
-                break;
-            case Overlay::Pressure:
-                chart_.Series6()->AddXY(time, value);
-                break;
-        }
-    }
-
-  private:
-    KelmorChart& chart_;
-};
 
 }  // namespace
 
@@ -76,42 +42,11 @@ void TForm1::SelectDefaultInterval(int item) {
 
 void TForm1::DrawPulseDistribution(int m) {
     Chart1->UndoZoom();
-    Chart1->SetLeftAxisTitle(QStringLiteral("Bq/m3"));
-    Chart1->SetBottomAxisTitle(QStringLiteral("Time"));
-    Chart1->Series1()->Clear();
-    Chart1->Series5()->Clear();
-    Chart1->Series4()->Clear();
-    Chart1->Series6()->Clear();
-    if (m < 0 || m >= kMeasurementRows) {
-        return;
-    }
-    const MeasurementEntry& row = data_->MeasurementTable[static_cast<std::size_t>(m)];
-    const bool temperature = Temperature->isChecked();
-    const bool humidity = Humidity->isChecked();
-    const bool pressure = Pressure->isChecked();
-    for (int k = std::max(row.FirstSample, 0);
-         k <= std::min(row.LastSample, data_->LastSampleIndex); ++k) {
-        const SampleRecord& s = data_->SampleTable[static_cast<std::size_t>(k)];
-        if (s.Time == 0) {
-            continue;
-        }
-        // A zero concentration gets a bar of 0.1 Bq/m3 so that its hour is seen.
-        if (s.Concentration == 0) {
-            Chart1->Series4()->AddXYError(s.Time, 0, 0.1);
-        } else {
-            Chart1->Series4()->AddXYError(s.Time, static_cast<double>(s.Concentration),
-                                          static_cast<double>(s.Error));
-        }
-        if (temperature) {
-            Chart1->Series1()->AddXY(s.Time, static_cast<double>(s.Temperature));
-        }
-        if (humidity) {
-            Chart1->Series5()->AddXY(s.Time, static_cast<double>(s.Humidity));
-        }
-        if (pressure) {
-            Chart1->Series6()->AddXY(s.Time, static_cast<double>(s.Pressure));
-        }
-    }
+    kelmor::DrawPulseDistribution(*data_, m, ChosenOverlays(), *chartSink_);
+}
+
+OverlayChoice TForm1::ChosenOverlays() const {
+    return {Temperature->isChecked(), Humidity->isChecked(), Pressure->isChecked()};
 }
 
 void TForm1::ComboBox3Change(QObject*) {
@@ -193,10 +128,9 @@ void TForm1::ComboBox2Change(QObject*) {
     }
     MeanOptions options;
     options.withErrors = MeanError_CheckBox->isChecked();
-    options.overlays = {Temperature->isChecked(), Humidity->isChecked(), Pressure->isChecked()};
-    ChartMeanSink sink(*Chart1);
+    options.overlays = ChosenOverlays();
     const MeanSelection selection =
-        DrawMeanSteppingDown(*data_, item, CurrentMeasurement, options, sink);
+        DrawMeanSteppingDown(*data_, item, CurrentMeasurement, options, *chartSink_);
     if (selection.tooShort) {
         SetPanelText(1, kMeanTooLongText);
         ComboBox2->setCurrentIndex(selection.interval);

@@ -5,10 +5,19 @@
 #include <QWidget>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "chart/kelmor_chart.h"
 
 namespace kelmor::testing {
+
+inline void SetPoints(ErrorBarSeries* series, std::vector<ErrorBarSeries::Point> points) {
+    series->SetPoints(points);
+}
+
+inline void SetPoints(LineSeries* series, std::vector<LineSeries::Point> points) {
+    series->SetPoints(points);
+}
 
 constexpr double kFirstDay = 45000;  // 15 March 2023
 constexpr double kHour = 1.0 / 24;
@@ -24,12 +33,13 @@ class ChartTest : public ::testing::Test {
 
     // Hourly pulse distribution with a daily cycle, as the instrument records it.
     void FillPulses(int count, ErrorBarSeries* series = nullptr) {
-        ErrorBarSeries* target = series ? series : chart->Series4();
+        std::vector<ErrorBarSeries::Point> points;
         for (int i = 0; i < count; ++i) {
             const double concentration = 200 + 150 * std::sin(i * 2 * M_PI / 24) + (i % 5) * 10;
-            target->AddXYError(kFirstDay + i * kHour, concentration,
-                               concentration / std::sqrt(concentration / 6));
+            points.push_back({kFirstDay + i * kHour, concentration,
+                              concentration / std::sqrt(concentration / 6)});
         }
+        (series ? series : chart->Series4())->SetPoints(points);
     }
 
     QImage Render() {

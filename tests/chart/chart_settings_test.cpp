@@ -74,11 +74,9 @@ TEST_F(ChartTest, SeriesHaveTheirNamesColoursAxesAndDrawingOrder) {
 
 TEST_F(ChartTest, LaterSeriesAreDrawnOverEarlierOnes) {
     // A long pulse bar crossed by the temperature line: the crossing shows the line.
-    chart->Series4()->AddXYError(kFirstDay + 1, 50, 50);
-    chart->Series4()->AddXYError(kFirstDay, 0, 0.1);
-    chart->Series4()->AddXYError(kFirstDay + 2, 0, 0.1);
-    chart->Series1()->AddXY(kFirstDay, 20);
-    chart->Series1()->AddXY(kFirstDay + 2, 20);
+    SetPoints(chart->Series4(),
+              {{kFirstDay + 1, 50, 50}, {kFirstDay, 0, 0.1}, {kFirstDay + 2, 0, 0.1}});
+    SetPoints(chart->Series1(), {{kFirstDay, 20}, {kFirstDay + 2, 20}});
     chart->Series1()->setAntialiased(false);  // its exact colour on every pixel
     chart->RepaintNow();
     const QImage image = Render();
@@ -98,11 +96,9 @@ TEST_F(ChartTest, LaterSeriesAreDrawnOverEarlierOnes) {
 }
 
 TEST_F(ChartTest, AxesFollowThePointsIncludingErrorBars) {
-    chart->Series4()->AddXYError(kFirstDay, 100, 50);
-    chart->Series4()->AddXYError(kFirstDay + 1, 200, 20);
-    chart->Series3()->AddXYError(kFirstDay + 0.5, 150, 90);
-    chart->Series5()->AddXY(kFirstDay + 2, 40);
-    chart->Series5()->AddXY(kFirstDay + 3, 60);
+    SetPoints(chart->Series4(), {{kFirstDay, 100, 50}, {kFirstDay + 1, 200, 20}});
+    SetPoints(chart->Series3(), {{kFirstDay + 0.5, 150, 90}});
+    SetPoints(chart->Series5(), {{kFirstDay + 2, 40}, {kFirstDay + 3, 60}});
     chart->RepaintNow();
     EXPECT_EQ(chart->BottomMinimum(), kFirstDay);
     EXPECT_EQ(chart->BottomMaximum(), kFirstDay + 3);
@@ -137,7 +133,7 @@ TEST_F(ChartTest, NothingDrawnReadsZero) {
     chart->RepaintNow();
     EXPECT_EQ(chart->BottomMinimum(), 0.0);
     EXPECT_EQ(chart->BottomMaximum(), 0.0);
-    chart->Series2()->AddXY(kFirstDay, 10);
+    SetPoints(chart->Series2(), {{kFirstDay, 10}});
     chart->RepaintNow();
     EXPECT_EQ(chart->BottomMinimum(), kFirstDay);
     chart->Series2()->Clear();
@@ -147,8 +143,7 @@ TEST_F(ChartTest, NothingDrawnReadsZero) {
 
 TEST_F(ChartTest, RangesFollowTheDataWhileTheChartIsHidden) {
     chart->hide();
-    chart->Series6()->AddXY(kFirstDay + 1, 101);
-    chart->Series6()->AddXY(kFirstDay + 2, 99);
+    SetPoints(chart->Series6(), {{kFirstDay + 1, 101}, {kFirstDay + 2, 99}});
     chart->RepaintNow();
     EXPECT_EQ(chart->BottomMinimum(), kFirstDay + 1);
     EXPECT_EQ(chart->BottomMaximum(), kFirstDay + 2);
@@ -170,11 +165,14 @@ TEST_F(ChartTest, LeftMaximumCanBeHeldAndReleased) {
 TEST(ErrorBarSeriesData, OutOfOrderPointsKeepTheirErrors) {
     QCustomPlot plot;  // owns the series
     ErrorBarSeries& series = *new ErrorBarSeries(plot.xAxis, plot.yAxis, Qt::red, 10);
-    ASSERT_TRUE(series.AddXYError(10, 100, 1));
-    ASSERT_TRUE(series.AddXYError(30, 300, 3));
-    ASSERT_TRUE(series.AddXYError(20, 200, 2));   // between
-    ASSERT_TRUE(series.AddXYError(5, 50, -5));    // before all; negative error is its size
-    ASSERT_TRUE(series.AddXYError(20, 201, 21));  // same time: after the earlier one
+    std::vector<ErrorBarSeries::Point> points = {
+        {10, 100, 1},         {30, 300, 3},         {20, 200, 2},  // between
+        {5, 50, -5},           // before all; negative error is its size
+        {20, 201, 21},         // same time: after the earlier one
+        {std::nan(""), 1, 1},  // not numbers: left out
+        {1, INFINITY, 1},     {1, 1, std::nan("")},
+    };
+    EXPECT_EQ(series.SetPoints(points), 5);
     ASSERT_EQ(series.Count(), 5);
     const double keys[] = {5, 10, 20, 20, 30};
     const double values[] = {50, 100, 200, 201, 300};
@@ -184,10 +182,6 @@ TEST(ErrorBarSeriesData, OutOfOrderPointsKeepTheirErrors) {
         EXPECT_EQ(series.ValueAt(i), values[i]);
         EXPECT_EQ(series.ErrorAt(i), errors[i]);
     }
-    EXPECT_FALSE(series.AddXYError(std::nan(""), 1, 1));
-    EXPECT_FALSE(series.AddXYError(1, INFINITY, 1));
-    EXPECT_FALSE(series.AddXYError(1, 1, std::nan("")));
-    EXPECT_EQ(series.Count(), 5);
     series.Clear();
     EXPECT_EQ(series.Count(), 0);
     EXPECT_EQ(series.data()->size(), 0);
@@ -197,10 +191,8 @@ TEST(ErrorBarSeriesData, OutOfOrderPointsKeepTheirErrors) {
 TEST(LineSeriesData, RefusesValuesThatAreNoNumbers) {
     QCustomPlot plot;  // owns the series
     LineSeries& series = *new LineSeries(plot.xAxis, plot.yAxis, Qt::blue);
-    EXPECT_TRUE(series.AddXY(2, 1));
-    EXPECT_TRUE(series.AddXY(1, 1));
-    EXPECT_FALSE(series.AddXY(3, std::nan("")));
-    EXPECT_FALSE(series.AddXY(INFINITY, 1));
+    std::vector<LineSeries::Point> points = {{2, 1}, {1, 1}, {3, std::nan("")}, {INFINITY, 1}};
+    EXPECT_EQ(series.SetPoints(points), 2);
     ASSERT_EQ(series.Count(), 2);
     EXPECT_EQ(series.data()->at(0)->key, 1);
 }

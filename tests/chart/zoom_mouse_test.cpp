@@ -13,8 +13,7 @@ class ZoomTest : public ChartTest {
         ChartTest::SetUp();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(chart.get()));
         FillPulses(480);
-        chart->Series1()->AddXY(kFirstDay, 20);
-        chart->Series1()->AddXY(kFirstDay + 19, 25);
+        SetPoints(chart->Series1(), {{kFirstDay, 20}, {kFirstDay + 19, 25}});
         chart->RepaintNow();
     }
 
@@ -55,7 +54,7 @@ TEST_F(ZoomTest, DragTowardsLowerRightZoomsAndBackUndoes) {
     EXPECT_NEAR(chart->BottomMaximum(), expectedMaximum, 1.5 * pixelDays);
     EXPECT_LT(chart->LeftRange().size(), automaticLeft.size() / 2);
     // Once zoomed, a new point does not move the axes.
-    chart->Series4()->AddXYError(kFirstDay + 100, 5000, 10);
+    SetPoints(chart->Series4(), {{kFirstDay + 100, 5000, 10}});
     chart->RepaintNow();
     EXPECT_NEAR(chart->BottomMaximum(), expectedMaximum, 1.5 * pixelDays);
     chart->Series4()->Clear();

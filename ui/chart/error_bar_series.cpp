@@ -45,29 +45,30 @@ void ErrorBarSeries::Clear() {
     mDataContainer->clear();
 }
 
-bool ErrorBarSeries::AddXYError(DateTime x, double y, double error) {
-    if (!points_ || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(error)) {
-        return false;
+int ErrorBarSeries::SetPoints(std::vector<Point>& points) {
+    if (!points_) {
+        return 0;
     }
-    error = std::fabs(error);
-    QCPGraphDataContainer& points = *points_->data();
-    if (points.isEmpty() || x >= (points.constEnd() - 1)->key) {
-        points.add(QCPGraphData(x, y));
-        mDataContainer->append(QCPErrorBarsData(error));
-        return true;
+    points.erase(std::remove_if(points.begin(), points.end(),
+                                [](const Point& p) {
+                                    return !std::isfinite(p.x) || !std::isfinite(p.y) ||
+                                           !std::isfinite(p.error);
+                                }),
+                 points.end());
+    // Errors are matched to points by index, so each point keeps its error through the sort.
+    std::stable_sort(points.begin(), points.end(),
+                     [](const Point& a, const Point& b) { return a.x < b.x; });
+    QVector<QCPGraphData> values;
+    QVector<QCPErrorBarsData> errors;
+    values.reserve(static_cast<qsizetype>(points.size()));
+    errors.reserve(static_cast<qsizetype>(points.size()));
+    for (const Point& p : points) {
+        values.append(QCPGraphData(p.x, p.y));
+        errors.append(QCPErrorBarsData(std::fabs(p.error)));
     }
-    // Errors are matched to points by index, so the point goes where its error goes: after
-    // every point of the same or an earlier time. It is appended at the last time (which
-    // keeps the container sorted) and rotated into place.
-    const auto place =
-        std::upper_bound(points.constBegin(), points.constEnd(), x,
-                         [](double key, const QCPGraphData& point) { return key < point.key; });
-    const int index = static_cast<int>(place - points.constBegin());
-    points.add(QCPGraphData((points.constEnd() - 1)->key, y));
-    std::rotate(points.begin() + index, points.end() - 1, points.end());
-    (points.begin() + index)->key = x;
-    mDataContainer->insert(index, QCPErrorBarsData(error));
-    return true;
+    points_->data()->set(values, true);
+    *mDataContainer = errors;
+    return static_cast<int>(points.size());
 }
 
 double ErrorBarSeries::KeyAt(int index) const {

@@ -3,6 +3,7 @@
 #include <qcustomplot.h>
 #include <QColor>
 #include <QPointer>
+#include <vector>
 
 #include "data/date_time.h"
 
@@ -30,12 +31,19 @@ class ErrorBarSeries : public QCPErrorBars {
     ErrorBarSeries(QCPAxis* keyAxis, QCPAxis* valueAxis, const QColor& colour,
                    double whiskerPixels);
 
+    struct Point {
+        DateTime x;
+        double y;
+        double error;
+    };
+
     void Clear();
-    // Points may come in any order: one earlier than the last goes to its place in time
-    // (after points of the same time), its error with it. A point with a coordinate or
-    // error that is not a finite number is refused (false); a negative error counts as its
-    // size.
-    bool AddXYError(DateTime x, double y, double error);
+    // Replaces every point with `points`, which may come in any order: they are sorted by
+    // time once, stably, so points of the same time keep the order they came in, each with
+    // its own error. A point with a coordinate or error that is not a finite number is left
+    // out; a negative error counts as its size. Sorts `points` in place (the caller keeps
+    // its storage for the next drawing) and returns how many were kept.
+    int SetPoints(std::vector<Point>& points);
     int Count() const { return dataCount(); }
     // The point at `index` in time order; 0 for an index out of range.
     double KeyAt(int index) const;

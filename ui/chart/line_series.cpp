@@ -1,5 +1,6 @@
 #include "line_series.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelmor {
@@ -16,13 +17,20 @@ void LineSeries::Clear() {
     data()->clear();
 }
 
-bool LineSeries::AddXY(DateTime x, double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) {
-        return false;
+int LineSeries::SetPoints(std::vector<Point>& points) {
+    points.erase(
+        std::remove_if(points.begin(), points.end(),
+                       [](const Point& p) { return !std::isfinite(p.x) || !std::isfinite(p.y); }),
+        points.end());
+    std::stable_sort(points.begin(), points.end(),
+                     [](const Point& a, const Point& b) { return a.x < b.x; });
+    QVector<QCPGraphData> values;
+    values.reserve(static_cast<qsizetype>(points.size()));
+    for (const Point& p : points) {
+        values.append(QCPGraphData(p.x, p.y));
     }
-    // Appending in time order is the cheap case; the container inserts anything else.
-    data()->add(QCPGraphData(x, y));
-    return true;
+    data()->set(values, true);
+    return static_cast<int>(points.size());
 }
 
 }  // namespace kelmor
