@@ -35,6 +35,19 @@ namespace {
 
 const QString kCaption = QStringLiteral("Kelmor  Computer Interface Version 2.19");
 
+// The window is silver. Disabled texts keep a contrast of more than 4:1 against it; the
+// usual light grey would make a disabled menu title vanish.
+QPalette WindowPalette(QPalette palette) {
+    const QColor silver(192, 192, 192);
+    const QColor disabledText(80, 80, 80);
+    palette.setColor(QPalette::Window, silver);
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, disabledText);
+    }
+    return palette;
+}
+
 QFont PixelFont(int pixels) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
@@ -63,9 +76,7 @@ TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
     setWindowTitle(kCaption);
     setWindowIcon(ApplicationIcon());
     setFont(PixelFont(11));
-    QPalette silver = palette();
-    silver.setColor(QPalette::Window, QColor(192, 192, 192));
-    setPalette(silver);
+    setPalette(WindowPalette(palette()));
     resize(757, 451);
 
     BuildMenus();
@@ -104,8 +115,9 @@ void TForm1::BuildMenus() {
         QAction* a = menu->addAction(text);
         a->setObjectName(QLatin1String(name));
         a->setShortcut(shortcut);
-        a->setStatusTip(tip);
-        a->setToolTip(tip);
+        if (!tip.isEmpty()) {
+            a->setToolTip(tip);
+        }
         connect(a, &QAction::triggered, this, [this, a, handler] { (this->*handler)(a); });
         return a;
     };
@@ -119,9 +131,8 @@ void TForm1::BuildMenus() {
     Print1 = action(Main1, "Print1", QStringLiteral("Print"), QKeySequence::Print,
                     QStringLiteral("Print Graph"), &TForm1::Print1Click);
     Main1->addSeparator();
-    Exit1 = action(Main1, "Exit1", QStringLiteral("Exit"), QKeySequence::Quit, QString(),
-                   &TForm1::Exit1Click);
-    Save1->setEnabled(false);
+    Exit1 = action(Main1, "Exit1", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+                   QString(), &TForm1::Exit1Click);
 
     View1 = menuBar()->addMenu(QStringLiteral("View"));
     View1->setObjectName(QStringLiteral("View1"));
@@ -147,7 +158,6 @@ void TForm1::BuildMenus() {
     MeanandmeanError1 = view("MeanandmeanError1", QStringLiteral("Mean and mean Error"), Qt::Key_4,
                              &TForm1::MeanandmeanError1Click);
     Mean1 = view("Mean1", QStringLiteral("Mean"), Qt::Key_5, &TForm1::Mean1Click);
-    PulseDistribution1->setChecked(true);
     View1->addSeparator();
     auto overlay = [&](const char* name, const QString& text, int key,
                        void (TForm1::*handler)(QObject*)) {
@@ -156,20 +166,22 @@ void TForm1::BuildMenus() {
         a->setCheckable(true);
         return a;
     };
-    Temperature = overlay("Temperature", QStringLiteral("Temperature (V6 & V7)"), Qt::Key_T,
+    // "&&": a single "&" would make the next letter the item's mnemonic and vanish.
+    Temperature = overlay("Temperature", QStringLiteral("Temperature (V6 && V7)"), Qt::Key_T,
                           &TForm1::TemperatureClick);
-    Humidity = overlay("Humidity", QStringLiteral("Humidity (V6 & V7)"), Qt::Key_H,
+    Humidity = overlay("Humidity", QStringLiteral("Humidity (V6 && V7)"), Qt::Key_H,
                        &TForm1::HumidityClick);
     Pressure =
         overlay("Pressure", QStringLiteral("Pressure (V7)"), Qt::Key_R, &TForm1::PressureClick);
-    Temperature->setEnabled(false);
-    Humidity->setEnabled(false);
-    View1->setEnabled(false);
 
     Help1 = menuBar()->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     About1 = action(Help1, "About1", QStringLiteral("About"), QKeySequence::HelpContents, QString(),
                     &TForm1::About1Click);
+    // Menus open as windows of their own, which do not take the window's palette.
+    for (QMenu* menu : {Main1, View1, Help1}) {
+        menu->setPalette(palette());
+    }
 }
 
 void TForm1::BuildToolBar() {
@@ -190,7 +202,6 @@ void TForm1::BuildToolBar() {
         b->setFixedSize(width, 25);
         b->setIcon(ToolIcon(icon));
         b->setToolTip(hint);
-        b->setStatusTip(hint);
         connect(b, &QToolButton::clicked, this, [this, b, handler] { (this->*handler)(b); });
         buttonActions_[b] = bar->addWidget(b);
         return b;
@@ -210,11 +221,6 @@ void TForm1::BuildToolBar() {
                QStringLiteral("Syncronize Kelmor  Clock with PC"), &TForm1::SpeedButton3Click);
     ERASE_BTN = button("ERASE_BTN", 30, ToolIconKind::Erase, QStringLiteral("Erase Kelmor"),
                        &TForm1::ERASE_BTNClick);
-    Save_SB->setEnabled(false);
-    SpeedButton7->setEnabled(false);
-    Level_button->setEnabled(false);
-    // The trigger level button appears with the first completed read-out.
-    buttonActions_[Level_button]->setVisible(false);
 
     Label3 = new QLabel(QStringLiteral("      Measurement "), bar);
     Label3->setObjectName(QStringLiteral("Label3"));
@@ -230,7 +236,6 @@ void TForm1::BuildToolBar() {
     ComboBox3->setFont(PixelFont(13));
     ComboBox3->setToolTip(QStringLiteral("Select Measurement"));
     ComboBox3->setEditText(QStringLiteral("Select  Measurement"));
-    ComboBox3->setEnabled(false);
     // Chosen from the list, the same entry again included: that shows the chart again.
     connect(ComboBox3, &QComboBox::activated, this, [this] { ComboBox3Change(ComboBox3); });
     bar->addWidget(ComboBox3);
@@ -248,7 +253,6 @@ void TForm1::BuildToolBar() {
     ComboBox2->setFixedWidth(73);
     ComboBox2->setFont(PixelFont(13));
     ComboBox2->setToolTip(QStringLiteral("Mean"));
-    ComboBox2->setEnabled(false);
     connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(ComboBox2); });
     bar->addWidget(ComboBox2);
 }
@@ -262,14 +266,12 @@ void TForm1::BuildChart() {
     chartSink_ = std::make_unique<ChartSink>(*Chart1);
     layout->addWidget(Chart1);
     setCentralWidget(area);
-    Chart1->hide();
 
     title = new QLineEdit(Chart1);
     title->setObjectName(QStringLiteral("title"));
     title->setFrame(false);
     title->setGeometry(56, 8, 657, 21);
     title->setText(QStringLiteral("Measurements"));
-    title->hide();
 
     connect(Chart1, &KelmorChart::zoomed, this, [this] { Meanonchart1Click(Chart1); });
     connect(Chart1, &KelmorChart::zoomUndone, this, [this] { Meanonchart1Click(Chart1); });
@@ -307,8 +309,15 @@ void TForm1::showEvent(QShowEvent* event) {
     }
 }
 
+bool TForm1::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (exchangeRunning_) {
+    if (state_.exchangeRunning) {
         event->ignore();
         return;
     }
@@ -317,6 +326,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::FormCreate(QObject*) {
     instrument_->SetAttached(false);
+    ApplyWindowState();
     Discover();
     instrument_->SetErrorReport(false);
     Chart1->SetBottomLabelFormat(QStringLiteral("dd/MM hh"));
@@ -328,7 +338,8 @@ void TForm1::FormActivate(QObject*) {
     if (!data_->ImageLoaded) {
         data_->Header.CalibrationFactor = 6.0L;
     }
-    Chart1->hide();
+    state_.chartShown = false;
+    ApplyWindowState();
 }
 
 int TForm1::RunOwnModal(QDialog& dialog) {

@@ -8,6 +8,7 @@
 #include "data/decoder.h"
 #include "data/measurement_data.h"
 #include "data/overlay.h"
+#include "window_state.h"
 
 class QAction;
 class QActionGroup;
@@ -94,7 +95,8 @@ class TForm1 : public QMainWindow {
     MeasurementData& Data() { return *data_; }
     const QString& LastFileName() const { return lastFileName_; }
     int ChosenFormat() const { return chosenFormat_; }
-    bool ExchangeRunning() const { return exchangeRunning_; }
+    const WindowState& State() const { return state_; }
+    bool ExchangeRunning() const { return state_.exchangeRunning; }
 
     // The menus.
     QMenu* Main1 = nullptr;
@@ -145,17 +147,23 @@ class TForm1 : public QMainWindow {
     quint8 CurrentMeasurement = 0;
 
   protected:
+    // Hints are tool tips only: a status tip would cover the two panels of the status bar.
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     // The window stays open while an exchange has the port.
     void closeEvent(QCloseEvent* event) override;
 
   private:
     class ExchangeScope;
+    class ChartRedraw;
 
     void BuildMenus();
     void BuildToolBar();
     void BuildChart();
     void BuildStatusBar();
+
+    // Derives the enabled, checked and visible state of every control from `state_`.
+    void ApplyWindowState();
 
     // Runs one of the program's own modal windows; when it closes the main window is
     // active again.
@@ -173,13 +181,11 @@ class TForm1 : public QMainWindow {
 
     void SaveChart(int format, const QString& path);
     void ClearViewSeries();
-    void CheckView(QAction* view);
+    void ShowView(ChartView view);
     void SelectDefaultInterval(int item);
     void RunCheckedView();
     void PulseDistErrorChanged(bool checked);
-    OverlayChoice ChosenOverlays() const;
     void TriggerSet(int level, bool flash);
-    void ShowLevelButton();
 
     std::unique_ptr<MeasurementData> data_;
     std::unique_ptr<ImageBuffer> staging_;
@@ -198,10 +204,11 @@ class TForm1 : public QMainWindow {
     QLabel* panel1_ = nullptr;
     QProgressBar* progress_ = nullptr;
 
+    WindowState state_;
     QString lastFileName_;
     int chosenFormat_ = 0;
     bool shown_ = false;
-    bool exchangeRunning_ = false;
+    int redrawDepth_ = 0;
 };
 
 }  // namespace kelmor

@@ -35,11 +35,10 @@ const QStringList kSuffixes = {QStringLiteral("Rn"), QStringLiteral("Bmp"), QStr
 }  // namespace
 
 void TForm1::Open1Click(QObject*) {
-    Chart1->hide();
-    SpeedButton7->setEnabled(false);
-    const bool climateWas = Temperature->isEnabled();
-    Temperature->setEnabled(false);
-    Humidity->setEnabled(false);
+    state_.chartShown = false;
+    state_.readOutArmed = false;  // until the next discovery pass
+    state_.replacingImage = true;
+    ApplyWindowState();
 
     QFileDialog dialog(this, QStringLiteral("Open"));
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
@@ -48,15 +47,14 @@ void TForm1::Open1Click(QObject*) {
     dialog.setNameFilter(kSaveFilters[0]);
     dialog.setDefaultSuffix(kSuffixes[0]);
     dialog.selectFile(lastFileName_.isEmpty() ? kDefaultFileName : lastFileName_);
-    if (!dialogs_->ExecFile(dialog) || dialog.selectedFiles().isEmpty()) {
-        return;
+    if (dialogs_->ExecFile(dialog) && !dialog.selectedFiles().isEmpty()) {
+        lastFileName_ = dialog.selectedFiles().front();
+        OpenDataFile(lastFileName_);
     }
-    lastFileName_ = dialog.selectedFiles().front();
-    if (!OpenDataFile(lastFileName_)) {
-        // Nothing of the loaded image changed; its climate items come back.
-        Temperature->setEnabled(climateWas);
-        Humidity->setEnabled(climateWas);
-    }
+    // Whatever came of it, nothing is being replaced any more: a cancelled or failed open
+    // leaves the image and its climate items as they were.
+    state_.replacingImage = false;
+    ApplyWindowState();
 }
 
 bool TForm1::OpenDataFile(const QString& path) {
@@ -72,39 +70,39 @@ bool TForm1::OpenDataFile(const QString& path) {
 }
 
 void TForm1::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
-    View1->setEnabled(false);
     ComboBox3->clear();
     ComboBox3->setEditText(QStringLiteral("Select Measurement"));
+    state_.chosenMeasurement = -1;
+    state_.allMeasurementsChosen = false;
+    state_.climateRecorded = false;
     if (model == Model::V5) {
-        Temperature->setEnabled(false);
-        Humidity->setEnabled(false);
         // A V5 records no climate: a check mark left from an earlier image would draw a
         // temperature and humidity of 0, and the disabled items could not take it away.
-        Temperature->setChecked(false);
-        Humidity->setChecked(false);
+        state_.overlays.temperature = false;
+        state_.overlays.humidity = false;
     }
+    ApplyWindowState();
 
     DecodeContext context;
     context.now = DateTimeFromQt(clock_->LocalNow());
     context.separators = Separators::FromSystemLocale();
     const DecodeOutcome outcome = LoadImage(*data_, imageBytes, model, context);
+    state_.replacingImage = false;
 
     if (outcome.measurementsFound) {
         ComboBox3->addItems(outcome.listItems);
         ComboBox3->setCurrentIndex(-1);  // adding items selected the first
         ComboBox3->setEditText(QStringLiteral("Select Measurement"));
-        ComboBox2->setEnabled(false);
-        CheckView(PulseDistribution1);
+        state_.view = ChartView::PulseDistribution;
+        state_.measurementsLoaded = true;
+        state_.climateRecorded = outcome.climateItemsEnabled;
+        ApplyWindowState();
         PulseDistError_CheckBox->setChecked(false);
         PulseDistError_CheckBox->setChecked(true);
         ClearViewSeries();
         Chart1->Series6()->Clear();  // nor a pressure of the earlier image
-        Save1->setEnabled(true);
-        Save_SB->setEnabled(true);
-        ComboBox3->setEnabled(true);
-        Temperature->setEnabled(outcome.climateItemsEnabled);
-        Humidity->setEnabled(outcome.climateItemsEnabled);
     } else {
+        ApplyWindowState();
         QMessageBox box(QMessageBox::Critical, windowTitle(), outcome.message, QMessageBox::Ok,
                         this);
         ShowMessage(box);
@@ -144,7 +142,12 @@ void TForm1::Save1Click(QObject*) {
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(kSaveFilters);
-    dialog.setDefaultSuffix(kSuffixes[0]);
+    // The format chosen last is program state beside the last file name: a text export
+    // saved again stays text, and its name is never offered for the image.
+    const int lastFormat =
+        chosenFormat_ >= kDataFile && chosenFormat_ <= kText ? chosenFormat_ : kDataFile;
+    dialog.selectNameFilter(kSaveFilters[lastFormat - 1]);
+    dialog.setDefaultSuffix(kSuffixes[lastFormat - 1]);
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
         dialog.setDefaultSuffix(
             kSuffixes.value(static_cast<int>(kSaveFilters.indexOf(filter)), kSuffixes[0]));

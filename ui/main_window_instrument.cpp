@@ -43,13 +43,15 @@ QString StatusText(CommandStatus status) {
 class TForm1::ExchangeScope {
   public:
     explicit ExchangeScope(TForm1& window) : window_(window) {
-        window_.exchangeRunning_ = true;
+        window_.state_.exchangeRunning = true;
+        window_.ApplyWindowState();
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     ~ExchangeScope() {
         QApplication::restoreOverrideCursor();
         window_.progress_->hide();
-        window_.exchangeRunning_ = false;
+        window_.state_.exchangeRunning = false;
+        window_.ApplyWindowState();
     }
     ExchangeScope(const ExchangeScope&) = delete;
     ExchangeScope& operator=(const ExchangeScope&) = delete;
@@ -61,37 +63,29 @@ class TForm1::ExchangeScope {
 void TForm1::Discover() {
     SetPanelText(0, QString());
     const bool attached = instrument_->Discover();
+    state_.instrumentAttached = attached;
     if (attached) {
         SetPanelText(0, QStringLiteral("Kelmor Attached"));
-        SpeedButton7->setEnabled(true);
-        SpeedButton3->setEnabled(true);
-        ERASE_BTN->setEnabled(true);
+        state_.readOutArmed = true;
     } else {
         if (instrument_->Driver().LastListingLackedPermission()) {
             SetPanelText(0, QStringLiteral("USB device not accessible: see the udev rule"));
         }
-        SpeedButton7->setEnabled(false);
-        SpeedButton3->setEnabled(false);
-        Level_button->setEnabled(false);
-        ERASE_BTN->setEnabled(false);
+        state_.readOutArmed = false;
+        state_.levelArmed = false;
     }
+    ApplyWindowState();
 }
 
 void TForm1::Timer2Timer(QObject*) {
     // The watch never looks at the port while an exchange has it open.
-    if (!exchangeRunning_) {
+    if (!state_.exchangeRunning) {
         Discover();
     }
 }
 
-void TForm1::ShowLevelButton() {
-    buttonActions_[Level_button]->setVisible(true);
-    Level_button->setVisible(true);
-    Level_button->setEnabled(true);
-}
-
 void TForm1::SpeedButton3Click(QObject*) {
-    if (exchangeRunning_) {
+    if (state_.exchangeRunning) {
         return;
     }
     const QDateTime atClick = clock_->LocalNow();
@@ -110,7 +104,7 @@ void TForm1::SpeedButton3Click(QObject*) {
 }
 
 void TForm1::ERASE_BTNClick(QObject*) {
-    if (exchangeRunning_) {
+    if (state_.exchangeRunning) {
         return;
     }
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Confirm"),
@@ -139,7 +133,7 @@ void TForm1::Level_buttonClick(QObject*) {
 }
 
 void TForm1::TriggerSet(int level, bool flash) {
-    if (exchangeRunning_) {
+    if (state_.exchangeRunning) {
         return;
     }
     const Extended factor = data_->Header.CalibrationFactor;
@@ -167,13 +161,12 @@ void TForm1::TriggerSet(int level, bool flash) {
 }
 
 void TForm1::Dump_BtnClick(QObject*) {
-    if (exchangeRunning_) {
+    if (state_.exchangeRunning) {
         return;
     }
-    SpeedButton7->setEnabled(false);
-    const bool climateWas = Temperature->isEnabled();
-    Temperature->setEnabled(false);
-    Humidity->setEnabled(false);
+    state_.readOutArmed = false;
+    state_.replacingImage = true;
+    ApplyWindowState();
 
     MemoryReadout& readout = instrument_->Readout();
     ReadoutOutcome outcome;
@@ -195,18 +188,20 @@ void TForm1::Dump_BtnClick(QObject*) {
     }
     if (outcome.status != CommandStatus::Done || !outcome.model) {
         // Nothing that was loaded has changed.
-        Temperature->setEnabled(climateWas);
-        Humidity->setEnabled(climateWas);
+        state_.replacingImage = false;
         SetPanelText(1, StatusText(outcome.status));
         // After a failed open the next discovery pass enables the button again.
-        SpeedButton7->setEnabled(outcome.status != CommandStatus::NotAttached);
+        state_.readOutArmed = outcome.status != CommandStatus::NotAttached;
+        ApplyWindowState();
         return;
     }
-    ShowLevelButton();
+    state_.levelShown = true;
+    state_.levelArmed = true;
     const QStringList warnings = readout.WriteFiles(workingFolder_);
     DecodeLoaded(readout.StagedImage().data(), *outcome.model);
     SetPanelText(1, QString());
-    SpeedButton7->setEnabled(true);
+    state_.readOutArmed = true;
+    ApplyWindowState();
     if (!warnings.isEmpty()) {
         QMessageBox box(
             QMessageBox::Warning, windowTitle(),

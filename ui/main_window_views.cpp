@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMenu>
 
 #include "data/foot_line.h"
 #include "data/pulse_distribution.h"
@@ -21,6 +20,23 @@ const QString kMeasurementsTitle = QStringLiteral("Measurements");
 
 }  // namespace
 
+// Every handler that changes what the chart shows leaves it repainted when it returns.
+// Handlers call one another, so only the outermost one repaints, once.
+class TForm1::ChartRedraw {
+  public:
+    explicit ChartRedraw(TForm1& window) : window_(window) { ++window_.redrawDepth_; }
+    ~ChartRedraw() {
+        if (--window_.redrawDepth_ == 0) {
+            window_.Chart1->RepaintNow();
+        }
+    }
+    ChartRedraw(const ChartRedraw&) = delete;
+    ChartRedraw& operator=(const ChartRedraw&) = delete;
+
+  private:
+    TForm1& window_;
+};
+
 // The series a view change empties: mean, mean error, pulses, temperature, humidity.
 void TForm1::ClearViewSeries() {
     Chart1->Series2()->Clear();
@@ -30,8 +46,9 @@ void TForm1::ClearViewSeries() {
     Chart1->Series5()->Clear();
 }
 
-void TForm1::CheckView(QAction* view) {
-    view->setChecked(true);
+void TForm1::ShowView(ChartView view) {
+    state_.view = view;
+    ApplyWindowState();
 }
 
 void TForm1::SelectDefaultInterval(int item) {
@@ -41,12 +58,9 @@ void TForm1::SelectDefaultInterval(int item) {
 }
 
 void TForm1::DrawPulseDistribution(int m) {
+    const ChartRedraw redraw(*this);
     Chart1->UndoZoom();
-    kelmor::DrawPulseDistribution(*data_, m, ChosenOverlays(), *chartSink_);
-}
-
-OverlayChoice TForm1::ChosenOverlays() const {
-    return {Temperature->isChecked(), Humidity->isChecked(), Pressure->isChecked()};
+    kelmor::DrawPulseDistribution(*data_, m, state_.overlays, *chartSink_);
 }
 
 void TForm1::ComboBox3Change(QObject*) {
@@ -54,12 +68,14 @@ void TForm1::ComboBox3Change(QObject*) {
     if (chosen < 0 || chosen >= kMeasurementRows) {
         return;  // edited text that names no entry
     }
-    View1->setEnabled(chosen != ComboBox3->count() - 1);
-    ComboBox2->setEnabled(false);
-    CheckView(PulseDistribution1);
+    const ChartRedraw redraw(*this);
+    state_.chosenMeasurement = chosen;
+    state_.allMeasurementsChosen = chosen == ComboBox3->count() - 1;
+    state_.view = ChartView::PulseDistribution;
+    state_.chartShown = true;
+    ApplyWindowState();
     Chart1->SetTitleLines({kMeasurementsTitle});
     ClearViewSeries();
-    Chart1->show();
     Chart1->SetLeftAxisMaximumAutomatic();
     Chart1->UndoZoom();
     CurrentMeasurement = static_cast<quint8>(chosen);
@@ -69,8 +85,8 @@ void TForm1::ComboBox3Change(QObject*) {
 }
 
 void TForm1::PulseDistribution1Click(QObject*) {
-    ComboBox2->setEnabled(false);
-    CheckView(PulseDistribution1);
+    const ChartRedraw redraw(*this);
+    ShowView(ChartView::PulseDistribution);
     ClearViewSeries();
     Chart1->SetTitleLines({kMeasurementsTitle});
     DrawPulseDistribution(CurrentMeasurement);
@@ -78,57 +94,62 @@ void TForm1::PulseDistribution1Click(QObject*) {
 }
 
 void TForm1::PulseDistributionandMean1Click(QObject*) {
-    ComboBox2->setEnabled(true);
-    CheckView(PulseDistributionandMean1);
-    MeanError_CheckBox->setChecked(false);
+    const ChartRedraw redraw(*this);
+    state_.meanError = false;
+    ShowView(ChartView::PulseDistributionAndMean);
     if (ComboBox3->currentIndex() >= 0) {
         CurrentMeasurement = static_cast<quint8>(ComboBox3->currentIndex());
     }
     SelectDefaultInterval(1);
     ComboBox2Change(ComboBox2);
+    // No foot line follows: it stays the one the undo of the zoom wrote.
     DrawPulseDistribution(CurrentMeasurement);
 }
 
 void TForm1::PulseDistributionMeanandmeanError1Click(QObject*) {
-    ComboBox2->setEnabled(true);
-    CheckView(PulseDistributionMeanandmeanError1);
+    const ChartRedraw redraw(*this);
+    ShowView(ChartView::PulseDistributionMeanAndMeanError);
     ClearViewSeries();
     SelectDefaultInterval(0);
-    MeanError_CheckBox->setChecked(true);
+    state_.meanError = true;
+    ApplyWindowState();
     DrawPulseDistribution(CurrentMeasurement);
     ComboBox2Change(ComboBox2);
     Meanonchart1Click(Chart1);
 }
 
 void TForm1::MeanandmeanError1Click(QObject*) {
-    ComboBox2->setEnabled(true);
-    CheckView(MeanandmeanError1);
+    const ChartRedraw redraw(*this);
+    ShowView(ChartView::MeanAndMeanError);
     ClearViewSeries();
     SelectDefaultInterval(0);
-    MeanError_CheckBox->setChecked(true);
+    state_.meanError = true;
+    ApplyWindowState();
     ComboBox2Change(ComboBox2);
     Meanonchart1Click(Chart1);
 }
 
 void TForm1::Mean1Click(QObject*) {
-    ComboBox2->setEnabled(true);
-    CheckView(Mean1);
+    const ChartRedraw redraw(*this);
+    ShowView(ChartView::Mean);
     ClearViewSeries();
     SelectDefaultInterval(0);
-    MeanError_CheckBox->setChecked(false);
+    state_.meanError = false;
+    ApplyWindowState();
     ComboBox2Change(ComboBox2);
     Meanonchart1Click(Chart1);
 }
 
 void TForm1::ComboBox2Change(QObject*) {
+    const ChartRedraw redraw(*this);
     Chart1->SetTitleLines({});
     const int item = ComboBox2->currentIndex();
     if (item < 0) {
         return;
     }
     MeanOptions options;
-    options.withErrors = MeanError_CheckBox->isChecked();
-    options.overlays = ChosenOverlays();
+    options.withErrors = state_.meanError;
+    options.overlays = state_.overlays;
     const MeanSelection selection =
         DrawMeanSteppingDown(*data_, item, CurrentMeasurement, options, *chartSink_);
     if (selection.tooShort) {
@@ -140,33 +161,37 @@ void TForm1::ComboBox2Change(QObject*) {
 }
 
 void TForm1::RunCheckedView() {
-    const std::pair<QAction*, void (TForm1::*)(QObject*)> views[] = {
-        {PulseDistribution1, &TForm1::PulseDistribution1Click},
-        {PulseDistributionandMean1, &TForm1::PulseDistributionandMean1Click},
-        {PulseDistributionMeanandmeanError1, &TForm1::PulseDistributionMeanandmeanError1Click},
-        {MeanandmeanError1, &TForm1::MeanandmeanError1Click},
-        {Mean1, &TForm1::Mean1Click},
-    };
-    for (const auto& [action, handler] : views) {
-        if (action->isChecked()) {
-            (this->*handler)(action);
-            return;
-        }
+    switch (state_.view) {
+        case ChartView::PulseDistribution:
+            return PulseDistribution1Click(PulseDistribution1);
+        case ChartView::PulseDistributionAndMean:
+            return PulseDistributionandMean1Click(PulseDistributionandMean1);
+        case ChartView::PulseDistributionMeanAndMeanError:
+            return PulseDistributionMeanandmeanError1Click(PulseDistributionMeanandmeanError1);
+        case ChartView::MeanAndMeanError:
+            return MeanandmeanError1Click(MeanandmeanError1);
+        case ChartView::Mean:
+            return Mean1Click(Mean1);
     }
 }
 
-// The overlay items toggle their own check mark as they are triggered.
+// The overlay items toggle their own check mark as they are triggered; the state takes it.
 void TForm1::TemperatureClick(QObject*) {
+    state_.overlays.temperature = Temperature->isChecked();
     RunCheckedView();
 }
 void TForm1::HumidityClick(QObject*) {
+    state_.overlays.humidity = Humidity->isChecked();
     RunCheckedView();
 }
 void TForm1::PressureClick(QObject*) {
+    state_.overlays.pressure = Pressure->isChecked();
     RunCheckedView();
 }
 
 void TForm1::Meanonchart1Click(QObject*) {
+    const ChartRedraw redraw(*this);
+    // The axes take the ranges of the series as they now stand.
     Chart1->RepaintNow();
     Chart1->SetFootLines({});
     const std::optional<QString> foot = FootLine(
@@ -175,25 +200,27 @@ void TForm1::Meanonchart1Click(QObject*) {
     if (foot) {
         Chart1->SetFootLines({*foot});
     }
-    Chart1->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void TForm1::Chart1DblClick(QObject*) {
     title->setText(Chart1->TitleText());
-    title->show();
+    state_.titleEditing = true;
+    ApplyWindowState();
     title->raise();
     title->setFocus();
 }
 
 void TForm1::titleClick(QObject*) {
-    if (title->isVisible()) {
+    if (state_.titleEditing) {
+        const ChartRedraw redraw(*this);
         Chart1->SetTitleLines(title->text().split(QLatin1Char('\n')));
-        Chart1->replot(QCustomPlot::rpQueuedReplot);
     }
-    title->hide();
+    state_.titleEditing = false;
+    ApplyWindowState();
 }
 
 void TForm1::PulseDistErrorChanged(bool checked) {
+    const ChartRedraw redraw(*this);
     if (checked) {
         DrawPulseDistribution(CurrentMeasurement);
     } else {

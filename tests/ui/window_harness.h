@@ -27,7 +27,7 @@ class ScriptedDialogs : public DesktopDialogs {
   public:
     struct FileAnswer {
         QString path;
-        int filterIndex = 1;  // 1-based, as the save dialog counts its formats
+        int filterIndex = 1;  // 1-based, as the save dialog counts its formats; 0: as offered
     };
 
     // Own modal windows: the next scripted answer, or OK / accept.
@@ -50,6 +50,7 @@ class ScriptedDialogs : public DesktopDialogs {
         fileDialogs << dialog.objectName();
         fileFilters = dialog.nameFilters();
         fileDefaultSuffix = dialog.defaultSuffix();
+        fileSelectedFilter = dialog.selectedNameFilter();
         filePreset = dialog.selectedFiles().value(0);
         if (fileAnswers.empty() || !fileAnswers.front()) {
             if (!fileAnswers.empty()) {
@@ -59,7 +60,9 @@ class ScriptedDialogs : public DesktopDialogs {
         }
         const FileAnswer answer = *fileAnswers.front();
         fileAnswers.pop_front();
-        dialog.selectNameFilter(dialog.nameFilters().value(answer.filterIndex - 1));
+        if (answer.filterIndex > 0) {
+            dialog.selectNameFilter(dialog.nameFilters().value(answer.filterIndex - 1));
+        }
         dialog.selectFile(answer.path);
         return true;
     }
@@ -90,6 +93,7 @@ class ScriptedDialogs : public DesktopDialogs {
     QStringList fileDialogs;
     QStringList fileFilters;
     QString fileDefaultSuffix;
+    QString fileSelectedFilter;
     QString filePreset;
     int ownShown = 0;
     int printDialogs = 0;

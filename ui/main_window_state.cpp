@@ -1,0 +1,62 @@
+// The one place where the controls' enabled, checked and visible states are set.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
+
+#include "main_window.h"
+#include "ui/chart/kelmor_chart.h"
+
+namespace kelmor {
+
+void TForm1::ApplyWindowState() {
+    const WindowState& s = state_;
+    const bool idle = !s.exchangeRunning;
+
+    for (QAction* open : {Open1, Print1, About1}) {
+        open->setEnabled(idle);
+    }
+    Open_SB->setEnabled(idle);
+    SpeedButton1->setEnabled(idle);
+    Save1->setEnabled(s.measurementsLoaded && idle);
+    Save_SB->setEnabled(s.measurementsLoaded && idle);
+
+    SpeedButton7->setEnabled(s.readOutArmed && idle);
+    SpeedButton3->setEnabled(s.instrumentAttached && idle);
+    ERASE_BTN->setEnabled(s.instrumentAttached && idle);
+    // A tool button in a tool bar shows and hides with its action there.
+    buttonActions_[Level_button]->setVisible(s.levelShown);
+    Level_button->setVisible(s.levelShown);
+    Level_button->setEnabled(s.levelArmed && idle);
+
+    ComboBox3->setEnabled(s.measurementsLoaded && idle);
+    ComboBox2->setEnabled(s.view != ChartView::PulseDistribution && idle);
+
+    const bool views = s.chosenMeasurement >= 0 && !s.allMeasurementsChosen && idle;
+    View1->setEnabled(views);
+    View1->menuAction()->setEnabled(views);
+    const std::pair<QAction*, ChartView> viewItems[] = {
+        {PulseDistribution1, ChartView::PulseDistribution},
+        {PulseDistributionandMean1, ChartView::PulseDistributionAndMean},
+        {PulseDistributionMeanandmeanError1, ChartView::PulseDistributionMeanAndMeanError},
+        {MeanandmeanError1, ChartView::MeanAndMeanError},
+        {Mean1, ChartView::Mean},
+    };
+    for (const auto& [item, view] : viewItems) {
+        item->setChecked(s.view == view);
+    }
+    const bool climate = s.climateRecorded && !s.replacingImage;
+    Temperature->setEnabled(climate);
+    Humidity->setEnabled(climate);
+    Temperature->setChecked(s.overlays.temperature);
+    Humidity->setChecked(s.overlays.humidity);
+    Pressure->setChecked(s.overlays.pressure);
+    MeanError_CheckBox->setChecked(s.meanError);
+
+    Chart1->setVisible(s.chartShown);
+    title->setVisible(s.titleEditing);
+}
+
+}  // namespace kelmor
