@@ -12,6 +12,7 @@
 #include "link/simulated_kelmor.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
+#include "ui/help/user_guide.h"
 #include "ui/main_window.h"
 #include "ui/responsive_clock.h"
 
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     window.resize(1000, 560);
     window.show();
     bool ok = QTest::qWaitForWindowExposed(&window);
+    ok &= Save(window, out, "empty-state.png");
 
     ok &= window.OpenDataFile(samples + QStringLiteral("kelmor-v7.Rn"));
     Choose(window, 3);
@@ -68,17 +70,15 @@ int main(int argc, char** argv) {
     window.ComboBox2Change(window.ComboBox2);
     ok &= Save(window, out, "pulse-distribution-and-24h-mean.png");
     window.MeanandmeanError1Click(window.MeanandmeanError1);
-    window.Temperature->setChecked(true);
-    window.TemperatureClick(window.Temperature);
+    window.Temperature->trigger();
     ok &= Save(window, out, "mean-error-and-temperature.png");
-    window.Temperature->setChecked(false);
+    window.Temperature->trigger();
     Choose(window, 8);
     ok &= Save(window, out, "all-measurements.png");
 
     // A zoom into a week of the fourth measurement, as a mouse drag does it.
     Choose(window, 3);
-    window.Pressure->setChecked(true);
-    window.PressureClick(window.Pressure);
+    window.Pressure->trigger();
     const QRect plot = window.Chart1->axisRect()->rect();
     const QPoint from(plot.left() + plot.width() * 2 / 5, plot.top() + 5);
     const QPoint to(plot.left() + plot.width() * 3 / 5, plot.bottom() - 5);
@@ -91,5 +91,10 @@ int main(int argc, char** argv) {
     ok &= QTest::qWaitForWindowExposed(window.About);
     ok &= Save(*window.About, out, "about.png");
     window.About->hide();
+
+    window.UserGuide1->trigger();
+    ok &= QTest::qWaitForWindowExposed(window.Guide);
+    ok &= Save(*window.Guide, out, "user-guide.png");
+    window.Guide->hide();
     return ok ? 0 : 1;
 }

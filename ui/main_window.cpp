@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "desktop_dialogs.h"
+#include "empty_state.h"
 #include "instrument_session.h"
 #include "responsive_clock.h"
 #include "ui/chart/chart_sink.h"
@@ -28,6 +29,7 @@
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/tool_icons.h"
 #include "ui/dialogs/trigger_dialog.h"
+#include "ui/help/user_guide.h"
 
 namespace kelmor {
 
@@ -100,6 +102,7 @@ TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
     FormCreate(this);
 
     About = new TAbout(this);
+    Guide = new TUserGuide(this);
     Trigger = new TTrigger(this);
     Trigger->SetHandler([this](int level, bool flash) { TriggerSet(level, flash); });
 
@@ -176,7 +179,9 @@ void TForm1::BuildMenus() {
 
     Help1 = menuBar()->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
-    About1 = action(Help1, "About1", QStringLiteral("About"), QKeySequence::HelpContents, QString(),
+    UserGuide1 = action(Help1, "UserGuide1", QStringLiteral("User guide"),
+                        QKeySequence::HelpContents, QString(), &TForm1::UserGuide1Click);
+    About1 = action(Help1, "About1", QStringLiteral("About"), QKeySequence(), QString(),
                     &TForm1::About1Click);
     // Menus open as windows of their own, which do not take the window's palette.
     for (QMenu* menu : {Main1, View1, Help1}) {
@@ -265,6 +270,10 @@ void TForm1::BuildChart() {
     Chart1->setObjectName(QStringLiteral("Chart1"));
     chartSink_ = std::make_unique<ChartSink>(*Chart1);
     layout->addWidget(Chart1);
+    emptyState_ = new EmptyState(area);
+    layout->addWidget(emptyState_);
+    connect(emptyState_, &EmptyState::readOutChosen, this, [this] { Dump_BtnClick(SpeedButton7); });
+    connect(emptyState_, &EmptyState::openChosen, this, [this] { Open1Click(Open_SB); });
     setCentralWidget(area);
 
     title = new QLineEdit(Chart1);
@@ -375,6 +384,13 @@ void TForm1::Exit1Click(QObject*) {
 
 void TForm1::About1Click(QObject*) {
     RunOwnModal(*About);
+}
+
+void TForm1::UserGuide1Click(QObject*) {
+    // A window beside the main one, to read while working: not one of its modal windows.
+    Guide->show();
+    Guide->raise();
+    Guide->activateWindow();
 }
 
 }  // namespace kelmor

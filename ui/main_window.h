@@ -27,12 +27,14 @@ namespace kelmor {
 
 class Clock;
 class DesktopDialogs;
+class EmptyState;
 class FtDriver;
 class InstrumentSession;
 class ChartSink;
 class KelmorChart;
 class TAbout;
 class TTrigger;
+class TUserGuide;
 
 struct WindowSetup {
     FtDriver* driver = nullptr;         // real USB or the simulated Kelmor
@@ -64,6 +66,7 @@ class TForm1 : public QMainWindow {
     void Print1Click(QObject* sender);
     void Exit1Click(QObject* sender);
     void About1Click(QObject* sender);
+    void UserGuide1Click(QObject* sender);
 
     // Instrument.
     void Dump_BtnClick(QObject* sender);
@@ -114,6 +117,7 @@ class TForm1 : public QMainWindow {
     QAction* Humidity = nullptr;
     QAction* Pressure = nullptr;
     QMenu* Help1 = nullptr;
+    QAction* UserGuide1 = nullptr;
     QAction* About1 = nullptr;
 
     // The tool bar.
@@ -142,6 +146,7 @@ class TForm1 : public QMainWindow {
     // The program's two dialogs, created at start-up.
     TAbout* About = nullptr;
     TTrigger* Trigger = nullptr;
+    TUserGuide* Guide = nullptr;
 
     // The view state: the measurement on show, as a list index.
     quint8 CurrentMeasurement = 0;
@@ -199,6 +204,7 @@ class TForm1 : public QMainWindow {
     QString workingFolder_;
 
     QActionGroup* views_ = nullptr;
+    EmptyState* emptyState_ = nullptr;
     QHash<QToolButton*, QAction*> buttonActions_;  // a tool button shows and hides by its action
     QLabel* panel0_ = nullptr;
     QLabel* panel1_ = nullptr;

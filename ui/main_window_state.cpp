@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include "empty_state.h"
 #include "main_window.h"
 #include "ui/chart/kelmor_chart.h"
 
@@ -15,8 +16,8 @@ void TForm1::ApplyWindowState() {
     const WindowState& s = state_;
     const bool idle = !s.exchangeRunning;
 
-    for (QAction* open : {Open1, Print1, About1}) {
-        open->setEnabled(idle);
+    for (QAction* item : {Open1, Print1, UserGuide1, About1}) {
+        item->setEnabled(idle);
     }
     Open_SB->setEnabled(idle);
     SpeedButton1->setEnabled(idle);
@@ -56,6 +57,9 @@ void TForm1::ApplyWindowState() {
     MeanError_CheckBox->setChecked(s.meanError);
 
     Chart1->setVisible(s.chartShown);
+    emptyState_->setVisible(!s.chartShown);
+    emptyState_->SetInstrument(s.instrumentAttached, SpeedButton7->isEnabled());
+    emptyState_->SetOpenEnabled(Open_SB->isEnabled());
     title->setVisible(s.titleEditing);
 }
 

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "ui/chart/kelmor_chart.h"
+#include "ui/help/user_guide.h"
 #include "window_harness.h"
 
 using namespace kelmor;
@@ -55,9 +56,12 @@ void ClickMenuItem(TForm1& f, QMenu* menu, QAction* item) {
     QTRY_VERIFY(!menu->isVisible());
 }
 
+// Sent as a key press and release to the window: QTest's key clicks translate only the
+// keys of a typewriter, not F1.
 void TypeShortcut(TForm1& f, const QKeySequence& shortcut) {
     const QKeyCombination key = shortcut[0];
-    QTest::keyClick(&f, key.key(), key.keyboardModifiers());
+    QTest::sendKeyEvent(QTest::Press, &f, key.key(), QString(), key.keyboardModifiers());
+    QTest::sendKeyEvent(QTest::Release, &f, key.key(), QString(), key.keyboardModifiers());
 }
 
 QPoint PlotPoint(const KelmorChart& chart, double fx, double fy) {
@@ -96,13 +100,16 @@ std::vector<Route> Routes() {
                           reached});
     };
     auto item = [&routes](const QString& name, QMenu* TForm1::*menu, QAction* TForm1::*action,
-                          std::function<bool(ActiveWindow&)> reached) {
+                          std::function<bool(ActiveWindow&)> reached, bool shortcut = true) {
         routes.push_back({name + QStringLiteral(" menu item"),
                           [menu, action](ActiveWindow& a) {
                               TForm1& f = *a.w.window;
                               ClickMenuItem(f, f.*menu, f.*action);
                           },
                           reached});
+        if (!shortcut) {
+            return;
+        }
         routes.push_back({name + QStringLiteral(" shortcut"),
                           [action](ActiveWindow& a) {
                               TForm1& f = *a.w.window;
@@ -122,9 +129,13 @@ std::vector<Route> Routes() {
     item("Print", &TForm1::Main1, &TForm1::Print1, printed);
     item("Exit", &TForm1::Main1, &TForm1::Exit1,
          [](ActiveWindow& a) { return !a.w.window->isVisible(); });
-    item("About", &TForm1::Help1, &TForm1::About1, [](ActiveWindow& a) {
-        return a.w.dialogs.dialogsShown.contains(QStringLiteral("About"));
-    });
+    item("User guide", &TForm1::Help1, &TForm1::UserGuide1,
+         [](ActiveWindow& a) { return a.w.window->Guide->isVisible(); });
+    const bool noShortcut = false;
+    item(
+        "About", &TForm1::Help1, &TForm1::About1,
+        [](ActiveWindow& a) { return a.w.dialogs.dialogsShown.contains(QStringLiteral("About")); },
+        noShortcut);
 
     button("Read-out", &TForm1::SpeedButton7, [](ActiveWindow& a) {
         return a.w.window->State().levelShown && a.w.kelmor->ReceivedCommands().size() > 0;
