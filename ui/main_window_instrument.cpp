@@ -7,7 +7,6 @@
 
 #include "instrument/clock_sync.h"
 #include "instrument/erase_command.h"
-#include "instrument/exchange.h"
 #include "instrument/memory_readout.h"
 #include "instrument/trigger_level.h"
 #include "instrument_session.h"
@@ -21,16 +20,29 @@ namespace kelmor {
 namespace {
 
 // The words of an exchange that did not end as planned, for status-bar panel 1.
-QString StatusText(CommandStatus status) {
-    switch (status) {
-        case CommandStatus::NotAttached:
-            return QStringLiteral("Kelmor could not be opened");
-        case CommandStatus::UnknownModel:
+QString StatusText(const CommandOutcome& outcome) {
+    if (!outcome.opened) {
+        switch (outcome.status) {
+            case CommandStatus::NoAccess:
+                return QStringLiteral("Kelmor not accessible: see the udev rule");
+            case CommandStatus::InUse:
+                return QStringLiteral("Kelmor is used by another program");
+            default:
+                return QStringLiteral("Kelmor could not be opened");
+        }
+    }
+    switch (outcome.status) {
+        case CommandStatus::Protocol:
             return QStringLiteral("Kelmor model not recognised");
-        case CommandStatus::NotResponding:
+        case CommandStatus::Timeout:
+        case CommandStatus::Io:
+        case CommandStatus::NoDevice:
             return QStringLiteral("Kelmor not responding");
+        case CommandStatus::Cancelled:
+        case CommandStatus::NoAccess:
+        case CommandStatus::InUse:
         case CommandStatus::Refused:
-        case CommandStatus::Done:
+        case CommandStatus::Ok:
             break;
     }
     return QString();
@@ -103,10 +115,11 @@ void TForm1::SpeedButton3Click(QObject*) {
         return;
     }
     ExchangeScope scope(*this);
-    const CommandOutcome outcome = SynchroniseClock(
-        instrument_->Exchanges(), instrument_->Attached(), instrument_->Identity(), atClick);
-    SetPanelText(1, outcome.status == CommandStatus::Done ? QStringLiteral("Clock updated")
-                                                          : StatusText(outcome.status));
+    instrument_->Cancel().Reset();
+    const CommandOutcome outcome = SynchroniseClock(instrument_->Link(), instrument_->Attached(),
+                                                    instrument_->Identity(), atClick);
+    SetPanelText(1, outcome.status == CommandStatus::Ok ? QStringLiteral("Clock updated")
+                                                        : StatusText(outcome));
 }
 
 void TForm1::ERASE_BTNClick(QObject*) {
@@ -121,16 +134,17 @@ void TForm1::ERASE_BTNClick(QObject*) {
         return;
     }
     ExchangeScope scope(*this);
-    const EraseOutcome outcome = EraseMemory(
-        instrument_->Exchanges(), instrument_->Attached(), instrument_->Identity(), [this] {
+    instrument_->Cancel().Reset();
+    const EraseOutcome outcome =
+        EraseMemory(instrument_->Link(), instrument_->Attached(), instrument_->Identity(), [this] {
             SetPanelText(1, QStringLiteral("Erasing Kelmor"));
             progress_->setRange(0, 0);  // the erase gives no progress: a busy indicator
             progress_->show();
         });
     if (outcome.erased) {
         SetPanelText(1, QStringLiteral("Kelmor ERASED"));
-    } else if (outcome.status != CommandStatus::Done) {
-        SetPanelText(1, StatusText(outcome.status));
+    } else if (outcome.status != CommandStatus::Ok) {
+        SetPanelText(1, StatusText(outcome));
     }
 }
 
@@ -146,11 +160,12 @@ void TForm1::TriggerSet(int level, bool flash) {
     TriggerOutcome outcome;
     {
         ExchangeScope scope(*this);
-        outcome = SetTriggerLevel(instrument_->Exchanges(), instrument_->Attached(),
+        instrument_->Cancel().Reset();
+        outcome = SetTriggerLevel(instrument_->Link(), instrument_->Attached(),
                                   instrument_->Identity(), level, factor, flash);
     }
     switch (outcome.status) {
-        case CommandStatus::Done:
+        case CommandStatus::Ok:
             SetPanelText(1, QStringLiteral("Trigger level set to %1 Bq/m3")
                                 .arg(TruncToInt(outcome.levelCode * factor)));
             break;
@@ -161,7 +176,7 @@ void TForm1::TriggerSet(int level, bool flash) {
                 "first."));
             break;
         default:
-            SetPanelText(1, StatusText(outcome.status));
+            SetPanelText(1, StatusText(outcome));
             break;
     }
 }
@@ -179,8 +194,9 @@ void TForm1::Dump_BtnClick(QObject*) {
     ReadoutOutcome outcome;
     {
         ExchangeScope scope(*this);
+        instrument_->Cancel().Reset();
         outcome = readout.Run(
-            instrument_->Attached(), instrument_->Identity(),
+            instrument_->Link(), instrument_->Attached(), instrument_->Identity(),
             [this] {
                 SetPanelText(1, QStringLiteral("Transfering measurements"));
                 progress_->setRange(0, 100);
@@ -193,13 +209,13 @@ void TForm1::Dump_BtnClick(QObject*) {
                                                   : 0);
             });
     }
-    if (outcome.status != CommandStatus::Done || !outcome.model) {
+    if (outcome.status != CommandStatus::Ok || !outcome.model) {
         // Nothing that was loaded has changed.
         Temperature->setEnabled(climateWas);
         Humidity->setEnabled(climateWas);
-        SetPanelText(1, StatusText(outcome.status));
+        SetPanelText(1, StatusText(outcome));
         // After a failed open the next discovery pass enables the button again.
-        SpeedButton7->setEnabled(outcome.status != CommandStatus::NotAttached);
+        SpeedButton7->setEnabled(outcome.opened);
         return;
     }
     ShowLevelButton();
