@@ -31,6 +31,7 @@ constexpr int kUsbReadTimeoutMs = 100;
 constexpr int kOpenFailed = -4;
 constexpr int kClaimFailed = -5;
 constexpr int kNoPermission = -8;
+constexpr int kNoSerialNumber = -9;
 
 const char* kUdevHint =
     "no permission to open the FTDI device: install packaging/60-kelmor.rules as "
@@ -41,7 +42,24 @@ const char* kClaimHint =
     "FTDI adapters (remove it or disable its udev rules), or ftdi_sio could not be "
     "detached";
 
-LinkStatus OpenFailureOf(int code, ftdi_context* context) {
+// libftdi says only that libusb_open failed; libusb's own code tells a device this user
+// may not open from one that went away.
+LinkStatus WhyNotOpened(libusb_device* device) {
+    libusb_device_handle* handle = nullptr;
+    const int result = libusb_open(device, &handle);
+    if (result == 0) {
+        libusb_close(handle);
+        return LinkStatus::Io;
+    }
+    if (result == LIBUSB_ERROR_ACCESS) {
+        qCDebug(kelmorLink) << kUdevHint;
+        return LinkStatus::NoAccess;
+    }
+    return result == LIBUSB_ERROR_NO_DEVICE ? LinkStatus::NoDevice : LinkStatus::Io;
+}
+
+LinkStatus OpenFailureOf(int code, ftdi_context* context, libusb_device* device) {
+    qCDebug(kelmorLink) << "open failed:" << code << ftdi_get_error_string(context);
     switch (code) {
         case kNoPermission:
             qCDebug(kelmorLink) << kUdevHint;
@@ -50,10 +68,8 @@ LinkStatus OpenFailureOf(int code, ftdi_context* context) {
             qCDebug(kelmorLink) << kClaimHint;
             return LinkStatus::InUse;
         case kOpenFailed:
-            qCDebug(kelmorLink) << "open failed:" << ftdi_get_error_string(context);
-            return LinkStatus::NoDevice;
+            return WhyNotOpened(device);
         default:
-            qCDebug(kelmorLink) << "open failed:" << code << ftdi_get_error_string(context);
             return LinkStatus::Io;
     }
 }
@@ -134,9 +150,16 @@ FT_STATUS LibFtdiDriver::ListDeviceCount(std::uint32_t& count) {
         // Reading the strings opens the device without claiming it: the kernel's serial
         // driver keeps it. A device without a serial number gets an empty one and keeps
         // its description.
-        const int result = ftdi_usb_get_strings2(
-            listing_, entry->dev, nullptr, 0, device.description.data(), kDescriptionBufferSize,
-            device.serialNumber.data(), kSerialNumberBufferSize);
+        int result = ftdi_usb_get_strings2(listing_, entry->dev, nullptr, 0,
+                                           device.description.data(), kDescriptionBufferSize,
+                                           device.serialNumber.data(), kSerialNumberBufferSize);
+        if (result == kNoSerialNumber) {
+            // libftdi asks for the serial number string even where the device has none.
+            device.serialNumber[0] = '\0';
+            result =
+                ftdi_usb_get_strings2(listing_, entry->dev, nullptr, 0, device.description.data(),
+                                      kDescriptionBufferSize, nullptr, 0);
+        }
         device.readable = result == 0;
         if (device.readable) {
             device.device = libusb_ref_device(entry->dev);
@@ -222,14 +245,15 @@ FT_STATUS LibFtdiDriver::OpenEx(const char* name, std::uint32_t flags, FT_HANDLE
     // Gives /dev/ttyUSB* back to the kernel when the port closes.
     port_->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
     const int result = ftdi_usb_open_dev(port_, device);
-    libusb_unref_device(device);
     if (result != 0) {
-        lastOpenFailure_ = OpenFailureOf(result, port_);
+        lastOpenFailure_ = OpenFailureOf(result, port_, device);
+        libusb_unref_device(device);
         if (port_->usb_dev) {
             ftdi_usb_close(port_);
         }
         return FT_DEVICE_NOT_OPENED;
     }
+    libusb_unref_device(device);
     const FT_STATUS line = SetUpLine();
     if (line != FT_OK) {
         qCDebug(kelmorLink) << "line set-up failed:" << ftdi_get_error_string(port_);
