@@ -143,6 +143,11 @@ void EmulatedFt232r::SetStalled(bool stalled) {
     stalled_ = stalled;
 }
 
+void EmulatedFt232r::SetReceiveBufferLimited(bool limited) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    bufferLimited_ = limited;
+}
+
 void EmulatedFt232r::SetOpenable(bool openable) {
     std::string devnode;
     {
@@ -381,7 +386,7 @@ EmulatedFt232r::After EmulatedFt232r::Submit(Node& node, void* client, void* arg
     } else if (fields.endpoint == kEndpointIn) {
         // The receive buffer lost what came beyond its size while no transfer collected.
         const std::int64_t idleMs = urb->submittedMs - lastInPacketMs_;
-        if (kelmor_ && bulkInInFlight_ == 0 &&
+        if (kelmor_ && bufferLimited_ && bulkInInFlight_ == 0 &&
             idleMs * lineBaud_ / 10000 > static_cast<std::int64_t>(kReceiveBuffer)) {
             overflowed_ += kelmor_->DropArrivedBeyond(kReceiveBuffer);
         }

@@ -83,6 +83,9 @@ class EmulatedFt232r {
     void SetSerialRate(int baud);
     // A stalled chip sends no packet at all, not even its status-only ones.
     void SetStalled(bool stalled);
+    // Whether the 256-byte receive buffer loses what the host leaves uncollected (so by
+    // default). Off, a test at a fast rate keeps every byte on a machine busy elsewhere.
+    void SetReceiveBufferLimited(bool limited);
     // Whether its node lets this user open it, and whether its interface can be claimed
     // (the options' settings, changed while it stays plugged in).
     void SetOpenable(bool openable);
@@ -135,6 +138,7 @@ class EmulatedFt232r {
     int lineBaud_ = kDefaultBaud;
     int latencyMs_ = 16;
     bool stalled_ = false;
+    bool bufferLimited_ = true;
     bool openable_ = true;
     bool claimable_ = true;
     bool claimed_ = false;
