@@ -21,6 +21,9 @@ namespace {
 
 // The words of an exchange that did not end as planned, for status-bar panel 1.
 QString StatusText(const CommandOutcome& outcome) {
+    if (outcome.status == CommandStatus::Cancelled) {
+        return QString();
+    }
     if (!outcome.opened) {
         switch (outcome.status) {
             case CommandStatus::NoAccess:
