@@ -3,25 +3,28 @@
 #include <QApplication>
 #include <QFile>
 
-#include "link/simulated_kelmor.h"
+#include "simulator/simulated_ftdi_bus.h"
 #include "ui/responsive_clock.h"
 #include "ui/window_program.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kelmor::ResponsiveClock clock;
-    kelmor::SimulatedKelmor kelmor(clock, kelmor::Model::V7);
-    kelmor.SetRecording(false);
+    kelmor::SimulatedFtdiBus bus(clock, kelmor::Model::V7);
     // Another FTDI gadget on the bus: discovery must pass it by.
-    kelmor.AddGadget("FT232R USB UART", "A50285BI");
-    kelmor.AddKelmor("USB <-> Serial Cable", "KLM70412");
-    QFile memory(QStringLiteral(":/demo/kelmor-v7.Rn"));
-    if (memory.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = memory.readAll();
-        kelmor.LoadMemory(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                          static_cast<std::size_t>(bytes.size()));
+    bus.AddGadget("FT232R USB UART", "A50285BI");
+    bus.AddKelmor("USB <-> Serial Cable", "KLM70412");
+    {
+        const auto kelmor = bus.Kelmor();
+        kelmor->SetRecording(false);
+        QFile memory(QStringLiteral(":/demo/kelmor-v7.Rn"));
+        if (memory.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = memory.readAll();
+            kelmor->LoadMemory(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                               static_cast<std::size_t>(bytes.size()));
+        }
+        // About two seconds for a whole memory, so that the read-out's progress shows.
+        kelmor->SetTransferRate(65536);
     }
-    // About two seconds for a whole memory, so that the read-out's progress shows.
-    kelmor.SetTransferRate(65536);
-    return kelmor::RunWindowProgram(app, kelmor, clock);
+    return kelmor::RunWindowProgram(app, bus, clock);
 }

@@ -8,6 +8,6 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kelmor::ResponsiveClock clock;
-    kelmor::LibFtdiDriver driver(clock);
+    kelmor::LibFtdiDriver driver;
     return kelmor::RunWindowProgram(app, driver, clock);
 }

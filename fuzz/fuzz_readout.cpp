@@ -15,7 +15,7 @@
 #include "fake_clock.h"
 #include "instrument/clock_sync.h"
 #include "instrument/erase_command.h"
-#include "instrument/exchange.h"
+#include "instrument/instrument_link.h"
 #include "instrument/memory_readout.h"
 #include "instrument/trigger_level.h"
 #include "link/d2xx_unit.h"
@@ -48,6 +48,7 @@ class AnsweringInstrument : public FtDriver {
         handle = this;
         return FT_OK;
     }
+    LinkStatus LastOpenFailure() const override { return LinkStatus::NoDevice; }
     FT_STATUS Close(FT_HANDLE) override { return FT_OK; }
     FT_STATUS Read(FT_HANDLE, std::uint8_t* buffer, std::uint32_t count,
                    std::uint32_t& received) override {
@@ -71,7 +72,6 @@ class AnsweringInstrument : public FtDriver {
         return FT_OK;
     }
     FT_STATUS Purge(FT_HANDLE, std::uint32_t) override { return FT_OK; }
-    void SetReadProgress(ReadProgress) override {}
 
   private:
     const std::uint8_t* bytes_ = nullptr;
@@ -86,8 +86,9 @@ class AnsweringInstrument : public FtDriver {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     static auto* instrument = new AnsweringInstrument;
     static auto* clock = new testing::FakeClock;
-    static auto* port = new D2XXUnit(*instrument);
-    static auto* readout = new MemoryReadout(*port, *clock);
+    static auto* port = new D2XXUnit(*instrument, *clock);
+    static auto* cancel = new Cancellation;
+    static auto* readout = new MemoryReadout;
     static auto* data = new MeasurementData;
     if (size < 3) {
         return 0;
@@ -97,22 +98,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     port->FTErrorReportOn = false;
     TV5 identity;
     const bool attached = Discover(*port, identity);
-    Exchange exchange(*port, *clock);
+    const InstrumentLink link{*port, *clock, *cancel};
 
     switch (choice & 0x07) {
         case 4:
-            EraseMemory(exchange, attached, identity, [] {});
+            EraseMemory(link, attached, identity, [] {});
             break;
         case 5:
-            SetTriggerLevel(exchange, attached, identity, 50 + 25 * (choice >> 3 & 0x0F),
+            SetTriggerLevel(link, attached, identity, 50 + 25 * (choice >> 3 & 0x0F),
                             (choice >> 3 & 0x03) * 2.5L, (choice & 0x40) != 0);
             break;
         case 6:
-            SynchroniseClock(exchange, attached, identity, clock->LocalNow());
+            SynchroniseClock(link, attached, identity, clock->LocalNow());
             break;
         default: {
-            const ReadoutOutcome outcome = readout->Run(attached, identity, [] {}, {});
-            if (outcome.status == CommandStatus::Done && outcome.model) {
+            const ReadoutOutcome outcome = readout->Run(link, attached, identity, [] {}, {});
+            if (outcome.status == CommandStatus::Ok && outcome.model) {
                 data->Memo = QStringLiteral("Memo1");
                 DecodeContext context;
                 context.now = 46364.5;

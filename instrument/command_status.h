@@ -2,27 +2,22 @@
 
 #include <cstdint>
 
-#include "link/ft_driver.h"
+#include "link/link_status.h"
 
 namespace kelmor {
 
-// How an instrument command ended; the window turns it into words.
-enum class CommandStatus {
-    Done,           // ran to its end
-    NotAttached,    // the open failed or no instrument is attached: nothing was sent
-    UnknownModel,   // Identify gave no known model code: nothing more was sent
-    NotResponding,  // a reply came short (silent or unplugged): the command stopped there
-    Refused,        // the command's input cannot be sent: nothing was opened or sent
-};
+// How an instrument command ended: the link's status, with Ok for a command that ran to
+// its end and Protocol for an instrument of unknown model. The window turns it into words.
+using CommandStatus = LinkStatus;
 
 struct CommandOutcome {
-    CommandStatus status = CommandStatus::Done;
-    // The port's status where the command stopped: the open's for NotAttached, the read's
-    // for NotResponding (FT_IO_ERROR: the instrument went away; FT_OK: it stayed silent).
-    FT_STATUS portStatus = FT_OK;
+    CommandStatus status = CommandStatus::Ok;
+    // Whether the port was opened. When not, `status` says why the command ended at its
+    // open (NoDevice also when no instrument is attached) and nothing was sent.
+    bool opened = false;
     // The code Identify gave, also an unrecognised one; 0 before Identify.
     std::uint8_t modelCode = 0;
-    // NotResponding: the bytes that came of the bytes asked for.
+    // A reply that came short: the bytes that came of the bytes asked for.
     std::uint32_t received = 0;
     std::uint32_t requested = 0;
 };

@@ -4,7 +4,8 @@
 #include <functional>
 
 #include "instrument/command_status.h"
-#include "instrument/exchange.h"
+#include "instrument/instrument_link.h"
+#include "link/discovery.h"
 
 namespace kelmor {
 
@@ -16,10 +17,11 @@ struct EraseOutcome : CommandOutcome {
 
 // Erases the instrument's measurement memory (`ERASE_BTNClick` after its confirmation):
 // puts its write address back to the top of memory and its directory position to 0,
-// then erases and waits for the acknowledgement (5 s on V5 and V6, 15 s on V7).
-// `onErasing` is called once the port is open, before Identify: the moment the window
-// shows "Erasing Kelmor".
-EraseOutcome EraseMemory(Exchange& exchange, bool attached, const TV5& identity,
+// then erases and waits for the acknowledgement (5 s on V5 and V6, 15 s on V7). A cancel
+// during that wait ends the command with Cancelled; the instrument may still erase.
+// `onErasing` is called, on the command's thread, once the port is open and before
+// Identify: the moment the window shows "Erasing Kelmor".
+EraseOutcome EraseMemory(const InstrumentLink& link, bool attached, const TV5& identity,
                          const std::function<void()>& onErasing);
 
 }  // namespace kelmor

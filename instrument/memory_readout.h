@@ -10,7 +10,9 @@
 
 #include "data/measurement_image.h"
 #include "instrument/command_status.h"
-#include "instrument/exchange.h"
+#include "instrument/dialect.h"
+#include "instrument/instrument_link.h"
+#include "link/discovery.h"
 
 namespace kelmor {
 
@@ -23,7 +25,9 @@ struct ReadoutOutcome : CommandOutcome {
 // life: the image, the register block and the V7 words and their text. Nothing the
 // program has loaded changes while a read-out runs; the window loads the staged image
 // (LoadImage) and writes the files only once a read-out is Done. A read-out that stops
-// early (a short reply, an unknown model) leaves no staged read-out.
+// early (a short reply, an unknown model, a cancel) leaves no staged read-out.
+//
+// Run may be called on a worker thread; the staged read-out is then read once it returned.
 //
 // Large (a whole image): create it once, on the heap.
 class MemoryReadout {
@@ -31,17 +35,17 @@ class MemoryReadout {
     static constexpr int kRegisterBlockSize = 1024;
     static constexpr int kV7WordCount = 1920;
     static constexpr int kV7ExportedWords = 256;
-    using RegisterBlock = std::array<std::uint8_t, kRegisterBlockSize>;
+    using RegisterBlock = kelmor::RegisterBlock;
     using V7Words = std::array<std::uint16_t, kV7WordCount>;
 
-    MemoryReadout(D2XXUnit& port, Clock& clock);
+    MemoryReadout() = default;
     MemoryReadout(const MemoryReadout&) = delete;
     MemoryReadout& operator=(const MemoryReadout&) = delete;
 
     // `onTransferring` is called once the port is open, before the first frame: the
     // moment the window shows "Transfering measurements". `onProgress` follows the memory
-    // reply as it arrives.
-    ReadoutOutcome Run(bool attached, const TV5& identity,
+    // reply as it arrives. Both run on the calling thread.
+    ReadoutOutcome Run(const InstrumentLink& link, bool attached, const TV5& identity,
                        const std::function<void()>& onTransferring, const ReadProgress& onProgress);
 
     // The staged read-out, valid after a Run that was Done.
@@ -63,15 +67,8 @@ class MemoryReadout {
     QStringList WriteFiles(const QString& folder) const;
 
   private:
-    bool ReadV5V6(Exchange& exchange, Model model, ReadoutOutcome& outcome,
-                  const ReadProgress& onProgress);
-    bool ReadV7(Exchange& exchange, ReadoutOutcome& outcome, const ReadProgress& onProgress);
-    bool ReadMemoryReply(Exchange& exchange, std::uint32_t count, ReadoutOutcome& outcome,
-                         const ReadProgress& onProgress);
     void FormV7Words();
 
-    D2XXUnit& port_;
-    Clock& clock_;
     std::optional<Model> model_;
     ImageBuffer image_{};
     RegisterBlock registerBlock_{};

@@ -5,7 +5,8 @@
 
 #include "data/extended.h"
 #include "instrument/command_status.h"
-#include "instrument/exchange.h"
+#include "instrument/instrument_link.h"
+#include "link/discovery.h"
 
 namespace kelmor {
 
@@ -25,7 +26,7 @@ struct TriggerOutcome : CommandOutcome {
 // clears what the instrument had queued, identifies it and writes the level code and the
 // flash flag to memory addresses 4 and 5. No reply is read. Refused, with nothing
 // opened or sent, when the calibration factor gives no code.
-TriggerOutcome SetTriggerLevel(Exchange& exchange, bool attached, const TV5& identity, int level,
-                               Extended calibrationFactor, bool flash);
+TriggerOutcome SetTriggerLevel(const InstrumentLink& link, bool attached, const TV5& identity,
+                               int level, Extended calibrationFactor, bool flash);
 
 }  // namespace kelmor

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "link/cancellation.h"
+#include "link/clock.h"
 #include "link/link_log.h"
 
 namespace kelmor {
@@ -42,7 +44,7 @@ QString TextOf(const char* buffer, int size) {
 
 }  // namespace
 
-D2XXUnit::D2XXUnit(FtDriver& driver) : driver_(driver) {}
+D2XXUnit::D2XXUnit(FtDriver& driver, Clock& clock) : driver_(driver), clock_(clock) {}
 
 FT_STATUS D2XXUnit::GetFTDeviceCount() {
     std::uint32_t count = 0;
@@ -90,7 +92,9 @@ FT_STATUS D2XXUnit::Open_USB_Device_By_Serial_Number(const QString& serialNumber
     qCDebug(kelmorLink) << "open" << FTOpenName.data() << "status" << status;
     if (status == FT_OK) {
         FTHandle = handle;
+        lastOpenResult_ = LinkStatus::Ok;
     } else {
+        lastOpenResult_ = driver_.LastOpenFailure();
         ReportFTError(QStringLiteral("Open_USB_Device_By_Serial_Number"), status);
     }
     return status;
@@ -106,19 +110,47 @@ FT_STATUS D2XXUnit::CloseFTDevice() {
 }
 
 std::uint32_t D2XXUnit::ReadFTDevice(std::uint32_t count) {
-    std::uint32_t received = 0;
     // Refused rather than passed on: a count beyond the buffer would overrun it.
-    FT_STATUS status = FT_INVALID_PARAMETER;
-    if (count <= kReceiveBufferSize) {
-        status = driver_.Read(FTHandle, FTReceiveBuffer.data(), count, received);
-        received = std::min(received, count);
+    if (count > kReceiveBufferSize) {
+        lastTransferResult_ = LinkStatus::Io;
+        ReportFTError(QStringLiteral("FT_Read"), FT_INVALID_PARAMETER);
+        return 0;
     }
-    lastTransferStatus_ = status;
-    qCDebug(kelmorLink).nospace() << "read " << received << " of " << count << " status " << status
-                                  << ": " << HexDump(FTReceiveBuffer.data(), received);
-    if (status != FT_OK) {
-        ReportFTError(QStringLiteral("FT_Read"), status);
+    std::uint32_t received = 0;
+    LinkStatus result = LinkStatus::Ok;
+    std::int64_t lastByteMs = clock_.MonotonicMs();
+    while (received < count) {
+        if (cancel_ && cancel_->Raised()) {
+            result = LinkStatus::Cancelled;
+            break;
+        }
+        const std::uint32_t wanted = count - received;
+        std::uint32_t got = 0;
+        const FT_STATUS status =
+            driver_.Read(FTHandle, FTReceiveBuffer.data() + received, wanted, got);
+        if (status != FT_OK) {
+            result = LinkStatusOf(status);
+            ReportFTError(QStringLiteral("FT_Read"), status);
+            break;
+        }
+        const std::int64_t now = clock_.MonotonicMs();
+        if (got > 0) {
+            received += std::min(got, wanted);
+            lastByteMs = now;
+            if (progress_) {
+                progress_(received, count);
+            }
+            continue;
+        }
+        if (now - lastByteMs >= kReadIdleTimeoutMs) {
+            result = LinkStatus::Timeout;
+            break;
+        }
+        clock_.PollWait(kReadPollMs);
     }
+    lastTransferResult_ = result;
+    qCDebug(kelmorLink).nospace() << "read " << received << " of " << count << ": "
+                                  << HexDump(FTReceiveBuffer.data(), received);
     return received;
 }
 
@@ -129,7 +161,9 @@ std::uint32_t D2XXUnit::WriteFTDevice(std::uint32_t count) {
         status = driver_.Write(FTHandle, FTTransmitBuffer.data(), count, written);
         written = std::min(written, count);
     }
-    lastTransferStatus_ = status;
+    lastTransferResult_ = status != FT_OK   ? LinkStatusOf(status)
+                          : written < count ? LinkStatus::Io
+                                            : LinkStatus::Ok;
     qCDebug(kelmorLink).nospace() << "write " << written << " of " << count << " status " << status
                                   << ": " << HexDump(FTTransmitBuffer.data(), count);
     if (status != FT_OK) {
@@ -144,10 +178,6 @@ FT_STATUS D2XXUnit::PurgeFTDeviceRX() {
         ReportFTError(QStringLiteral("FT_Purge RX"), status);
     }
     return status;
-}
-
-void D2XXUnit::SetReadProgress(ReadProgress progress) {
-    driver_.SetReadProgress(std::move(progress));
 }
 
 QString D2XXUnit::ComposeFTError(const QString& label, FT_STATUS status) {
@@ -165,8 +195,16 @@ void D2XXUnit::ReportFTError(const QString& label, FT_STATUS status) {
     if (text.isEmpty()) {
         return;
     }
-    lastErrorReport_ = text;
+    {
+        const std::lock_guard<std::mutex> lock(reportMutex_);
+        lastErrorReport_ = text;
+    }
     qCDebug(kelmorLink) << text;
+}
+
+QString D2XXUnit::LastErrorReport() const {
+    const std::lock_guard<std::mutex> lock(reportMutex_);
+    return lastErrorReport_;
 }
 
 }  // namespace kelmor

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 namespace kelmor {
 
@@ -44,9 +43,11 @@ constexpr std::uint32_t FT_PURGE_RX = 1;
 constexpr int kSerialNumberBufferSize = 16;
 constexpr int kDescriptionBufferSize = 64;
 
-// Bytes received so far and bytes asked for, reported while a read is in progress.
-using ReadProgress = std::function<void(std::uint32_t received, std::uint32_t requested)>;
+enum class LinkStatus;
 
+// A driver moves bytes and nothing more: a read returns what has arrived (waiting no
+// longer than a few tens of milliseconds for it), a write passes the bytes on. Time-outs,
+// progress and cancellation are the port layer's.
 class FtDriver {
   public:
     virtual ~FtDriver() = default;
@@ -59,25 +60,22 @@ class FtDriver {
     virtual FT_STATUS ListDeviceByIndex(std::uint32_t index, char* buffer, std::uint32_t flags) = 0;
     // FT_OpenEx by serial number (`name` is NUL-terminated).
     virtual FT_STATUS OpenEx(const char* name, std::uint32_t flags, FT_HANDLE& handle) = 0;
+    // Why the latest OpenEx failed: NoDevice, NoAccess, InUse or Io.
+    virtual LinkStatus LastOpenFailure() const = 0;
     virtual FT_STATUS Close(FT_HANDLE handle) = 0;
-    // FT_Read: returns once `count` bytes have arrived, or when no byte has arrived for
-    // the driver's read time-out, with fewer bytes in `received`.
+    // FT_Read without its wait: up to `count` bytes of what has arrived, possibly none.
+    // FT_DEVICE_NOT_FOUND when the device went away.
     virtual FT_STATUS Read(FT_HANDLE handle, std::uint8_t* buffer, std::uint32_t count,
                            std::uint32_t& received) = 0;
+    // FT_Write: `written` may come short of `count`.
     virtual FT_STATUS Write(FT_HANDLE handle, const std::uint8_t* buffer, std::uint32_t count,
                             std::uint32_t& written) = 0;
     // FT_Purge: FT_PURGE_RX discards what the driver holds of received data.
     virtual FT_STATUS Purge(FT_HANDLE handle, std::uint32_t mask) = 0;
 
-    // Progress of the read in progress; empty for none.
-    virtual void SetReadProgress(ReadProgress progress) = 0;
-
     // True when the last listing saw a device whose names it could not read for lack of
     // permission, so that the window can say so instead of showing no instrument.
     virtual bool LastListingLackedPermission() const { return false; }
 };
-
-// A read that receives no new byte for this long gives up with what it has.
-constexpr int kReadIdleTimeoutMs = 3000;
 
 }  // namespace kelmor

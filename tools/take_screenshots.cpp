@@ -9,7 +9,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "link/simulated_kelmor.h"
+#include "simulator/simulated_ftdi_bus.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/help/user_guide.h"
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     const QString samples = QStringLiteral(KELMOR_SOURCE_DIR "/samples/");
 
     ResponsiveClock clock;
-    SimulatedKelmor kelmor(clock, Model::V7);
+    SimulatedFtdiBus kelmor(clock, Model::V7);
     kelmor.AddKelmor("USB <-> Serial Cable", "KLM70412");
     WindowSetup setup;
     setup.driver = &kelmor;

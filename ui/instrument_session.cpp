@@ -1,6 +1,5 @@
 #include "instrument_session.h"
 
-#include "instrument/exchange.h"
 #include "instrument/memory_readout.h"
 #include "link/d2xx_unit.h"
 
@@ -8,9 +7,9 @@ namespace kelmor {
 
 InstrumentSession::InstrumentSession(FtDriver& driver, Clock& clock)
     : driver_(driver),
-      port_(std::make_unique<D2XXUnit>(driver)),
-      exchange_(std::make_unique<Exchange>(*port_, clock)),
-      readout_(std::make_unique<MemoryReadout>(*port_, clock)) {}
+      clock_(clock),
+      port_(std::make_unique<D2XXUnit>(driver, clock)),
+      readout_(std::make_unique<MemoryReadout>()) {}
 
 InstrumentSession::~InstrumentSession() = default;
 

@@ -2,25 +2,29 @@
 
 #include <memory>
 
+#include "instrument/instrument_link.h"
+#include "link/cancellation.h"
 #include "link/discovery.h"
 
 namespace kelmor {
 
 class Clock;
 class D2XXUnit;
-class Exchange;
 class FtDriver;
 class MemoryReadout;
 
 // The window's link to the instrument: the port layer with its buffers, the outcome of the
-// latest discovery pass and the instrument commands, all for the program's lifetime.
+// latest discovery pass, the cancellation and the read-out's staging, all for the
+// program's lifetime.
 class InstrumentSession {
   public:
     InstrumentSession(FtDriver& driver, Clock& clock);
     ~InstrumentSession();
 
     D2XXUnit& Port() { return *port_; }
-    Exchange& Exchanges() { return *exchange_; }
+    // What the instrument commands run on.
+    InstrumentLink Link() { return InstrumentLink{*port_, clock_, cancel_}; }
+    Cancellation& Cancel() { return cancel_; }
     MemoryReadout& Readout() { return *readout_; }
     FtDriver& Driver() { return driver_; }
 
@@ -33,8 +37,9 @@ class InstrumentSession {
 
   private:
     FtDriver& driver_;
+    Clock& clock_;
     std::unique_ptr<D2XXUnit> port_;
-    std::unique_ptr<Exchange> exchange_;
+    Cancellation cancel_;
     std::unique_ptr<MemoryReadout> readout_;
     bool InstrumentAttached = false;
     TV5 InstrumentIdentity;

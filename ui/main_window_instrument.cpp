@@ -7,7 +7,6 @@
 
 #include "instrument/clock_sync.h"
 #include "instrument/erase_command.h"
-#include "instrument/exchange.h"
 #include "instrument/memory_readout.h"
 #include "instrument/trigger_level.h"
 #include "instrument_session.h"
@@ -21,16 +20,32 @@ namespace kelmor {
 namespace {
 
 // The words of an exchange that did not end as planned, for status-bar panel 1.
-QString StatusText(CommandStatus status) {
-    switch (status) {
-        case CommandStatus::NotAttached:
-            return QStringLiteral("Kelmor could not be opened");
-        case CommandStatus::UnknownModel:
+QString StatusText(const CommandOutcome& outcome) {
+    if (outcome.status == CommandStatus::Cancelled) {
+        return QString();
+    }
+    if (!outcome.opened) {
+        switch (outcome.status) {
+            case CommandStatus::NoAccess:
+                return QStringLiteral("Kelmor not accessible: see the udev rule");
+            case CommandStatus::InUse:
+                return QStringLiteral("Kelmor is used by another program");
+            default:
+                return QStringLiteral("Kelmor could not be opened");
+        }
+    }
+    switch (outcome.status) {
+        case CommandStatus::Protocol:
             return QStringLiteral("Kelmor model not recognised");
-        case CommandStatus::NotResponding:
+        case CommandStatus::Timeout:
+        case CommandStatus::Io:
+        case CommandStatus::NoDevice:
             return QStringLiteral("Kelmor not responding");
+        case CommandStatus::Cancelled:
+        case CommandStatus::NoAccess:
+        case CommandStatus::InUse:
         case CommandStatus::Refused:
-        case CommandStatus::Done:
+        case CommandStatus::Ok:
             break;
     }
     return QString();
@@ -97,10 +112,11 @@ void TForm1::SpeedButton3Click(QObject*) {
         return;
     }
     ExchangeScope scope(*this);
-    const CommandOutcome outcome = SynchroniseClock(
-        instrument_->Exchanges(), instrument_->Attached(), instrument_->Identity(), atClick);
-    SetPanelText(1, outcome.status == CommandStatus::Done ? QStringLiteral("Clock updated")
-                                                          : StatusText(outcome.status));
+    instrument_->Cancel().Reset();
+    const CommandOutcome outcome = SynchroniseClock(instrument_->Link(), instrument_->Attached(),
+                                                    instrument_->Identity(), atClick);
+    SetPanelText(1, outcome.status == CommandStatus::Ok ? QStringLiteral("Clock updated")
+                                                        : StatusText(outcome));
 }
 
 void TForm1::ERASE_BTNClick(QObject*) {
@@ -115,16 +131,17 @@ void TForm1::ERASE_BTNClick(QObject*) {
         return;
     }
     ExchangeScope scope(*this);
-    const EraseOutcome outcome = EraseMemory(
-        instrument_->Exchanges(), instrument_->Attached(), instrument_->Identity(), [this] {
+    instrument_->Cancel().Reset();
+    const EraseOutcome outcome =
+        EraseMemory(instrument_->Link(), instrument_->Attached(), instrument_->Identity(), [this] {
             SetPanelText(1, QStringLiteral("Erasing Kelmor"));
             progress_->setRange(0, 0);  // the erase gives no progress: a busy indicator
             progress_->show();
         });
     if (outcome.erased) {
         SetPanelText(1, QStringLiteral("Kelmor ERASED"));
-    } else if (outcome.status != CommandStatus::Done) {
-        SetPanelText(1, StatusText(outcome.status));
+    } else if (outcome.status != CommandStatus::Ok) {
+        SetPanelText(1, StatusText(outcome));
     }
 }
 
@@ -140,11 +157,12 @@ void TForm1::TriggerSet(int level, bool flash) {
     TriggerOutcome outcome;
     {
         ExchangeScope scope(*this);
-        outcome = SetTriggerLevel(instrument_->Exchanges(), instrument_->Attached(),
+        instrument_->Cancel().Reset();
+        outcome = SetTriggerLevel(instrument_->Link(), instrument_->Attached(),
                                   instrument_->Identity(), level, factor, flash);
     }
     switch (outcome.status) {
-        case CommandStatus::Done:
+        case CommandStatus::Ok:
             SetPanelText(1, QStringLiteral("Trigger level set to %1 Bq/m3")
                                 .arg(TruncToInt(outcome.levelCode * factor)));
             break;
@@ -155,7 +173,7 @@ void TForm1::TriggerSet(int level, bool flash) {
                 "first."));
             break;
         default:
-            SetPanelText(1, StatusText(outcome.status));
+            SetPanelText(1, StatusText(outcome));
             break;
     }
 }
@@ -172,8 +190,9 @@ void TForm1::Dump_BtnClick(QObject*) {
     ReadoutOutcome outcome;
     {
         ExchangeScope scope(*this);
+        instrument_->Cancel().Reset();
         outcome = readout.Run(
-            instrument_->Attached(), instrument_->Identity(),
+            instrument_->Link(), instrument_->Attached(), instrument_->Identity(),
             [this] {
                 SetPanelText(1, QStringLiteral("Transfering measurements"));
                 progress_->setRange(0, 100);
@@ -186,12 +205,12 @@ void TForm1::Dump_BtnClick(QObject*) {
                                                   : 0);
             });
     }
-    if (outcome.status != CommandStatus::Done || !outcome.model) {
+    if (outcome.status != CommandStatus::Ok || !outcome.model) {
         // Nothing that was loaded has changed.
         state_.replacingImage = false;
-        SetPanelText(1, StatusText(outcome.status));
+        SetPanelText(1, StatusText(outcome));
         // After a failed open the next discovery pass enables the button again.
-        state_.readOutArmed = outcome.status != CommandStatus::NotAttached;
+        state_.readOutArmed = outcome.opened;
         ApplyWindowState();
         return;
     }

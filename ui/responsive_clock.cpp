@@ -3,8 +3,27 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
+
+#include "link/cancellation.h"
 
 namespace kelmor {
+
+namespace {
+
+constexpr int kCancelLookMs = 10;
+
+void RunEvents(int ms) {
+    QEventLoop loop;
+    if (ms <= 0) {
+        loop.processEvents(QEventLoop::ExcludeUserInputEvents);
+        return;
+    }
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
 
 std::int64_t ResponsiveClock::MonotonicMs() {
     static QElapsedTimer sinceStart = [] {
@@ -15,15 +34,19 @@ std::int64_t ResponsiveClock::MonotonicMs() {
     return sinceStart.elapsed();
 }
 
-void ResponsiveClock::Sleep(int ms) {
-    if (ms <= 0) {
-        QEventLoop loop;
-        loop.processEvents(QEventLoop::ExcludeUserInputEvents);
-        return;
-    }
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+bool ResponsiveClock::Sleep(int ms, const Cancellation* cancel) {
+    const std::int64_t end = MonotonicMs() + std::max(ms, 0);
+    do {
+        if (cancel && cancel->Raised()) {
+            return false;
+        }
+        RunEvents(static_cast<int>(std::min<std::int64_t>(end - MonotonicMs(), kCancelLookMs)));
+    } while (MonotonicMs() < end);
+    return true;
+}
+
+void ResponsiveClock::PollWait(int ms) {
+    RunEvents(ms);
 }
 
 QDateTime ResponsiveClock::LocalNow() {

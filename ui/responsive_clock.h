@@ -10,7 +10,8 @@ namespace kelmor {
 class ResponsiveClock : public Clock {
   public:
     std::int64_t MonotonicMs() override;
-    void Sleep(int ms) override;
+    bool Sleep(int ms, const Cancellation* cancel = nullptr) override;
+    void PollWait(int ms) override;
     QDateTime LocalNow() override;
 };
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "fake_clock.h"
-#include "instrument/exchange.h"
+#include "instrument/instrument_link.h"
 #include "link/discovery.h"
-#include "link/simulated_kelmor.h"
+#include "simulator/simulated_ftdi_bus.h"
 
 namespace kelmor::testing {
 
@@ -22,25 +22,26 @@ using Step = std::pair<std::int64_t, std::vector<std::uint8_t>>;
 class InstrumentTest : public ::testing::Test {
   protected:
     FakeClock clock;
-    std::unique_ptr<SimulatedKelmor> sim;
+    std::unique_ptr<SimulatedFtdiBus> sim;
     std::unique_ptr<D2XXUnit> port;
-    std::unique_ptr<Exchange> exchange;
+    Cancellation cancel;
+    std::unique_ptr<InstrumentLink> link;
     TV5 identity;
     bool attached = false;
 
     void Attach(Model model) {
-        sim = std::make_unique<SimulatedKelmor>(clock, model);
+        sim = std::make_unique<SimulatedFtdiBus>(clock, model);
         sim->AddGadget("FT232R USB UART", "A50285BI");
         sim->AddKelmor("USB <-> Serial", "KM0001");
-        port = std::make_unique<D2XXUnit>(*sim);
-        exchange = std::make_unique<Exchange>(*port, clock);
+        port = std::make_unique<D2XXUnit>(*sim, clock);
+        link = std::make_unique<InstrumentLink>(InstrumentLink{*port, clock, cancel});
         attached = Discover(*port, identity);
         ASSERT_TRUE(attached);
     }
 
     std::vector<Step> Steps() const {
         std::vector<Step> steps;
-        for (const ReceivedWrite& write : sim->ReceivedWrites()) {
+        for (const ReceivedWrite& write : sim->Kelmor()->ReceivedWrites()) {
             steps.emplace_back(write.msSincePreviousWrite, write.bytes);
         }
         return steps;

@@ -18,20 +18,20 @@ class MemoryReadoutTest : public InstrumentTest {
 
     void Attach(Model model) {
         InstrumentTest::Attach(model);
-        std::vector<std::uint8_t>& memory = sim->MutableMemory();
+        std::vector<std::uint8_t>& memory = sim->Kelmor()->MutableMemory();
         for (std::size_t i = 0; i < memory.size(); ++i) {
             memory[i] = static_cast<std::uint8_t>(i * 131 + i / 256 + 7);
         }
         memory[256] = 0x01;
         memory[257] = 0x02;
-        readout = std::make_unique<MemoryReadout>(*port, clock);
+        readout = std::make_unique<MemoryReadout>();
     }
-    ReadoutOutcome Run() { return readout->Run(attached, identity, nullptr, nullptr); }
+    ReadoutOutcome Run() { return readout->Run(*link, attached, identity, nullptr, nullptr); }
     // The staged image holds the memory apart from the positions listed.
     void ExpectImageIsMemoryApartFrom(int size, std::initializer_list<int> apart) {
         for (int i = 0; i < size; ++i) {
             if (std::find(apart.begin(), apart.end(), i) == apart.end()) {
-                ASSERT_EQ(readout->StagedImage()[i], sim->Memory()[i]) << "byte " << i;
+                ASSERT_EQ(readout->StagedImage()[i], sim->Kelmor()->Memory()[i]) << "byte " << i;
             }
         }
     }
@@ -47,19 +47,20 @@ TEST_F(MemoryReadoutTest, V5ImageTagRegistersAndPauses) {
     port->FTReceiveBuffer[16383] = 0x0B;
     bool transferring = false;
     const ReadoutOutcome outcome = readout->Run(
-        attached, identity, [&] { transferring = sim->ReceivedWrites().empty(); }, nullptr);
-    ASSERT_EQ(outcome.status, CommandStatus::Done);
+        *link, attached, identity, [&] { transferring = sim->Kelmor()->ReceivedWrites().empty(); },
+        nullptr);
+    ASSERT_EQ(outcome.status, CommandStatus::Ok);
     EXPECT_TRUE(transferring);
     EXPECT_EQ(outcome.model, Model::V5);
     const ImageBuffer& image = readout->StagedImage();
     EXPECT_EQ(image[0], '1');
-    EXPECT_EQ(image[8191], (sim->Memory()[8191] & 0xF0) | 0x0B);
+    EXPECT_EQ(image[8191], (sim->Kelmor()->Memory()[8191] & 0xF0) | 0x0B);
     ExpectImageIsMemoryApartFrom(8192, {0, 8191});
 
-    const auto registers = sim->Registers();
+    const auto registers = sim->Kelmor()->Registers();
     const MemoryReadout::RegisterBlock& block = readout->StagedRegisterBlock();
     EXPECT_TRUE(std::equal(registers.begin(), registers.end(), block.begin()));
-    EXPECT_EQ(block[9], sim->Memory()[9]);  // positions 18, 19 still hold memory byte 9
+    EXPECT_EQ(block[9], sim->Kelmor()->Memory()[9]);  // positions 18, 19 still hold memory byte 9
     EXPECT_TRUE(std::all_of(block.begin() + 10, block.end(), [](auto b) { return b == 0; }));
 
     const std::vector<Step> expected = {
@@ -73,11 +74,11 @@ TEST_F(MemoryReadoutTest, V6AsksForOneByteLessThanTheWholeNibbleStream) {
     Attach(Model::V6);
     std::vector<std::uint32_t> requested;
     const ReadoutOutcome outcome = readout->Run(
-        attached, identity, nullptr,
+        *link, attached, identity, nullptr,
         [&requested](std::uint32_t, std::uint32_t count) { requested.push_back(count); });
-    ASSERT_EQ(outcome.status, CommandStatus::Done);
+    ASSERT_EQ(outcome.status, CommandStatus::Ok);
     EXPECT_EQ(readout->StagedImage()[0], '2');
-    EXPECT_EQ(readout->StagedImage()[32767], sim->Memory()[32767] & 0xF0);
+    EXPECT_EQ(readout->StagedImage()[32767], sim->Kelmor()->Memory()[32767] & 0xF0);
     ExpectImageIsMemoryApartFrom(32768, {0, 32767});
     ASSERT_FALSE(requested.empty());
     EXPECT_EQ(requested.front(), 65535u);
@@ -93,20 +94,21 @@ TEST_F(MemoryReadoutTest, V6AsksForOneByteLessThanTheWholeNibbleStream) {
 TEST_F(MemoryReadoutTest, V7ImageCoefficientsAndWords) {
     Attach(Model::V7);
     const ReadoutOutcome outcome = Run();
-    ASSERT_EQ(outcome.status, CommandStatus::Done);
+    ASSERT_EQ(outcome.status, CommandStatus::Ok);
     const ImageBuffer& image = readout->StagedImage();
     EXPECT_EQ(image[0], '3');
     // Coefficient bytes 9..15 come from reply bytes 1..7; byte 16 from the position
     // past the 8-byte reply, where the register reply left register 8, the year.
-    const auto registers = sim->Registers();
+    const auto registers = sim->Kelmor()->Registers();
     EXPECT_EQ(image[16], registers[8]);
     ExpectImageIsMemoryApartFrom(131071, {0, 16});
     const MemoryReadout::RegisterBlock& block = readout->StagedRegisterBlock();
     EXPECT_TRUE(std::equal(registers.begin(), registers.end(), block.begin()));
-    EXPECT_EQ(block[9], sim->Memory()[9]);
+    EXPECT_EQ(block[9], sim->Kelmor()->Memory()[9]);
 
     EXPECT_EQ(readout->StagedV7Words()[0], 258);
-    EXPECT_EQ(readout->StagedV7Words()[1919], sim->Memory()[4094] << 8 | sim->Memory()[4095]);
+    const std::vector<std::uint8_t>& memory = sim->Kelmor()->Memory();
+    EXPECT_EQ(readout->StagedV7Words()[1919], memory[4094] << 8 | memory[4095]);
     const std::string csv(readout->V7ECsv());
     EXPECT_EQ(csv.substr(0, 6), "258,\r\n");
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 256);
@@ -125,7 +127,7 @@ TEST_F(MemoryReadoutTest, FilesOfEachModelHaveTheirSizes) {
          {std::tuple{Model::V5, "V5.tmp", 8192}, std::tuple{Model::V6, "V6.tmp", 32768},
           std::tuple{Model::V7, "V7.tmp", 131071}}) {
         Attach(model);
-        ASSERT_EQ(Run().status, CommandStatus::Done);
+        ASSERT_EQ(Run().status, CommandStatus::Ok);
         EXPECT_TRUE(readout->WriteFiles(folder.path()).isEmpty());
         const QByteArray image = FileBytes(folder.filePath(name));
         ASSERT_EQ(image.size(), size) << name;
@@ -141,7 +143,7 @@ TEST_F(MemoryReadoutTest, FilesOfEachModelHaveTheirSizes) {
 
 TEST_F(MemoryReadoutTest, AnUnwritableFolderWarnsAndStopsNothing) {
     Attach(Model::V7);
-    ASSERT_EQ(Run().status, CommandStatus::Done);
+    ASSERT_EQ(Run().status, CommandStatus::Ok);
     const QStringList warnings = readout->WriteFiles("/nonexistent/kelmor/folder");
     EXPECT_EQ(warnings.size(), 3);
     EXPECT_TRUE(warnings.join(' ').contains("V7E.csv"));
@@ -154,36 +156,40 @@ TEST_F(MemoryReadoutTest, MisbehavioursEndCleanly) {
     struct Case {
         const char* name;
         Model model;
-        std::function<void(SimulatedKelmor&)> misbehave;
+        std::function<void(SimulatedFtdiBus&)> misbehave;
         CommandStatus status;
-        FT_STATUS portStatus;
     };
     const Case cases[] = {
-        {"silent", Model::V6, [](auto& s) { s.SetSilent(true); }, CommandStatus::NotResponding,
-         FT_OK},
-        {"short memory", Model::V5, [](auto& s) { s.SetShortReply(KelmorCommand::ReadMemory, 1); },
-         CommandStatus::NotResponding, FT_OK},
+        {"silent", Model::V6, [](auto& s) { s.Kelmor()->SetSilent(true); }, CommandStatus::Timeout},
+        {"short memory", Model::V5,
+         [](auto& s) { s.Kelmor()->SetShortReply(KelmorCommand::ReadMemory, 1); },
+         CommandStatus::Timeout},
         {"short registers", Model::V6,
-         [](auto& s) { s.SetShortReply(KelmorCommand::ReadRegisters, 3); },
-         CommandStatus::NotResponding, FT_OK},
+         [](auto& s) { s.Kelmor()->SetShortReply(KelmorCommand::ReadRegisters, 3); },
+         CommandStatus::Timeout},
         {"short coefficients", Model::V7,
-         [](auto& s) { s.SetShortReply(KelmorCommand::ReadPressureCoefficients, 1); },
-         CommandStatus::NotResponding, FT_OK},
-        {"unplugged", Model::V7, [](auto& s) { s.UnplugDuringMemoryRead(70000); },
-         CommandStatus::NotResponding, FT_IO_ERROR},
-        {"wrong model", Model::V6, [](auto& s) { s.SetModelCode('4'); },
-         CommandStatus::UnknownModel, FT_OK},
-        {"open fails", Model::V5, [](auto& s) { s.SetOpenFails(true); }, CommandStatus::NotAttached,
-         FT_DEVICE_NOT_OPENED},
+         [](auto& s) { s.Kelmor()->SetShortReply(KelmorCommand::ReadPressureCoefficients, 1); },
+         CommandStatus::Timeout},
+        {"unplugged mid-read", Model::V7,
+         [](auto& s) { s.Kelmor()->CutLineDuringMemoryReply(70000); }, CommandStatus::NoDevice},
+        {"a write fails", Model::V6,
+         [](auto& s) { s.Kelmor()->SetWriteFault(WriteFault::Fails, 2); }, CommandStatus::Io},
+        {"unplugged mid-write", Model::V7,
+         [](auto& s) { s.Kelmor()->SetWriteFault(WriteFault::Unplugs, 3); },
+         CommandStatus::NoDevice},
+        {"wrong model", Model::V6, [](auto& s) { s.Kelmor()->SetModelCode('4'); },
+         CommandStatus::Protocol},
+        {"open refused", Model::V5, [](auto& s) { s.RefuseOpen(LinkStatus::InUse); },
+         CommandStatus::InUse},
     };
     for (const Case& c : cases) {
         Attach(c.model);
-        ASSERT_EQ(Run().status, CommandStatus::Done);
+        ASSERT_EQ(Run().status, CommandStatus::Ok);
         const std::int64_t start = clock.MonotonicMs();
         c.misbehave(*sim);
         const ReadoutOutcome outcome = Run();
         EXPECT_EQ(outcome.status, c.status) << c.name;
-        EXPECT_EQ(outcome.portStatus, c.portStatus) << c.name;
+        EXPECT_EQ(outcome.opened, c.status != CommandStatus::InUse) << c.name;
         EXPECT_FALSE(readout->HasReadout()) << c.name;
         EXPECT_FALSE(outcome.model) << c.name;
         EXPECT_FALSE(sim->KelmorOpen()) << c.name;
@@ -194,9 +200,9 @@ TEST_F(MemoryReadoutTest, MisbehavioursEndCleanly) {
 
 TEST_F(MemoryReadoutTest, AnUnknownModelGetsNoMemoryCommand) {
     Attach(Model::V6);
-    sim->SetModelCode('4');
+    sim->Kelmor()->SetModelCode('4');
     EXPECT_EQ(Run().modelCode, '4');
-    for (const ReceivedCommand& command : sim->ReceivedCommands()) {
+    for (const ReceivedCommand& command : sim->Kelmor()->ReceivedCommands()) {
         EXPECT_EQ(command.command, KelmorCommand::Identify);
     }
 }
@@ -205,10 +211,11 @@ TEST_F(MemoryReadoutTest, NotAttachedSendsNothing) {
     Attach(Model::V5);
     bool transferring = false;
     const ReadoutOutcome outcome = readout->Run(
-        false, identity, [&] { transferring = true; }, nullptr);
-    EXPECT_EQ(outcome.status, CommandStatus::NotAttached);
+        *link, false, identity, [&] { transferring = true; }, nullptr);
+    EXPECT_EQ(outcome.status, CommandStatus::NoDevice);
+    EXPECT_FALSE(outcome.opened);
     EXPECT_FALSE(transferring);
-    EXPECT_TRUE(sim->ReceivedWrites().empty());
+    EXPECT_TRUE(sim->Kelmor()->ReceivedWrites().empty());
     EXPECT_FALSE(sim->KelmorOpen());
 }
 

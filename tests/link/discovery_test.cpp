@@ -4,7 +4,7 @@
 
 #include "fake_clock.h"
 #include "link/discovery.h"
-#include "link/simulated_kelmor.h"
+#include "simulator/simulated_ftdi_bus.h"
 
 namespace kelmor {
 namespace {
@@ -14,8 +14,8 @@ using testing::FakeClock;
 class DiscoveryTest : public ::testing::Test {
   protected:
     FakeClock clock;
-    SimulatedKelmor sim{clock, Model::V6};
-    std::unique_ptr<D2XXUnit> port = std::make_unique<D2XXUnit>(sim);
+    SimulatedFtdiBus sim{clock, Model::V6};
+    std::unique_ptr<D2XXUnit> port = std::make_unique<D2XXUnit>(sim, clock);
     TV5 identity;
 };
 
@@ -27,7 +27,7 @@ TEST_F(DiscoveryTest, AcceptsTheKelmorAmongOtherDevicesWithoutOpeningAnything) {
     EXPECT_EQ(identity.SerialNumber, "KM6B0042");
     EXPECT_EQ(identity.Description, "USB <-> Serial Cable");
     EXPECT_FALSE(sim.KelmorOpen());
-    EXPECT_TRUE(sim.ReceivedWrites().empty());
+    EXPECT_TRUE(sim.Kelmor()->ReceivedWrites().empty());
 }
 
 TEST_F(DiscoveryTest, TheHighestAcceptedIndexWins) {
@@ -41,9 +41,9 @@ TEST_F(DiscoveryTest, TheHighestAcceptedIndexWins) {
 
 TEST_F(DiscoveryTest, DescriptionsMustMatchExactly) {
     for (const char* nearMiss : {"usb <-> Serial", "USB <-> Serial ", "USB <-> V5 ", "USB<->V5"}) {
-        SimulatedKelmor other(clock, Model::V5);
+        SimulatedFtdiBus other(clock, Model::V5);
         other.AddKelmor(nearMiss, "KM5");
-        auto otherPort = std::make_unique<D2XXUnit>(other);
+        auto otherPort = std::make_unique<D2XXUnit>(other, clock);
         TV5 kept{"OLD", "USB <-> V5"};
         EXPECT_FALSE(Discover(*otherPort, kept)) << nearMiss;
         EXPECT_EQ(kept.SerialNumber, "OLD");  // a pass that accepts none keeps the identity

@@ -4,7 +4,7 @@
 
 #include "fake_clock.h"
 #include "link/d2xx_unit.h"
-#include "link/simulated_kelmor.h"
+#include "simulator/simulated_ftdi_bus.h"
 
 namespace kelmor {
 namespace {
@@ -14,8 +14,8 @@ using testing::FakeClock;
 class PortLayerTest : public ::testing::Test {
   protected:
     FakeClock clock;
-    SimulatedKelmor sim{clock, Model::V7};
-    std::unique_ptr<D2XXUnit> port = std::make_unique<D2XXUnit>(sim);
+    SimulatedFtdiBus sim{clock, Model::V7};
+    std::unique_ptr<D2XXUnit> port = std::make_unique<D2XXUnit>(sim, clock);
 
     void OpenKelmor() {
         sim.AddKelmor("USB <-> Serial", "KM7A0001");
@@ -94,8 +94,8 @@ TEST_F(PortLayerTest, AShortReadLeavesTheBytesOfEarlierReadsBehindIt) {
 
 TEST_F(PortLayerTest, AWholeMemoryReadFillsTheReceiveBufferOnly) {
     OpenKelmor();
-    for (std::size_t i = 0; i < sim.MutableMemory().size(); ++i) {
-        sim.MutableMemory()[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    for (std::size_t i = 0; i < sim.Kelmor()->MutableMemory().size(); ++i) {
+        sim.Kelmor()->MutableMemory()[i] = static_cast<std::uint8_t>(i * 7 + 1);
     }
     port->FTTransmitBuffer.fill(0xAA);
     port->FTTransmitBuffer[0] = 'M';
@@ -103,7 +103,7 @@ TEST_F(PortLayerTest, AWholeMemoryReadFillsTheReceiveBufferOnly) {
     port->FTReceiveBuffer[131071] = 0x5C;
     ASSERT_EQ(port->ReadFTDevice(131071), 131071u);
     EXPECT_TRUE(std::equal(port->FTReceiveBuffer.begin(), port->FTReceiveBuffer.begin() + 131071,
-                           sim.Memory().begin()));
+                           sim.Kelmor()->Memory().begin()));
     EXPECT_EQ(port->FTReceiveBuffer[131071], 0x5C);
     EXPECT_EQ(port->FTTransmitBuffer[0], 'M');
     EXPECT_TRUE(std::all_of(port->FTTransmitBuffer.begin() + 1, port->FTTransmitBuffer.end(),
@@ -113,11 +113,11 @@ TEST_F(PortLayerTest, AWholeMemoryReadFillsTheReceiveBufferOnly) {
 TEST_F(PortLayerTest, CountsBeyondTheBuffersAreRefused) {
     OpenKelmor();
     EXPECT_EQ(port->ReadFTDevice(kReceiveBufferSize + 1), 0u);
-    EXPECT_EQ(port->LastTransferStatus(), FT_INVALID_PARAMETER);
+    EXPECT_EQ(port->LastTransferResult(), LinkStatus::Io);
     EXPECT_EQ(port->LastErrorReport(), "FT_Read - Invalid parameter...");
     EXPECT_EQ(port->WriteFTDevice(kTransmitBufferSize + 1), 0u);
-    EXPECT_EQ(port->LastTransferStatus(), FT_INVALID_PARAMETER);
-    EXPECT_TRUE(sim.ReceivedWrites().empty());
+    EXPECT_EQ(port->LastTransferResult(), LinkStatus::Io);
+    EXPECT_TRUE(sim.Kelmor()->ReceivedWrites().empty());
 }
 
 TEST_F(PortLayerTest, CloseWithNothingOpenReportsAndReturnsTheStatus) {

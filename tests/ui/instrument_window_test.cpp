@@ -35,10 +35,10 @@ class InstrumentWindowTest : public QObject {
 
 namespace {
 
-void LoadSampleIntoKelmor(SimulatedKelmor& kelmor, const char* model) {
+void LoadSampleIntoKelmor(SimulatedFtdiBus& kelmor, const char* model) {
     const QByteArray bytes = ReadAll(SamplePath(model));
-    kelmor.LoadMemory(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                      static_cast<std::size_t>(bytes.size()));
+    kelmor.Kelmor()->LoadMemory(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                static_cast<std::size_t>(bytes.size()));
 }
 
 QStringList ListItems(const TForm1& f) {
@@ -54,11 +54,11 @@ QStringList ListItems(const TForm1& f) {
 void InstrumentWindowTest::theWatchFollowsPluggingAndUnplugging() {
     WindowUnderTest w;
     TForm1& f = *w.window;
-    LoadSampleIntoKelmor(*w.kelmor, "v7");
+    LoadSampleIntoKelmor(*w.bus, "v7");
     f.Dump_BtnClick(f.SpeedButton7);
     QVERIFY(f.Level_button->isEnabled());
 
-    w.kelmor->Unplug();
+    w.bus->Unplug();
     f.Timer2Timer(f.Timer2);
     QCOMPARE(f.PanelText(0), QString());
     QVERIFY(!f.SpeedButton7->isEnabled());
@@ -66,7 +66,7 @@ void InstrumentWindowTest::theWatchFollowsPluggingAndUnplugging() {
     QVERIFY(!f.ERASE_BTN->isEnabled());
     QVERIFY(!f.Level_button->isEnabled());
 
-    w.kelmor->Plug();
+    w.bus->Plug();
     f.Timer2Timer(f.Timer2);
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
     QVERIFY(f.SpeedButton7->isEnabled());
@@ -77,11 +77,11 @@ void InstrumentWindowTest::theWatchFollowsPluggingAndUnplugging() {
 
 void InstrumentWindowTest::aDeviceThatCannotBeReadIsReportedAsAPermissionProblem() {
     WindowUnderTest w(Model::V7, false);
-    w.kelmor->SetListingLacksPermission(true);
+    w.bus->SetListingLacksPermission(true);
     w.window->Timer2Timer(w.window->Timer2);
     QVERIFY(w.window->PanelText(0).contains(QStringLiteral("udev rule")));
     QVERIFY(!w.window->SpeedButton7->isEnabled());
-    w.kelmor->SetListingLacksPermission(false);
+    w.bus->SetListingLacksPermission(false);
     w.window->Timer2Timer(w.window->Timer2);
     QCOMPARE(w.window->PanelText(0), QString());
 }
@@ -92,7 +92,7 @@ void InstrumentWindowTest::aReadOutOfEachModelLoadsTheInstrumentsMemory() {
     for (const auto& [model, name] : models) {
         WindowUnderTest w(model);
         TForm1& f = *w.window;
-        LoadSampleIntoKelmor(*w.kelmor, name);
+        LoadSampleIntoKelmor(*w.bus, name);
         f.Dump_BtnClick(f.SpeedButton7);
         QVERIFY2(w.dialogs.messages.isEmpty(), qPrintable(w.dialogs.messages.join('\n')));
 
@@ -129,14 +129,14 @@ void InstrumentWindowTest::aSilentInstrumentChangesNothingLoaded() {
     const ImageBuffer image = f.Data().MeasurementImage;
     const QByteArray samples = ReadAll(w.WorkingFile("v5dat.tmp"));
     f.Timer2Timer(f.Timer2);
-    w.kelmor->SetSilent(true);
+    w.bus->Kelmor()->SetSilent(true);
     f.Dump_BtnClick(f.SpeedButton7);
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor not responding"));
     QCOMPARE(ListItems(f), items);
     QVERIFY(f.Data().MeasurementImage == image);
     QCOMPARE(ReadAll(w.WorkingFile("v5dat.tmp")), samples);
     QVERIFY(!QFile::exists(w.WorkingFile("V7.tmp")));
-    QVERIFY(!w.kelmor->KelmorOpen());
+    QVERIFY(!w.bus->KelmorOpen());
     QVERIFY(f.SpeedButton7->isEnabled());
     QVERIFY(f.Temperature->isEnabled());  // as the V6 image had it
     QVERIFY(!f.ExchangeRunning());
@@ -148,18 +148,18 @@ void InstrumentWindowTest::anUnknownModelChangesNothingLoaded() {
     w.Open(SamplePath("v5"));
     const QStringList items = ListItems(f);
     f.Timer2Timer(f.Timer2);
-    w.kelmor->SetModelCode(std::uint8_t{'9'});
+    w.bus->Kelmor()->SetModelCode(std::uint8_t{'9'});
     f.Dump_BtnClick(f.SpeedButton7);
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor model not recognised"));
     QCOMPARE(ListItems(f), items);
-    QVERIFY(!w.kelmor->KelmorOpen());
+    QVERIFY(!w.bus->KelmorOpen());
     QVERIFY(f.Level_button->isHidden());
 }
 
 void InstrumentWindowTest::anUnwritableFolderOnlyWarns() {
     WindowUnderTest w;
     TForm1& f = *w.window;
-    LoadSampleIntoKelmor(*w.kelmor, "v7");
+    LoadSampleIntoKelmor(*w.bus, "v7");
     // A folder that is a file cannot take the temporary files.
     QFile blocker(w.WorkingFile("V7E.csv"));
     QVERIFY(QDir(w.folder.path()).mkdir(QStringLiteral("V7E.csv")));
@@ -168,7 +168,7 @@ void InstrumentWindowTest::anUnwritableFolderOnlyWarns() {
     QVERIFY(w.dialogs.messages[0].contains(QStringLiteral("V7E.csv")));
     QCOMPARE(f.ComboBox3->count(), 9);
     QVERIFY(f.SpeedButton7->isEnabled());
-    QVERIFY(!w.kelmor->KelmorOpen());
+    QVERIFY(!w.bus->KelmorOpen());
 }
 
 void InstrumentWindowTest::clockSynchronisationAsksFirst() {
@@ -178,12 +178,12 @@ void InstrumentWindowTest::clockSynchronisationAsksFirst() {
     f.SpeedButton3Click(f.SpeedButton3);
     QCOMPARE(w.dialogs.messages,
              QStringList({"The Kelmor clock will be syncronized with the clock in your PC!"}));
-    QVERIFY(w.kelmor->ReceivedWrites().empty());
+    QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 
     w.clock.SetLocalNow(QDateTime(QDate(2028, 12, 31), QTime(23, 59, 59)));
     f.SpeedButton3Click(f.SpeedButton3);
     QCOMPARE(f.PanelText(1), QStringLiteral("Clock updated"));
-    const auto registers = w.kelmor->Registers();
+    const auto registers = w.bus->Kelmor()->Registers();
     QCOMPARE(registers[8], std::uint8_t{0x28});
     QCOMPARE(registers[7], std::uint8_t{0x12});
     QCOMPARE(registers[5], std::uint8_t{0x31});
@@ -192,22 +192,22 @@ void InstrumentWindowTest::clockSynchronisationAsksFirst() {
 void InstrumentWindowTest::eraseAsksAndReports() {
     WindowUnderTest w;
     TForm1& f = *w.window;
-    LoadSampleIntoKelmor(*w.kelmor, "v7");
+    LoadSampleIntoKelmor(*w.bus, "v7");
     w.dialogs.AnswerNext(QMessageBox::Cancel);
     f.ERASE_BTNClick(f.ERASE_BTN);
     QCOMPARE(w.dialogs.messages,
              QStringList({"The measurements in the Kelmor will be erased! If you have not saved "
                           "them, you will lose them!"}));
-    QCOMPARE(w.kelmor->EraseCount(), 0);
+    QCOMPARE(w.bus->Kelmor()->EraseCount(), 0);
 
     f.ERASE_BTNClick(f.ERASE_BTN);
-    QCOMPARE(w.kelmor->EraseCount(), 1);
+    QCOMPARE(w.bus->Kelmor()->EraseCount(), 1);
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor ERASED"));
     // A read-out now finds no measurement.
     f.Dump_BtnClick(f.SpeedButton7);
     QCOMPARE(w.dialogs.messages.last(), QStringLiteral("No measurements saved in V5! "));
 
-    w.kelmor->SetEraseReply('x');
+    w.bus->Kelmor()->SetEraseReply('x');
     f.ERASE_BTNClick(f.ERASE_BTN);
     QCOMPARE(f.PanelText(1), QStringLiteral("Erasing Kelmor"));
 }
@@ -218,7 +218,7 @@ void InstrumentWindowTest::triggerLevelNeedsAFactorAndReportsTheLevelSent() {
     // A read-out of an instrument whose calibration bytes are 0: no level code exists.
     f.Dump_BtnClick(f.SpeedButton7);
     QCOMPARE(f.Data().Header.CalibrationFactor, 0.0L);
-    w.kelmor->ClearRecord();
+    w.bus->Kelmor()->ClearRecord();
     w.dialogs.messages.clear();
     w.dialogs.ownAnswers.push_back([&f](QDialog&) {
         f.Trigger->Button1Click(f.Trigger->Button1);
@@ -228,9 +228,9 @@ void InstrumentWindowTest::triggerLevelNeedsAFactorAndReportsTheLevelSent() {
     QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("Trigger"));
     QCOMPARE(w.dialogs.messages.size(), 1);
     QVERIFY(w.dialogs.messages[0].contains(QStringLiteral("calibration factor")));
-    QVERIFY(w.kelmor->ReceivedWrites().empty());
+    QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 
-    LoadSampleIntoKelmor(*w.kelmor, "v7");  // factor 6.25
+    LoadSampleIntoKelmor(*w.bus, "v7");  // factor 6.25
     f.Dump_BtnClick(f.SpeedButton7);
     w.dialogs.ownAnswers.push_back([&f](QDialog&) {
         f.Trigger->UpDown1->SetPosition(2000);
@@ -239,7 +239,7 @@ void InstrumentWindowTest::triggerLevelNeedsAFactorAndReportsTheLevelSent() {
     });
     f.Level_buttonClick(f.Level_button);
     // 2000 / 6.25 = 320 pulses: more than the instrument keeps, so it gets 255.
-    QCOMPARE(w.kelmor->TriggerLevelCode(), std::uint8_t{255});
+    QCOMPARE(w.bus->Kelmor()->TriggerLevelCode(), std::uint8_t{255});
     QCOMPARE(f.PanelText(1), QStringLiteral("Trigger level set to 1593 Bq/m3"));
     // After the dialog closed the factor is still the image's.
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
@@ -248,10 +248,10 @@ void InstrumentWindowTest::triggerLevelNeedsAFactorAndReportsTheLevelSent() {
 void InstrumentWindowTest::theWindowKeepsRepaintingAndNoPassRunsInAnExchange() {
     // The window's own clock, with a Kelmor that takes real time to send its memory.
     ResponsiveClock clock;
-    SimulatedKelmor kelmor(clock, Model::V5);
+    SimulatedFtdiBus kelmor(clock, Model::V5);
     kelmor.AddKelmor("USB <-> V5", "KLM50001");
     LoadSampleIntoKelmor(kelmor, "v5");
-    kelmor.SetTransferRate(16384 * 2);  // half a second for the memory
+    kelmor.Kelmor()->SetTransferRate(16384 * 2);  // half a second for the memory
     ScriptedDialogs dialogs;
     QTemporaryDir folder;
     WindowSetup setup{&kelmor, &clock, &dialogs, folder.path()};

@@ -260,7 +260,7 @@ void MainWindowTest::activationHidesTheChartAfterOwnWindowsOnly() {
     w.dialogs.AnswerNext(QMessageBox::Cancel);
     f.SpeedButton3Click(f.SpeedButton3);
     QVERIFY(f.Chart1->isHidden());
-    QVERIFY(w.kelmor->ReceivedWrites().empty());
+    QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 }
 
 void MainWindowTest::activationKeepsTheFactorOfALoadedImage() {

@@ -55,12 +55,12 @@ void NewcomerTest::theEmptyStateFollowsTheInstrumentAndTheChart() {
     QCOMPARE(s.empty->OpenLine()->text(), QStringLiteral("Open a data file (Ctrl+O)"));
     QVERIFY(!s.empty->ReadOutLine()->icon().isNull());
 
-    s.w.kelmor->Unplug();
+    s.w.bus->Unplug();
     f.Timer2Timer(f.Timer2);
     QVERIFY(s.Offers(false));
     QCOMPARE(s.empty->PlugInLine()->text(),
              QStringLiteral("Plug in the Kelmor, or open a saved data file"));
-    s.w.kelmor->Plug();
+    s.w.bus->Plug();
     f.Timer2Timer(f.Timer2);
     QVERIFY(s.Offers(true));
 
@@ -78,10 +78,9 @@ void NewcomerTest::theEmptyStateFollowsTheInstrumentAndTheChart() {
 
 void NewcomerTest::theEmptyStateLeadsIn() {
     Shown s(true);
-    SimulatedKelmor& kelmor = *s.w.kelmor;
     const QByteArray memory = ReadAll(SamplePath("v7"));
-    kelmor.LoadMemory(reinterpret_cast<const std::uint8_t*>(memory.constData()),
-                      static_cast<std::size_t>(memory.size()));
+    s.w.bus->Kelmor()->LoadMemory(reinterpret_cast<const std::uint8_t*>(memory.constData()),
+                                  static_cast<std::size_t>(memory.size()));
     QTest::mouseClick(s.empty->ReadOutLine(), Qt::LeftButton);
     QVERIFY(s.w.window->State().levelShown);  // a completed read-out
     QCOMPARE(s.w.window->ComboBox3->count(), 9);

@@ -17,7 +17,7 @@
 #include <optional>
 
 #include "fake_clock.h"
-#include "link/simulated_kelmor.h"
+#include "simulator/simulated_ftdi_bus.h"
 #include "ui/desktop_dialogs.h"
 #include "ui/main_window.h"
 
@@ -113,14 +113,14 @@ inline QByteArray ReadAll(const QString& path) {
 // One window as the program builds it, attached to a simulated Kelmor of `model`.
 struct WindowUnderTest {
     explicit WindowUnderTest(Model model = Model::V7, bool attached = true)
-        : kelmor(std::make_unique<SimulatedKelmor>(clock, model)) {
+        : bus(std::make_unique<SimulatedFtdiBus>(clock, model)) {
         clock.SetLocalNow(QDateTime(QDate(2026, 12, 8), QTime(12, 0)));
-        kelmor->AddGadget("FT232R USB UART", "A50285BI");
+        bus->AddGadget("FT232R USB UART", "A50285BI");
         if (attached) {
-            kelmor->AddKelmor("USB <-> Serial Cable", "KLM70412");
+            bus->AddKelmor("USB <-> Serial Cable", "KLM70412");
         }
         WindowSetup setup;
-        setup.driver = kelmor.get();
+        setup.driver = bus.get();
         setup.clock = &clock;
         setup.dialogs = &dialogs;
         setup.workingFolder = folder.path();
@@ -148,7 +148,7 @@ struct WindowUnderTest {
     FakeClock clock;
     QTemporaryDir folder;
     ScriptedDialogs dialogs;
-    std::unique_ptr<SimulatedKelmor> kelmor;
+    std::unique_ptr<SimulatedFtdiBus> bus;
     std::unique_ptr<TForm1> window;
 };
 

@@ -138,7 +138,7 @@ std::vector<Route> Routes() {
         noShortcut);
 
     button("Read-out", &TForm1::SpeedButton7, [](ActiveWindow& a) {
-        return a.w.window->State().levelShown && a.w.kelmor->ReceivedCommands().size() > 0;
+        return a.w.window->State().levelShown && !a.w.bus->Kelmor()->ReceivedCommands().empty();
     });
     button("Trigger level", &TForm1::Level_button, [](ActiveWindow& a) {
         return a.w.dialogs.dialogsShown.contains(QStringLiteral("Trigger"));
@@ -258,7 +258,7 @@ void WiringTest::everyCommandReachesItsHandler() {
             a.w.dialogs.CancelFile();
             a.w.dialogs.AnswerNext(QMessageBox::Cancel);
         }
-        a.w.kelmor->ClearRecord();
+        a.w.bus->Kelmor()->ClearRecord();
         route.input(a);
         QVERIFY2(route.reached(a), qPrintable(route.name));
     }

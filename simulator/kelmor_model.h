@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QByteArray>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <vector>
 
 #include "data/measurement_image.h"
 #include "link/clock.h"
-#include "link/ft_driver.h"
-#include "link/simulated_clock_registers.h"
-#include "link/timed_byte_queue.h"
+#include "simulator/simulated_clock_registers.h"
+#include "simulator/timed_byte_queue.h"
 
 namespace kelmor {
 
@@ -41,16 +38,23 @@ struct ReceivedCommand {
     int value = 0;    // the byte written; for Unknown the byte skipped
 };
 
-// A driver that stands for a set of attached FTDI devices, none or one of which is a
-// Kelmor (the others are unrelated FTDI gadgets that never answer), and for that Kelmor
-// itself: its memory, clock and the command language of its model's dialect. V5 and V6
-// take two-byte codes and carry every data byte as a nibble pair; V7 takes a letter and
-// plain bytes. Frames are parsed from the byte stream, so a frame may come in several
-// writes. Replies arrive through the clock: after the erase time for the erase, and over
-// the transfer rate when one is set, so that a read-out takes time and reports progress.
-// It can be told to misbehave at any moment, and it records what it received, so that
-// tests can check every byte and pause of a command.
-class SimulatedKelmor : public FtDriver {
+// What the line does with the next write that reaches it.
+enum class WriteFault {
+    None,
+    Fails,    // the bridge takes none of the bytes
+    Unplugs,  // the instrument is pulled out while the bytes travel
+};
+
+// A Kelmor as its serial line shows it: its memory, its clock, and the command language of
+// its model's dialect. V5 and V6 take two-byte codes and carry every data byte as a nibble
+// pair; V7 takes a letter and plain bytes. Frames are parsed from the byte stream, so a
+// frame may come in several writes. Replies arrive through the clock: after the erase time
+// for the erase, and over the transfer rate when one is set.
+//
+// It can be told to misbehave, and it records what it received, so that tests can check
+// every byte and pause of a command. The transport in front of it (the simulated FTDI bus,
+// the emulated FT232R) owns it and serialises every call under its own lock.
+class KelmorModel {
   public:
     // The instrument's memory: V7's is 128 KiB, of which a read-out takes all but the
     // last byte.
@@ -61,18 +65,8 @@ class SimulatedKelmor : public FtDriver {
     // instrument keeps at memory 9..15: the command letter, echoed.
     static constexpr std::uint8_t kCoefficientReplyLead = 'P';
 
-    SimulatedKelmor(Clock& clock, Model model);
-    ~SimulatedKelmor() override;
+    KelmorModel(Clock& clock, Model model);
 
-    // The attached devices, listed in the order they were added.
-    void AddGadget(const QByteArray& description, const QByteArray& serialNumber);
-    // The Kelmor's own bridge; a second call renames it.
-    void AddKelmor(const QByteArray& description, const QByteArray& serialNumber);
-    void Unplug();
-    void Plug();
-    bool KelmorPresent() const;
-
-    // The instrument.
     Model InstrumentModel() const { return model_; }
     // Copies `count` bytes (a data file, say) into the memory from address 0; the rest
     // of the memory is zero.
@@ -91,9 +85,6 @@ class SimulatedKelmor : public FtDriver {
     void ClearRecord();
     // A long demonstration need not keep every write.
     void SetRecording(bool on) { recording_ = on; }
-    // The name of the latest open, as the driver was given it.
-    const QByteArray& LastOpenName() const { return lastOpenName_; }
-    bool KelmorOpen() const;
 
     // Misbehaviours.
     void SetSilent(bool silent) { silent_ = silent; }
@@ -102,51 +93,47 @@ class SimulatedKelmor : public FtDriver {
     void SetModelCode(std::optional<std::uint8_t> code) { modelCode_ = code; }
     // The acknowledgement of an erase; "e" when it worked.
     void SetEraseReply(std::uint8_t reply) { eraseReply_ = reply; }
-    // The Kelmor goes away after `afterBytes` bytes of its next memory reply have been read.
-    void UnplugDuringMemoryRead(std::uint32_t afterBytes) { unplugAfter_ = afterBytes; }
-    void SetOpenFails(bool fails) { openFails_ = fails; }
-    void FailDescriptionQuery(std::optional<std::uint32_t> index) { failDescription_ = index; }
-    void FailSerialQuery(std::optional<std::uint32_t> index) { failSerial_ = index; }
-    void SetListingLacksPermission(bool lacks) { listingLacksPermission_ = lacks; }
+    // The four high bits of every nibble byte the instrument sends, which the program
+    // must ignore (0 on a well-behaved line).
+    void SetNibbleHighBits(std::uint8_t bits) { nibbleHighBits_ = bits & 0xF0; }
+    // Bytes the line carries before the next reply, as after a glitch.
+    void SendStrayBytesBeforeNextReply(std::vector<std::uint8_t> bytes) {
+        stray_ = std::move(bytes);
+    }
+    // The line is cut after `afterBytes` bytes of the next memory reply have been taken.
+    void CutLineDuringMemoryReply(std::uint32_t afterBytes) { cutAfter_ = afterBytes; }
+    // The write after `writesBefore` more writes meets `fault`.
+    void SetWriteFault(WriteFault fault, int writesBefore = 0);
     // 0: replies arrive at once.
     void SetTransferRate(int bytesPerSecond) { bytesPerSecond_ = bytesPerSecond; }
 
-    // FtDriver.
-    FT_STATUS ListDeviceCount(std::uint32_t& count) override;
-    FT_STATUS ListDeviceByIndex(std::uint32_t index, char* buffer, std::uint32_t flags) override;
-    FT_STATUS OpenEx(const char* name, std::uint32_t flags, FT_HANDLE& handle) override;
-    FT_STATUS Close(FT_HANDLE handle) override;
-    FT_STATUS Read(FT_HANDLE handle, std::uint8_t* buffer, std::uint32_t count,
-                   std::uint32_t& received) override;
-    FT_STATUS Write(FT_HANDLE handle, const std::uint8_t* buffer, std::uint32_t count,
-                    std::uint32_t& written) override;
-    FT_STATUS Purge(FT_HANDLE handle, std::uint32_t mask) override;
-    void SetReadProgress(ReadProgress progress) override { progress_ = std::move(progress); }
-    bool LastListingLackedPermission() const override { return lastListingLackedPermission_; }
+    // The transport's side.
+    // A new connection: what was on its way and half a frame are gone.
+    void ResetLine();
+    // The bytes of one write; the fault it meets, None when the instrument took them.
+    WriteFault Write(const std::uint8_t* bytes, std::uint32_t count);
+    // Bytes arrived by now and not taken yet.
+    std::uint32_t Arrived();
+    // Takes up to `count` arrived bytes; stops where the line is cut.
+    std::uint32_t Take(std::uint8_t* out, std::uint32_t count);
+    // The line was cut during a memory reply: the transport goes away.
+    bool LineCut() const { return lineCut_; }
+    // Drops what has arrived; what is on its way keeps coming.
+    void DropArrived();
+    // Drops the oldest arrived bytes beyond `kept`, as a full receive buffer loses bytes.
+    std::uint32_t DropArrivedBeyond(std::uint32_t kept);
 
   private:
-    struct Device {
-        QByteArray description;
-        QByteArray serialNumber;
-        bool isKelmor = false;
-        bool present = true;
-        bool open = false;
-        bool gone = false;  // unplugged while open: the handle is dead until closed
-    };
     struct Frame;
 
-    Device* DeviceOf(FT_HANDLE handle);
-    Device* ListedDevice(std::uint32_t index);
-    Device* Kelmor();
     bool NibbleDialect() const { return model_ != Model::V7; }
-
     void Receive(std::uint8_t byte);
     Frame Parse() const;
     void Execute(const Frame& frame);
     template <typename ByteAt>
     void Reply(KelmorCommand command, std::uint32_t length, ByteAt byteAt, std::int64_t startMs);
     void ReplyNibblePairs(KelmorCommand command, const std::uint8_t* bytes, std::uint32_t pairs,
-                          std::uint32_t length);
+                          std::uint32_t length, std::int64_t startMs);
     void Erase();
 
     Clock& clock_;
@@ -155,7 +142,6 @@ class SimulatedKelmor : public FtDriver {
     SimulatedClockRegisters clockRegisters_;
     int eraseCount_ = 0;
 
-    std::vector<std::unique_ptr<Device>> devices_;
     TimedByteQueue replies_;
     std::array<std::uint8_t, 8> pending_{};
     int pendingCount_ = 0;
@@ -164,20 +150,18 @@ class SimulatedKelmor : public FtDriver {
     std::vector<ReceivedCommand> commands_;
     bool recording_ = true;
     std::optional<std::int64_t> lastWriteMs_;
-    QByteArray lastOpenName_;
-    ReadProgress progress_;
 
     bool silent_ = false;
     std::array<int, kKelmorCommandCount> shortBy_{};
     std::optional<std::uint8_t> modelCode_;
     std::uint8_t eraseReply_ = 'e';
-    std::optional<std::uint32_t> unplugAfter_;
-    std::optional<std::uint64_t> unplugAt_;
-    bool openFails_ = false;
-    std::optional<std::uint32_t> failDescription_;
-    std::optional<std::uint32_t> failSerial_;
-    bool listingLacksPermission_ = false;
-    bool lastListingLackedPermission_ = false;
+    std::uint8_t nibbleHighBits_ = 0;
+    std::vector<std::uint8_t> stray_;
+    std::optional<std::uint32_t> cutAfter_;
+    std::optional<std::uint64_t> cutAt_;
+    bool lineCut_ = false;
+    WriteFault writeFault_ = WriteFault::None;
+    int writesBeforeFault_ = 0;
     int bytesPerSecond_ = 0;
 };
 

@@ -2,54 +2,65 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <optional>
 
 #include "data/measurement_image.h"
 #include "instrument/command_status.h"
-#include "link/clock.h"
-#include "link/d2xx_unit.h"
+#include "instrument/instrument_link.h"
 #include "link/discovery.h"
 
 namespace kelmor {
 
-// The steps every instrument command is made of: the open, frames built in the port
-// layer's transmit buffer, pauses through the clock, replies read into its receive
-// buffer, and the close. A reply that comes short ends the command: reads give up after
-// the driver's idle time-out, so a silent or unplugged instrument can never hang the
-// window.
-class Exchange {
+class Dialect;
+
+// One command's use of the instrument: the open, Identify and the model's dialect, frames
+// built in the port layer's transmit buffer, pauses through the clock, replies read into
+// its receive buffer, and the close, which the session makes however the command ends.
+//
+// The first step that fails (an open refused, a write that fails or comes short, a reply
+// that comes short, a cancel) records its status in the outcome, and every step after it
+// does nothing: a dialect's sequence of frames stops where the instrument stopped
+// answering without testing each step.
+class Session {
   public:
-    Exchange(D2XXUnit& port, Clock& clock);
+    Session(const InstrumentLink& link, CommandOutcome& outcome);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
     // Opens the instrument by the serial number discovery found, and goes on only when
     // the open returned 0 and an instrument is attached. A port that opened although no
     // instrument is attached is closed again, so no handle is left open.
-    bool Open(bool attached, const TV5& identity, CommandOutcome& outcome);
+    bool Open(bool attached, const TV5& identity);
     // Clears whatever the instrument still had to say: Identify, pause, read one byte,
     // pause, purge.
-    bool ThrowAway(CommandOutcome& outcome);
-    // Identify: the model, or none with UnknownModel or NotResponding in `outcome`.
-    std::optional<Model> Identify(CommandOutcome& outcome);
+    void ThrowAway();
+    // Identify: the model's dialect, or none with Protocol (an unknown model code) or the
+    // failure in the outcome.
+    const Dialect* Identify();
 
     void Send(std::initializer_list<std::uint8_t> bytes);
     template <std::size_t N>
     void Send(const std::uint8_t (&frame)[N]) {
         SendBytes(frame, N);
     }
-    void Pause(int ms) { clock_.Sleep(ms); }
-    // Reads `count` bytes; false, with NotResponding in `outcome`, when fewer came.
-    bool Receive(std::uint32_t count, CommandOutcome& outcome);
+    void Pause(int ms);
+    // Reads `count` bytes, with `progress` while they come; false when fewer came.
+    bool Receive(std::uint32_t count, const ReadProgress& progress = ReadProgress());
+    void Purge();
     // The reply as the receive buffer holds it, including positions past the last read.
-    const std::uint8_t* Reply() const { return port_.FTReceiveBuffer.data(); }
-    void Close() { port_.CloseFTDevice(); }
+    const std::uint8_t* Reply() const { return link_.port.FTReceiveBuffer.data(); }
+    void Close();
 
-    D2XXUnit& Port() { return port_; }
+    bool Ok() const { return outcome_.status == CommandStatus::Ok; }
+    CommandOutcome& Outcome() { return outcome_; }
 
   private:
     void SendBytes(const std::uint8_t* bytes, std::uint32_t count);
+    void Fail(CommandStatus status);
 
-    D2XXUnit& port_;
-    Clock& clock_;
+    InstrumentLink link_;
+    CommandOutcome& outcome_;
+    bool open_ = false;
 };
 
 // The command codes of both dialects: two bytes on V5 and V6, a letter on V7.
@@ -69,12 +80,9 @@ constexpr std::uint8_t kWriteClockRegisterV7[] = {'C'};
 constexpr std::uint8_t kEraseMemoryV7[] = {'E'};
 }  // namespace frames
 
-// The pause after each frame: V5 and V6 are slower to take a frame than V7.
+// The pause after each frame: V5 and V6 are slower to take a frame than V7. Identify
+// speaks to every model at the slower pace.
 constexpr int kFramePauseV5V6Ms = 25;
 constexpr int kFramePauseV7Ms = 10;
-
-// V7 WriteMemoryByte: the letter, then the 16-bit address and the value, each write
-// followed by the frame pause. (The V5 and V6 commands pace theirs differently.)
-void WriteMemoryByteV7(Exchange& exchange, std::uint16_t address, std::uint8_t value);
 
 }  // namespace kelmor

@@ -4,25 +4,26 @@
 
 #include "fake_clock.h"
 #include "link/d2xx_unit.h"
-#include "link/simulated_kelmor.h"
+#include "simulator/simulated_ftdi_bus.h"
 
 namespace kelmor {
 namespace {
 
 using testing::FakeClock;
 
-// The simulator stands in for the instrument in every command test and in the demo, so
-// its timing and its dialects must hold.
-class SimulatedKelmorTest : public ::testing::Test {
+// The simulator stands in for the instrument in every command test and in the demo, and
+// its instrument model stands behind the emulated FT232R, so its timing and its dialects
+// must hold.
+class SimulatorTest : public ::testing::Test {
   protected:
     FakeClock clock;
-    std::unique_ptr<SimulatedKelmor> sim;
+    std::unique_ptr<SimulatedFtdiBus> sim;
     std::unique_ptr<D2XXUnit> port;
 
     void Attach(Model model) {
-        sim = std::make_unique<SimulatedKelmor>(clock, model);
+        sim = std::make_unique<SimulatedFtdiBus>(clock, model);
         sim->AddKelmor("USB <-> Serial", "KM0001");
-        port = std::make_unique<D2XXUnit>(*sim);
+        port = std::make_unique<D2XXUnit>(*sim, clock);
         ASSERT_EQ(port->Open_USB_Device_By_Serial_Number("KM0001"), FT_OK);
     }
     void Send(std::initializer_list<std::uint8_t> bytes) {
@@ -34,49 +35,49 @@ class SimulatedKelmorTest : public ::testing::Test {
     }
 };
 
-TEST_F(SimulatedKelmorTest, FramesSplitOverWritesAreParsedFromTheStream) {
+TEST_F(SimulatorTest, FramesSplitOverWritesAreParsedFromTheStream) {
     Attach(Model::V7);
     Send({'W'});
     Send({0x00, 0x04});
     Send({0x21, 'W', 0x00});
     Send({0x05, 0x02});
-    EXPECT_EQ(sim->TriggerLevelCode(), 0x21);
-    EXPECT_EQ(sim->FlashFlag(), 0x02);
+    EXPECT_EQ(sim->Kelmor()->TriggerLevelCode(), 0x21);
+    EXPECT_EQ(sim->Kelmor()->FlashFlag(), 0x02);
 
     Attach(Model::V6);
     Send({0x05, 0x07});
     Send({0xF0, 0x00, 0x00, 0x04, 0x02, 0x01});  // high bits of nibble bytes are ignored
-    EXPECT_EQ(sim->TriggerLevelCode(), 0x21);
-    ASSERT_EQ(sim->ReceivedCommands().size(), 1u);
-    EXPECT_EQ(sim->ReceivedCommands()[0].command, KelmorCommand::WriteMemoryByte);
-    EXPECT_EQ(sim->ReceivedCommands()[0].address, 4);
+    EXPECT_EQ(sim->Kelmor()->TriggerLevelCode(), 0x21);
+    ASSERT_EQ(sim->Kelmor()->ReceivedCommands().size(), 1u);
+    EXPECT_EQ(sim->Kelmor()->ReceivedCommands()[0].command, KelmorCommand::WriteMemoryByte);
+    EXPECT_EQ(sim->Kelmor()->ReceivedCommands()[0].address, 4);
 }
 
-TEST_F(SimulatedKelmorTest, ASilentInstrumentEndsTheReadAfterTheIdleTimeOut) {
+TEST_F(SimulatorTest, ASilentInstrumentEndsTheReadAfterTheIdleTimeOut) {
     Attach(Model::V5);
-    sim->SetSilent(true);
+    sim->Kelmor()->SetSilent(true);
     Send({0xF3, 0x3F});
     const std::int64_t start = clock.MonotonicMs();
     EXPECT_EQ(port->ReadFTDevice(2), 0u);
-    EXPECT_EQ(port->LastTransferStatus(), FT_OK);
+    EXPECT_EQ(port->LastTransferResult(), LinkStatus::Timeout);
     EXPECT_EQ(clock.MonotonicMs() - start, kReadIdleTimeoutMs);
 }
 
-TEST_F(SimulatedKelmorTest, TheEraseIsAcknowledgedOnlyAfterTheEraseTime) {
+TEST_F(SimulatorTest, TheEraseIsAcknowledgedOnlyAfterTheEraseTime) {
     Attach(Model::V7);
-    sim->MutableMemory()[100] = 0x77;
+    sim->Kelmor()->MutableMemory()[100] = 0x77;
     Send({'E'});
     EXPECT_EQ(port->ReadFTDevice(1), 0u);  // 3 s of silence end the read
-    clock.Sleep(SimulatedKelmor::kEraseTimeMsV7 - kReadIdleTimeoutMs);
+    clock.Sleep(KelmorModel::kEraseTimeMsV7 - kReadIdleTimeoutMs);
     ASSERT_EQ(port->ReadFTDevice(1), 1u);
     EXPECT_EQ(port->FTReceiveBuffer[0], 'e');
-    EXPECT_EQ(sim->Memory()[100], 0);
-    EXPECT_EQ(sim->EraseCount(), 1);
+    EXPECT_EQ(sim->Kelmor()->Memory()[100], 0);
+    EXPECT_EQ(sim->Kelmor()->EraseCount(), 1);
 }
 
-TEST_F(SimulatedKelmorTest, ATransferRateSpreadsTheMemoryOverTimeWithProgress) {
+TEST_F(SimulatorTest, ATransferRateSpreadsTheMemoryOverTimeWithProgress) {
     Attach(Model::V7);
-    sim->SetTransferRate(65536);
+    sim->Kelmor()->SetTransferRate(65536);
     std::vector<std::uint32_t> progress;
     port->SetReadProgress([&progress](std::uint32_t received, std::uint32_t requested) {
         EXPECT_EQ(requested, 131071u);
@@ -91,29 +92,29 @@ TEST_F(SimulatedKelmorTest, ATransferRateSpreadsTheMemoryOverTimeWithProgress) {
     EXPECT_EQ(progress.back(), 131071u);
 }
 
-TEST_F(SimulatedKelmorTest, UnpluggedDuringTheMemoryReadTheReadEndsWithAnIOError) {
+TEST_F(SimulatorTest, UnpluggedDuringTheMemoryReadTheReadEndsWithNoDevice) {
     Attach(Model::V6);
-    sim->UnplugDuringMemoryRead(1000);
+    sim->Kelmor()->CutLineDuringMemoryReply(1000);
     Send({0x04, 0x0D});
     EXPECT_EQ(port->ReadFTDevice(65535), 1000u);
-    EXPECT_EQ(port->LastTransferStatus(), FT_IO_ERROR);
+    EXPECT_EQ(port->LastTransferResult(), LinkStatus::NoDevice);
     EXPECT_FALSE(sim->KelmorPresent());
     EXPECT_EQ(port->GetFTDeviceCount(), FT_OK);
     EXPECT_EQ(port->FTDeviceCount, 0u);
     EXPECT_EQ(port->CloseFTDevice(), FT_OK);
 }
 
-TEST_F(SimulatedKelmorTest, PurgeDropsWhatHasArrivedButNotWhatIsOnItsWay) {
+TEST_F(SimulatorTest, PurgeDropsWhatHasArrivedButNotWhatIsOnItsWay) {
     Attach(Model::V5);
     Send({0xF3, 0x3F, 0x04, 0x05});  // Identify, then erase
     port->PurgeFTDeviceRX();
-    clock.Sleep(SimulatedKelmor::kEraseTimeMsV5V6);
+    clock.Sleep(KelmorModel::kEraseTimeMsV5V6);
     ASSERT_EQ(port->ReadFTDevice(2), 2u);
     EXPECT_EQ(port->FTReceiveBuffer[0], 0x06);
     EXPECT_EQ(port->FTReceiveBuffer[1], 0x05);
 }
 
-TEST_F(SimulatedKelmorTest, TheClockRunsFromACompleteSetOfRegisters) {
+TEST_F(SimulatorTest, TheClockRunsFromACompleteSetOfRegisters) {
     Attach(Model::V7);
     clock.SetLocalNow(QDateTime(QDate(2026, 3, 5), QTime(10, 0, 0)));
     const std::uint8_t set[] = {0x59, 0x59, 0x23, 0x31, 1, 0x12, 0x28};
@@ -121,12 +122,12 @@ TEST_F(SimulatedKelmorTest, TheClockRunsFromACompleteSetOfRegisters) {
         Send({'C', r, set[r - 2]});
         if (r == 4) {
             // Written registers are held while the set is incomplete.
-            EXPECT_EQ(sim->Registers()[4], 0x23);
-            EXPECT_EQ(sim->Registers()[5], 0x05);
+            EXPECT_EQ(sim->Kelmor()->Registers()[4], 0x23);
+            EXPECT_EQ(sim->Kelmor()->Registers()[5], 0x05);
         }
     }
     clock.Advance(2000);
-    const auto registers = sim->Registers();
+    const auto registers = sim->Kelmor()->Registers();
     EXPECT_EQ(registers[2], 0x01);
     EXPECT_EQ(registers[3], 0x00);
     EXPECT_EQ(registers[4], 0x00);
