@@ -4,12 +4,12 @@
 #include <QFile>
 
 #include "simulator/simulated_ftdi_bus.h"
-#include "ui/responsive_clock.h"
+#include "link/clock.h"
 #include "ui/window_program.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    kelmor::ResponsiveClock clock;
+    kelmor::SystemClock clock;
     kelmor::SimulatedFtdiBus bus(clock, kelmor::Model::V7);
     // Another FTDI gadget on the bus: discovery must pass it by.
     bus.AddGadget("FT232R USB UART", "A50285BI");

@@ -2,12 +2,12 @@
 #include <QApplication>
 
 #include "link/libftdi_driver.h"
-#include "ui/responsive_clock.h"
+#include "link/clock.h"
 #include "ui/window_program.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    kelmor::ResponsiveClock clock;
+    kelmor::SystemClock clock;
     kelmor::LibFtdiDriver driver;
     return kelmor::RunWindowProgram(app, driver, clock);
 }

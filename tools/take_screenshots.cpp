@@ -14,7 +14,7 @@
 #include "ui/dialogs/about_box.h"
 #include "ui/help/user_guide.h"
 #include "ui/main_window.h"
-#include "ui/responsive_clock.h"
+#include "link/clock.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const QString samples = QStringLiteral(KELMOR_SOURCE_DIR "/samples/");
 
-    ResponsiveClock clock;
+    SystemClock clock;
     SimulatedFtdiBus kelmor(clock, Model::V7);
     kelmor.AddKelmor("USB <-> Serial Cable", "KLM70412");
     WindowSetup setup;

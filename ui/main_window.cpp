@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -22,8 +23,9 @@
 
 #include "desktop_dialogs.h"
 #include "empty_state.h"
+#include "exchange_runner.h"
 #include "instrument_session.h"
-#include "responsive_clock.h"
+#include "link/clock.h"
 #include "ui/chart/chart_sink.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
@@ -66,7 +68,7 @@ TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
       workingFolder_(setup.workingFolder.isEmpty() ? QDir::currentPath() : setup.workingFolder) {
     setObjectName(QStringLiteral("Form1"));
     if (setup.clock == nullptr) {
-        ownClock_ = std::make_unique<ResponsiveClock>();
+        ownClock_ = std::make_unique<SystemClock>();
     }
     clock_ = setup.clock ? setup.clock : ownClock_.get();
     if (setup.dialogs == nullptr) {
@@ -297,12 +299,26 @@ void TForm1::BuildStatusBar() {
     panel1_ = new QLabel(StatusBar1);
     panel1_->setMinimumWidth(50);
     progress_ = new QProgressBar(StatusBar1);
-    progress_->setMaximumWidth(160);
-    progress_->setTextVisible(false);
+    progress_->setObjectName(QStringLiteral("Progress"));
+    progress_->setMaximumWidth(220);
+    // The bytes themselves: at 9600 baud a whole per cent of a V7 memory takes 1.4 s.
+    progress_->setFormat(QStringLiteral("%v of %m bytes"));
     progress_->hide();
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), StatusBar1);
+    cancel_->setObjectName(QStringLiteral("CancelExchange"));
+    cancel_->setToolTip(QStringLiteral("Stop talking to the Kelmor (Escape)"));
+    cancel_->hide();
     StatusBar1->addWidget(panel0_);
     StatusBar1->addWidget(panel1_, 1);
     StatusBar1->addPermanentWidget(progress_);
+    StatusBar1->addPermanentWidget(cancel_);
+
+    runner_ = std::make_unique<ExchangeRunner>();
+    connect(runner_.get(), &ExchangeRunner::progressed, this,
+            [this](quint32 received, quint32 requested) {
+                progress_->setRange(0, static_cast<int>(requested));
+                progress_->setValue(static_cast<int>(received));
+            });
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -326,7 +342,9 @@ bool TForm1::event(QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Said, not remembered: the window does not close by itself once the Kelmor is done.
     if (state_.exchangeRunning) {
+        SetPanelText(1, QStringLiteral("The window cannot close while the Kelmor is busy"));
         event->ignore();
         return;
     }

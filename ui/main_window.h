@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "data/decoder.h"
@@ -20,6 +21,7 @@ class QMenu;
 class QMessageBox;
 class QPrinter;
 class QProgressBar;
+class QPushButton;
 class QToolButton;
 class QTimer;
 
@@ -28,6 +30,7 @@ namespace kelmor {
 class Clock;
 class DesktopDialogs;
 class EmptyState;
+class ExchangeRunner;
 class FtDriver;
 class InstrumentSession;
 class ChartSink;
@@ -38,7 +41,7 @@ class TUserGuide;
 
 struct WindowSetup {
     FtDriver* driver = nullptr;         // real USB or the simulated Kelmor
-    Clock* clock = nullptr;             // none: the window's own, which keeps repainting
+    Clock* clock = nullptr;             // none: the system's
     DesktopDialogs* dialogs = nullptr;  // none: ordinary modal dialogs
     QString workingFolder;              // where the temporary files go; none: the current one
 };
@@ -191,6 +194,9 @@ class TForm1 : public QMainWindow {
     void RunCheckedView();
     void PulseDistErrorChanged(bool checked);
     void TriggerSet(int level, bool flash);
+    // Runs an instrument command on a worker thread while the window waits for it,
+    // repainting; only Cancel acts meanwhile, when `cancellable`.
+    void RunExchange(const std::function<void()>& command, bool cancellable);
 
     std::unique_ptr<MeasurementData> data_;
     std::unique_ptr<ImageBuffer> staging_;
@@ -209,6 +215,8 @@ class TForm1 : public QMainWindow {
     QLabel* panel0_ = nullptr;
     QLabel* panel1_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    std::unique_ptr<ExchangeRunner> runner_;
 
     WindowState state_;
     QString lastFileName_;

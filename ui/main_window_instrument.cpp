@@ -2,9 +2,11 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
 
+#include "exchange_runner.h"
 #include "instrument/clock_sync.h"
 #include "instrument/erase_command.h"
 #include "instrument/memory_readout.h"
@@ -21,9 +23,6 @@ namespace {
 
 // The words of an exchange that did not end as planned, for status-bar panel 1.
 QString StatusText(const CommandOutcome& outcome) {
-    if (outcome.status == CommandStatus::Cancelled) {
-        return QString();
-    }
     if (!outcome.opened) {
         switch (outcome.status) {
             case CommandStatus::NoAccess:
@@ -53,8 +52,8 @@ QString StatusText(const CommandOutcome& outcome) {
 
 }  // namespace
 
-// While an instrument exchange runs: the busy cursor, and no discovery pass or other
-// command in between; the window keeps repainting through the clock's pauses.
+// While an instrument exchange runs: the busy cursor, the window's state (only Cancel
+// acts), and no discovery pass.
 class TForm1::ExchangeScope {
   public:
     explicit ExchangeScope(TForm1& window) : window_(window) {
@@ -65,6 +64,7 @@ class TForm1::ExchangeScope {
     ~ExchangeScope() {
         QApplication::restoreOverrideCursor();
         window_.progress_->hide();
+        window_.cancel_->hide();
         window_.state_.exchangeRunning = false;
         window_.ApplyWindowState();
     }
@@ -74,6 +74,17 @@ class TForm1::ExchangeScope {
   private:
     TForm1& window_;
 };
+
+void TForm1::RunExchange(const std::function<void()>& command, bool cancellable) {
+    const ExchangeScope scope(*this);
+    instrument_->Cancel().Reset();
+    cancel_->setVisible(cancellable);
+    if (cancellable) {
+        runner_->Run(command, cancel_, [this] { instrument_->Cancel().Raise(); });
+    } else {
+        runner_->Run(command);
+    }
+}
 
 void TForm1::Discover() {
     SetPanelText(0, QString());
@@ -111,10 +122,13 @@ void TForm1::SpeedButton3Click(QObject*) {
     if (ShowMessage(box) != QMessageBox::Ok) {
         return;
     }
-    ExchangeScope scope(*this);
-    instrument_->Cancel().Reset();
-    const CommandOutcome outcome = SynchroniseClock(instrument_->Link(), instrument_->Attached(),
-                                                    instrument_->Identity(), atClick);
+    CommandOutcome outcome;
+    RunExchange(
+        [&] {
+            outcome = SynchroniseClock(instrument_->Link(), instrument_->Attached(),
+                                       instrument_->Identity(), atClick);
+        },
+        false);
     SetPanelText(1, outcome.status == CommandStatus::Ok ? QStringLiteral("Clock updated")
                                                         : StatusText(outcome));
 }
@@ -130,16 +144,24 @@ void TForm1::ERASE_BTNClick(QObject*) {
     if (ShowMessage(box) != QMessageBox::Ok) {
         return;
     }
-    ExchangeScope scope(*this);
-    instrument_->Cancel().Reset();
-    const EraseOutcome outcome =
-        EraseMemory(instrument_->Link(), instrument_->Attached(), instrument_->Identity(), [this] {
-            SetPanelText(1, QStringLiteral("Erasing Kelmor"));
-            progress_->setRange(0, 0);  // the erase gives no progress: a busy indicator
-            progress_->show();
-        });
+    EraseOutcome outcome;
+    RunExchange(
+        [&] {
+            outcome = EraseMemory(instrument_->Link(), instrument_->Attached(),
+                                  instrument_->Identity(), [this] {
+                                      runner_->Post([this] {
+                                          SetPanelText(1, QStringLiteral("Erasing Kelmor"));
+                                          // The erase tells no progress: a busy indicator.
+                                          progress_->setRange(0, 0);
+                                          progress_->show();
+                                      });
+                                  });
+        },
+        true);
     if (outcome.erased) {
         SetPanelText(1, QStringLiteral("Kelmor ERASED"));
+    } else if (outcome.status == CommandStatus::Cancelled) {
+        SetPanelText(1, QStringLiteral("Erase cancelled: the Kelmor may still erase its memory"));
     } else if (outcome.status != CommandStatus::Ok) {
         SetPanelText(1, StatusText(outcome));
     }
@@ -155,12 +177,12 @@ void TForm1::TriggerSet(int level, bool flash) {
     }
     const Extended factor = data_->Header.CalibrationFactor;
     TriggerOutcome outcome;
-    {
-        ExchangeScope scope(*this);
-        instrument_->Cancel().Reset();
-        outcome = SetTriggerLevel(instrument_->Link(), instrument_->Attached(),
-                                  instrument_->Identity(), level, factor, flash);
-    }
+    RunExchange(
+        [&] {
+            outcome = SetTriggerLevel(instrument_->Link(), instrument_->Attached(),
+                                      instrument_->Identity(), level, factor, flash);
+        },
+        false);
     switch (outcome.status) {
         case CommandStatus::Ok:
             SetPanelText(1, QStringLiteral("Trigger level set to %1 Bq/m3")
@@ -188,27 +210,29 @@ void TForm1::Dump_BtnClick(QObject*) {
 
     MemoryReadout& readout = instrument_->Readout();
     ReadoutOutcome outcome;
-    {
-        ExchangeScope scope(*this);
-        instrument_->Cancel().Reset();
-        outcome = readout.Run(
-            instrument_->Link(), instrument_->Attached(), instrument_->Identity(),
-            [this] {
-                SetPanelText(1, QStringLiteral("Transfering measurements"));
-                progress_->setRange(0, 100);
-                progress_->setValue(0);
-                progress_->show();
-                StatusBar1->repaint();
-            },
-            [this](std::uint32_t received, std::uint32_t requested) {
-                progress_->setValue(requested > 0 ? static_cast<int>(100.0 * received / requested)
-                                                  : 0);
-            });
-    }
+    RunExchange(
+        [&] {
+            outcome = readout.Run(
+                instrument_->Link(), instrument_->Attached(), instrument_->Identity(),
+                [this] {
+                    runner_->Post([this] {
+                        SetPanelText(1, QStringLiteral("Transfering measurements"));
+                        progress_->setRange(0, 1);
+                        progress_->setValue(0);
+                        progress_->show();
+                    });
+                },
+                [this](std::uint32_t received, std::uint32_t requested) {
+                    runner_->ReportProgress(received, requested);
+                });
+        },
+        true);
     if (outcome.status != CommandStatus::Ok || !outcome.model) {
         // Nothing that was loaded has changed.
         state_.replacingImage = false;
-        SetPanelText(1, StatusText(outcome));
+        SetPanelText(1, outcome.status == CommandStatus::Cancelled
+                            ? QStringLiteral("Read-out cancelled")
+                            : StatusText(outcome));
         // After a failed open the next discovery pass enables the button again.
         state_.readOutArmed = outcome.opened;
         ApplyWindowState();

@@ -9,9 +9,9 @@
 #include <QtTest>
 
 #include "data/image_loader.h"
+#include "link/clock.h"
 #include "ui/dialogs/trigger_dialog.h"
 #include "ui/dialogs/up_down.h"
-#include "ui/responsive_clock.h"
 #include "window_harness.h"
 
 using namespace kelmor;
@@ -247,7 +247,7 @@ void InstrumentWindowTest::triggerLevelNeedsAFactorAndReportsTheLevelSent() {
 
 void InstrumentWindowTest::theWindowKeepsRepaintingAndNoPassRunsInAnExchange() {
     // The window's own clock, with a Kelmor that takes real time to send its memory.
-    ResponsiveClock clock;
+    SystemClock clock;
     SimulatedFtdiBus kelmor(clock, Model::V5);
     kelmor.AddKelmor("USB <-> V5", "KLM50001");
     LoadSampleIntoKelmor(kelmor, "v5");
