@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QFile>
 
+#include "data/safe_file.h"
 #include "link/simulated_kelmor.h"
 #include "ui/responsive_clock.h"
 #include "ui/window_program.h"
 
 int main(int argc, char** argv) {
+    kelmor::IgnoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     kelmor::ResponsiveClock clock;
     kelmor::SimulatedKelmor kelmor(clock, kelmor::Model::V7);
