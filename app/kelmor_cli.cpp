@@ -3,14 +3,13 @@
 // foot line of a time range. It writes no temporary files.
 //
 // Exit codes: 0 done, 1 wrong usage, 2 a file that is not a readable data file,
-// 3 a data file without measurements.
+// 3 a data file without measurements, 4 the output could not be written.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 #include <QTextStream>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -19,21 +18,18 @@
 #include "data/foot_line.h"
 #include "data/image_loader.h"
 #include "data/running_mean.h"
+#include "data/safe_file.h"
 #include "data/text_export.h"
+#include "standard_output.h"
 
 namespace {
 
 using namespace kelmor;
 
-enum ExitCode { kDone = 0, kUsage = 1, kBadFile = 2, kNoMeasurements = 3 };
+enum ExitCode { kDone = 0, kUsage = 1, kBadFile = 2, kNoMeasurements = 3, kOutputFailed = 4 };
 
 QTextStream& Err() {
     static QTextStream stream(stderr);
-    return stream;
-}
-
-QTextStream& Out() {
-    static QTextStream stream(stdout);
     return stream;
 }
 
@@ -94,12 +90,10 @@ int SamplesCommand(const MeasurementData& data, const Options& options) {
 }
 
 int ExportCommand(const MeasurementData& data, const Options& options) {
+    // The bytes Save writes, as they are.
     Out().flush();
-    const QByteArray text = ExportText(data, options.separators);
-    return std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) ==
-                   static_cast<std::size_t>(text.size())
-               ? kDone
-               : kBadFile;
+    OutputDevice().write(ExportText(data, options.separators));
+    return kDone;
 }
 
 int MeanCommand(const MeasurementData& data, const QCommandLineParser& parser) {
@@ -185,7 +179,20 @@ int Run(int argc, char** argv) {
         {QStringLiteral("to"), QStringLiteral("foot: end of the range."),
          QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
     });
-    parser.process(app);
+    // Help and version go through Out() like any output, so that their failure shows too.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        Err() << "kelmor-cli: " << parser.errorText() << '\n';
+        return kUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        Out() << parser.helpText();
+        return kDone;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        Out() << QCoreApplication::applicationName() << ' '
+              << QCoreApplication::applicationVersion() << '\n';
+        return kDone;
+    }
 
     const QStringList args = parser.positionalArguments();
     static const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("samples"),
@@ -255,8 +262,14 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int code = Run(argc, argv);
-    Out().flush();
+    kelmor::IgnoreFileSizeLimitSignal();
+    kelmor::HoldStandardDescriptors();
+    int code = Run(argc, argv);
+    kelmor::OutputDevice().Finish();
+    if (!kelmor::OutputDevice().Failure().isEmpty()) {
+        Err() << "kelmor-cli: cannot write output: " << kelmor::OutputDevice().Failure() << '\n';
+        code = kOutputFailed;
+    }
     Err().flush();
     return code;
 }

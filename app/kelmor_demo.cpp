@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QFile>
 
-#include "simulator/simulated_ftdi_bus.h"
+#include "data/safe_file.h"
 #include "link/clock.h"
+#include "simulator/simulated_ftdi_bus.h"
 #include "ui/window_program.h"
 
 int main(int argc, char** argv) {
+    kelmor::IgnoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     kelmor::SystemClock clock;
     kelmor::SimulatedFtdiBus bus(clock, kelmor::Model::V7);

@@ -1,11 +1,13 @@
 // kelmor: the window program, talking to a Kelmor on USB through libftdi1.
 #include <QApplication>
 
+#include "data/safe_file.h"
 #include "link/libftdi_driver.h"
 #include "link/clock.h"
 #include "ui/window_program.h"
 
 int main(int argc, char** argv) {
+    kelmor::IgnoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     kelmor::SystemClock clock;
     kelmor::LibFtdiDriver driver;

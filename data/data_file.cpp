@@ -2,31 +2,24 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include "quoted_name.h"
+#include "regular_file.h"
 
 namespace kelmor {
 
-namespace {
-
-QString Named(const QString& path) {
-    return QStringLiteral("\"%1\"").arg(QFileInfo(path).fileName());
-}
-
-}  // namespace
-
 DataFileRead ReadDataFile(const QString& path, ImageBuffer& staging) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        DataFileRead result;
-        result.error = QStringLiteral("Cannot open %1: %2.").arg(Named(path), file.errorString());
-        return result;
+    QFile file;
+    DataFileRead refused;
+    if (!OpenRegularFile(path, file, refused.error)) {
+        return refused;
     }
     return ReadDataFile(file, QFileInfo(path).fileName(), staging);
 }
 
 DataFileRead ReadDataFile(QIODevice& device, const QString& name, ImageBuffer& staging) {
     DataFileRead result;
-    const QString quoted = Named(name);
+    const QString quoted = QuotedFileName(name);
     auto readInto = [&device, &staging](int offset, qint64 wanted) {
         qint64 got = 0;
         while (got < wanted) {
@@ -76,23 +69,6 @@ DataFileRead ReadDataFile(QIODevice& device, const QString& name, ImageBuffer& s
     }
     result.ok = true;
     result.model = *model;
-    return result;
-}
-
-FileWrite WriteFileSafely(const QString& path, const char* contents, qint64 size) {
-    FileWrite result;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = QStringLiteral("Cannot write %1: %2.").arg(Named(path), file.errorString());
-        return result;
-    }
-    if (file.write(contents, size) != size || !file.commit()) {
-        result.error = QStringLiteral("Cannot write %1: %2. The file was left as it was.")
-                           .arg(Named(path), file.errorString());
-        file.cancelWriting();
-        return result;
-    }
-    result.ok = true;
     return result;
 }
 

@@ -35,7 +35,7 @@ FootLevel ComputeFootLevel(const MeasurementData& data, DateTime from, DateTime 
     FootLevel foot;
     for (int j = 0; j <= data.LastSampleIndex; ++j) {
         const SampleRecord& s = data.SampleTable[static_cast<std::size_t>(j)];
-        if (s.Time >= from && s.Time <= to) {
+        if (WithinRange(s.Time, from, to)) {
             foot.sum += s.Concentration;
             ++foot.count;
         }

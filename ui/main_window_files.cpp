@@ -202,23 +202,11 @@ void TForm1::Print1Click(QObject*) {
     if (!dialogs_->ExecPrint(dialog)) {
         return;
     }
-    const QPageLayout::Orientation former = printer.pageLayout().orientation();
-    printer.setPageOrientation(QPageLayout::Landscape);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        printer.setPageOrientation(former);
-        ShowError(QStringLiteral("The printer could not start printing."));
-        return;
-    }
     // 5 per cent of the page on each of the four sides.
-    const QRect page = printer.pageLayout().fullRectPixels(printer.resolution());
-    const QRect paper =
-        page.translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
-    const int dx = paper.width() / 20;
-    const int dy = paper.height() / 20;
-    Chart1->RenderTo(painter, paper.adjusted(dx, dy, -dx, -dy));
-    painter.end();
-    printer.setPageOrientation(former);
+    QString error;
+    if (!Chart1->PrintLandscape(printer, 0.05, error)) {
+        ShowError(error);
+    }
 }
 
 }  // namespace kelmor

@@ -1,10 +1,14 @@
 // Runs kelmor-cli as a user would: reference outputs for the sample files, and every kind
 // of file that is not a data file.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace {
 
@@ -14,17 +18,33 @@ struct CliRun {
     QByteArray err;
 };
 
-CliRun RunCli(const QStringList& args) {
+// `prepare` may redirect the process's output or change what the child starts with.
+CliRun RunCli(const QStringList& args, const std::function<void(QProcess&)>& prepare = {}) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(QStringLiteral(KELMOR_SOURCE_DIR));
+    if (prepare) {
+        prepare(process);
+    }
     process.start(QStringLiteral(KELMOR_CLI), args);
-    EXPECT_TRUE(process.waitForFinished(30000));
+    EXPECT_TRUE(process.waitForFinished(30000)) << "kelmor-cli did not end";
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};
 }
+
+// Every command with what it needs, and the texts that are not commands.
+const QList<QStringList> kEveryCommand = {
+    {"list", "samples/kelmor-v7.Rn"},
+    {"samples", "samples/kelmor-v7.Rn"},
+    {"export", "samples/kelmor-v7.Rn"},
+    {"mean", "samples/kelmor-v7.Rn", "--measurement", "3", "--interval", "24h", "--error"},
+    {"foot", "samples/kelmor-v7.Rn", "--from", "2024-05-02T15:00:00", "--to",
+     "2024-05-09T15:00:00"},
+    {"--help"},
+    {"--version"},
+};
 
 QByteArray ReadFile(const QString& path) {
     QFile file(path);
@@ -132,6 +152,57 @@ TEST(Cli, SeparatorsComeFromTheOptions) {
                                QStringLiteral("--date-separator"), QStringLiteral("-")});
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith("03-10 19.00; ")) << run.out.left(40).constData();
+}
+
+TEST(Cli, OutputThatCannotBeWrittenGivesOneLineAndExitCode4) {
+    for (const QStringList& args : kEveryCommand) {
+        const CliRun full =
+            RunCli(args, [](QProcess& p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); });
+        EXPECT_EQ(full.exitCode, 4) << qPrintable(args.join(' '));
+        EXPECT_EQ(full.err,
+                  QByteArray("kelmor-cli: cannot write output: No space left on device\n"));
+
+        const CliRun closed = RunCli(
+            args, [](QProcess& p) { p.setChildProcessModifier([] { ::close(STDOUT_FILENO); }); });
+        EXPECT_EQ(closed.exitCode, 4) << qPrintable(args.join(' '));
+        EXPECT_EQ(closed.err, QByteArray("kelmor-cli: cannot write output: Bad file descriptor\n"));
+    }
+}
+
+TEST(Cli, AFileSizeLimitIsAWriteErrorAndDoesNotEndTheProgram) {
+    QTemporaryDir dir;
+    const CliRun run = RunCli({"samples", "samples/kelmor-v7.Rn"}, [&dir](QProcess& p) {
+        p.setStandardOutputFile(dir.filePath(QStringLiteral("samples.txt")));
+        p.setChildProcessModifier([] {
+            const rlimit limit{65536, 65536};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    });
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(run.err, QByteArray("kelmor-cli: cannot write output: File too large\n"));
+}
+
+TEST(Cli, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo.Rn"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, dir.path(), QStringLiteral("/dev/zero")}) {
+        for (const QString& command : {QStringLiteral("list"), QStringLiteral("export")}) {
+            const CliRun run = RunCli({command, path});
+            EXPECT_EQ(run.exitCode, 2);
+            EXPECT_EQ(run.err, QStringLiteral("kelmor-cli: \"%1\" is not a regular file.\n")
+                                   .arg(QFileInfo(path).fileName())
+                                   .toUtf8());
+        }
+    }
+}
+
+// A sample's time is often one step of double precision away from its hour.
+TEST(Cli, TheFootLineIncludesASampleExactlyOnBothEnds) {
+    const CliRun run = RunCli({"foot", "samples/kelmor-v7.Rn", "--from", "2024-05-02T16:00:00",
+                               "--to", "2024-05-02T16:00:00"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.endsWith(" Radonlevel :100\u00B125\n")) << run.out.constData();
 }
 
 }  // namespace

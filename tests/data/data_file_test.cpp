@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -6,6 +10,8 @@
 
 #include "data/data_file.h"
 #include "decode_helpers.h"
+#include "full_disk_gtest.h"
+#include "time_limit.h"
 
 namespace kelmor {
 namespace {
@@ -98,19 +104,53 @@ TEST_F(DataFile, SaveWritesTheModelsSizeByteForByteAndReadsBackTheSame) {
 }
 
 TEST_F(DataFile, AFailingWriteKeepsTheOldFileAndSaysWhy) {
-    const QString path = Write("keep.Rn", QByteArray("old contents"));
-    QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const FileWrite result = WriteFileSafely(path, "new", 3);
-    QFile::setPermissions(dir_.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (QFileInfo(dir_.path()).isWritable() && result.ok) {
-        GTEST_SKIP() << "running with permissions that ignore a read-only folder";
+    if (testing::RanOnFullDisk()) {
+        return;
     }
+    const QString path = Write("keep.Rn", QByteArray("old contents"));
+    ImageBuilder b(Model::V7);
+    b.AddMeasurement({2026, 1, 1}, ConstantPulses(10, 5));
+    auto data = NewData();
+    testing::Decode(*data, b);
+    testing::FillDisk(dir_.path(), 4096);
+    const FileWrite result = SaveDataFile(path, *data);
+    testing::FillDisk(dir_.path(), -1);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.error.contains(QStringLiteral("\"keep.Rn\"")));
+    EXPECT_TRUE(result.error.contains(QStringLiteral("No space left on device")));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("old contents"));
+}
+
+TEST_F(DataFile, OnlyRegularFilesAreOpenedAndNothingWaits) {
+    const testing::TimeLimit limit(std::chrono::seconds(20), "opening what is not a file");
+    const QString fifo = dir_.filePath("fifo.Rn");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString linkToFifo = dir_.filePath("link.Rn");
+    ASSERT_TRUE(QFile::link(fifo, linkToFifo));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("folder.Rn"));
+
+    const QString socketPath = dir_.filePath("socket.Rn");
+    const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listening, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketName = QFile::encodeName(socketPath);
+    ASSERT_LT(socketName.size(), int(sizeof address.sun_path));
+    std::copy(socketName.begin(), socketName.end(), address.sun_path);
+    ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+    staging_.fill(0xAB);
+    for (const QString& path :
+         {fifo, linkToFifo, dir_.filePath("folder.Rn"), socketPath, QStringLiteral("/dev/null")}) {
+        const DataFileRead read = ReadDataFile(path, staging_);
+        EXPECT_FALSE(read.ok);
+        EXPECT_EQ(read.error,
+                  QStringLiteral("\"%1\" is not a regular file.").arg(QFileInfo(path).fileName()));
+    }
+    close(listening);
+    EXPECT_TRUE(std::all_of(staging_.begin(), staging_.end(), [](auto b) { return b == 0xAB; }));
 }
 
 TEST_F(DataFile, AFolderThatDoesNotExistIsReported) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "data/data_file.h"
 #include "data/foot_line.h"
 #include "decode_helpers.h"
 
@@ -84,6 +85,47 @@ TEST_F(Foot, TheLineGivesTheRangeAndTheLevel) {
               QStringLiteral("05.03.2026 14-07-00"));
     // Nothing drawn yet: the axis starts at 0 and the foot stays empty.
     EXPECT_FALSE(FootLine(*data_, 0, 1, 6.0L, british, Separators{}).has_value());
+}
+
+// A sample's time is its start plus whole hours in double precision, often one step away
+// from the whole hour that a user types as a bound or that a zoom onto a point gives.
+TEST(FootOfTheV7Sample, BoundsExactlyOnSampleTimesIncludeTheirSamplesAtEveryHour) {
+    auto staging = std::make_unique<ImageBuffer>();
+    ASSERT_TRUE(
+        ReadDataFile(QStringLiteral(KELMOR_SOURCE_DIR "/samples/kelmor-v7.Rn"), *staging).ok);
+    auto data = NewData();
+    LoadImage(*data, staging->data(), Model::V7, DecodeContext{At(2099, 12, 31), Separators{}});
+    const Extended factor = data->Header.CalibrationFactor;
+
+    // One measurement at a time, so that the hours of the others cannot blur the count
+    // and the test stays quick.
+    auto alone = NewData();
+    int hours = 0;
+    for (int m = 0; m < data->MeasurementCount; ++m) {
+        const MeasurementEntry& entry = data->MeasurementTable[m];
+        const int count = entry.LastSample - entry.FirstSample + 1;
+        std::copy_n(data->SampleTable.begin() + entry.FirstSample, count,
+                    alone->SampleTable.begin());
+        alone->LastSampleIndex = count - 1;
+        // Each sample's hour by calendar arithmetic: the first an hour after the start.
+        const QDateTime start = DateTimeToQt(entry.StartTime);
+        std::vector<DateTime> hour(static_cast<std::size_t>(count));
+        for (int k = 0; k < count; ++k) {
+            hour[static_cast<std::size_t>(k)] = DateTimeFromQt(start.addSecs(3600LL * (k + 1)));
+        }
+        for (int k = 0; k < count; ++k) {
+            const SampleRecord& sample = alone->SampleTable[static_cast<std::size_t>(k)];
+            const FootLevel one = ComputeFootLevel(*alone, hour[k], hour[k], factor);
+            ASSERT_EQ(one.count, 1) << "measurement " << m << ", sample " << k;
+            EXPECT_EQ(one.level, TruncToInt(sample.Concentration));
+            if (k + 1 < count) {
+                ASSERT_EQ(ComputeFootLevel(*alone, hour[k], hour[k + 1], factor).count, 2)
+                    << "measurement " << m << ", samples " << k << " and " << k + 1;
+            }
+            ++hours;
+        }
+    }
+    EXPECT_EQ(hours, data->LastSampleIndex + 1);
 }
 
 }  // namespace

@@ -35,12 +35,6 @@ class InstrumentWindowTest : public QObject {
 
 namespace {
 
-void LoadSampleIntoKelmor(SimulatedFtdiBus& kelmor, const char* model) {
-    const QByteArray bytes = ReadAll(SamplePath(model));
-    kelmor.Kelmor()->LoadMemory(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                static_cast<std::size_t>(bytes.size()));
-}
-
 QStringList ListItems(const TForm1& f) {
     QStringList items;
     for (int i = 0; i < f.ComboBox3->count(); ++i) {

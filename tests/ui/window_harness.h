@@ -110,6 +110,13 @@ inline QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The simulated instrument's memory becomes that of a sample file.
+inline void LoadSampleIntoKelmor(SimulatedFtdiBus& bus, const char* model) {
+    const QByteArray bytes = ReadAll(SamplePath(model));
+    bus.Kelmor()->LoadMemory(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                             static_cast<std::size_t>(bytes.size()));
+}
+
 // One window as the program builds it, attached to a simulated Kelmor of `model`.
 struct WindowUnderTest {
     explicit WindowUnderTest(Model model = Model::V7, bool attached = true)

@@ -10,6 +10,8 @@
 #include "error_bar_series.h"
 #include "line_series.h"
 
+class QPrinter;
+
 namespace kelmor {
 
 class BandedTicker;
@@ -78,9 +80,15 @@ class KelmorChart : public QCustomPlot {
     // Paints straight into a QCustomPlot painter, in its own units.
     void RenderTo(QCPPainter& painter, const QRect& target);
     // A Windows bitmap of the chart at its size on screen, on white. Written through a
-    // temporary file, so a failure leaves any existing file as it was; `error` then names
-    // the file and the reason.
+    // SafeFile, so a failure leaves any existing file as it was; `error` then names the file
+    // and the reason.
     bool SaveBitmap(const QString& path, QString& error);
+    // One landscape page with the chart inside margins of `margin` (a fraction of the
+    // paper) on each side; the printer's orientation is set back afterwards, also when
+    // printing fails. A printer that prints to a file gets the page made in memory and the
+    // file written through a SafeFile, so a failing disk leaves an earlier file as it was.
+    // False when no page came out; `error` then says why.
+    bool PrintLandscape(QPrinter& printer, double margin, QString& error);
 
   signals:
     void zoomed();

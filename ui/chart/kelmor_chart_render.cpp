@@ -1,11 +1,10 @@
-#include <QDir>
 #include <QImage>
 #include <QImageWriter>
 #include <QPaintDevice>
 #include <QPicture>
-#include <QSaveFile>
 #include <algorithm>
 
+#include "data/safe_file.h"
 #include "kelmor_chart.h"
 
 // Painting the chart away from the screen: printer, bitmap and metafile all come through
@@ -18,10 +17,6 @@ namespace {
 bool IsRaster(const QPaintDevice* device) {
     const int type = device ? device->devType() : QInternal::UnknownDevice;
     return type == QInternal::Image || type == QInternal::Pixmap || type == QInternal::Widget;
-}
-
-QString CannotWrite(const QString& path, const QString& reason) {
-    return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 }  // namespace
@@ -72,33 +67,26 @@ void KelmorChart::RenderTo(QPainter& painter, const QRect& target) {
 }
 
 bool KelmorChart::SaveBitmap(const QString& path, QString& error) {
+    SafeFile file(path);
     const QSize size = this->size();
     if (size.width() < 1 || size.height() < 1) {
-        error = CannotWrite(path, QStringLiteral("the chart has no size"));
-        return false;
+        file.CancelWriting(QStringLiteral("the chart has no size"));
+    } else if (file.open(QIODevice::WriteOnly)) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QCPPainter painter(&image);
+            RenderTo(painter, image.rect());
+        }
+        // 24 bits per pixel: the bitmap every Windows program reads.
+        image = image.convertToFormat(QImage::Format_RGB888);
+        QImageWriter writer(&file, "bmp");
+        if (!writer.write(image)) {
+            file.CancelWriting(writer.errorString());
+        }
     }
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QCPPainter painter(&image);
-        RenderTo(painter, image.rect());
-    }
-    // 24 bits per pixel: the bitmap every Windows program reads.
-    image = image.convertToFormat(QImage::Format_RGB888);
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = CannotWrite(path, file.errorString());
-        return false;
-    }
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(image)) {
-        error = CannotWrite(path, writer.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = CannotWrite(path, file.errorString());
+    if (!file.Commit()) {
+        error = file.ErrorMessage();
         return false;
     }
     return true;

@@ -1,20 +1,12 @@
 #include "wmf_chart.h"
 
 #include <qcustomplot.h>
-#include <QFileInfo>
-#include <QSaveFile>
 
+#include "data/quoted_name.h"
+#include "data/safe_file.h"
 #include "wmf_paint_device.h"
 
 namespace kelmor {
-
-namespace {
-
-QString Named(const QString& path) {
-    return QStringLiteral("\"%1\"").arg(QFileInfo(path).fileName());
-}
-
-}  // namespace
 
 bool SaveChartAsWmf(QCustomPlot& plot, int width, int height, const QString& path, QString& error) {
     if (width == 0 || height == 0) {
@@ -26,14 +18,15 @@ bool SaveChartAsWmf(QCustomPlot& plot, int width, int height, const QString& pat
         error = QStringLiteral(
                     "Cannot write %1: a picture of %2 x %3 pixels does not fit a "
                     "metafile.")
-                    .arg(Named(path))
+                    .arg(QuotedFileName(path))
                     .arg(width)
                     .arg(height);
         return false;
     }
     QCPPainter painter;
     if (!painter.begin(&device)) {
-        error = QStringLiteral("Cannot write %1: the chart could not be drawn.").arg(Named(path));
+        error = QStringLiteral("Cannot write %1: the chart could not be drawn.")
+                    .arg(QuotedFileName(path));
         return false;
     }
     painter.setMode(QCPPainter::pmVectorized);
@@ -43,16 +36,12 @@ bool SaveChartAsWmf(QCustomPlot& plot, int width, int height, const QString& pat
     // Drawing at another size moved the layout; the screen gets its own back.
     plot.replot(QCustomPlot::rpQueuedReplot);
 
-    const QByteArray bytes = device.Bytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = QStringLiteral("Cannot write %1: %2.").arg(Named(path), file.errorString());
-        return false;
+    SafeFile file(path);
+    if (file.open(QIODevice::WriteOnly) && !device.WriteTo(file)) {
+        file.CancelWriting(QStringLiteral("the metafile could not be written"));
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        error = QStringLiteral("Cannot write %1: %2. The file was left as it was.")
-                    .arg(Named(path), file.errorString());
-        file.cancelWriting();
+    if (!file.Commit()) {
+        error = file.ErrorMessage();
         return false;
     }
     return true;

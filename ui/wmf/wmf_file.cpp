@@ -1,5 +1,6 @@
 #include "wmf_file.h"
 
+#include <QBuffer>
 #include <algorithm>
 
 #include "wmf_constants.h"
@@ -32,37 +33,52 @@ quint16 PlaceableChecksum(const QByteArray& header) {
     return checksum;
 }
 
-QByteArray AssembleMetafile(const WmfRecordWriter& records, const WmfFrame& frame,
-                            quint16 object_count) {
-    QByteArray bytes;
-    bytes.reserve(wmf::kPlaceableHeaderBytes + wmf::kMetaHeaderWords * 2 +
-                  records.Records().size() + kEofRecordWords * 2);
+bool WriteMetafile(QIODevice& out, const WmfRecordWriter& records, const WmfFrame& frame,
+                   quint16 object_count) {
+    QByteArray head;
+    head.reserve(wmf::kPlaceableHeaderBytes + wmf::kMetaHeaderWords * 2);
 
-    AppendDword(bytes, wmf::kPlaceableKey);
-    AppendWord(bytes, 0);  // handle, unused in files
-    AppendWord(bytes, 0);  // bounding box: left, top, right, bottom
-    AppendWord(bytes, 0);
-    AppendWord(bytes, static_cast<quint16>(frame.width));
-    AppendWord(bytes, static_cast<quint16>(frame.height));
-    AppendWord(bytes, frame.units_per_inch);
-    AppendDword(bytes, 0);  // reserved
-    AppendWord(bytes, PlaceableChecksum(bytes));
+    AppendDword(head, wmf::kPlaceableKey);
+    AppendWord(head, 0);  // handle, unused in files
+    AppendWord(head, 0);  // bounding box: left, top, right, bottom
+    AppendWord(head, 0);
+    AppendWord(head, static_cast<quint16>(frame.width));
+    AppendWord(head, static_cast<quint16>(frame.height));
+    AppendWord(head, frame.units_per_inch);
+    AppendDword(head, 0);  // reserved
+    AppendWord(head, PlaceableChecksum(head));
 
     const quint32 total_words = wmf::kMetaHeaderWords +
                                 static_cast<quint32>(records.Records().size()) / 2 +
                                 kEofRecordWords;
-    AppendWord(bytes, wmf::kMemoryMetafile);
-    AppendWord(bytes, wmf::kMetaHeaderWords);
-    AppendWord(bytes, wmf::kMetafileVersion);
-    AppendDword(bytes, total_words);
-    AppendWord(bytes, object_count);
-    AppendDword(bytes, std::max(records.MaxRecordWords(), kEofRecordWords));
-    AppendWord(bytes, 0);  // members, unused
+    AppendWord(head, wmf::kMemoryMetafile);
+    AppendWord(head, wmf::kMetaHeaderWords);
+    AppendWord(head, wmf::kMetafileVersion);
+    AppendDword(head, total_words);
+    AppendWord(head, object_count);
+    AppendDword(head, std::max(records.MaxRecordWords(), kEofRecordWords));
+    AppendWord(head, 0);  // members, unused
 
-    bytes.append(records.Records());
+    QByteArray eof;
+    AppendDword(eof, kEofRecordWords);
+    AppendWord(eof, wmf::kEof);
 
-    AppendDword(bytes, kEofRecordWords);
-    AppendWord(bytes, wmf::kEof);
+    // The records, the bulk of the file, go out as they are, without another copy.
+    const QByteArray* const parts[] = {&head, &records.Records(), &eof};
+    for (const QByteArray* part : parts) {
+        if (out.write(*part) != part->size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QByteArray AssembleMetafile(const WmfRecordWriter& records, const WmfFrame& frame,
+                            quint16 object_count) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    WriteMetafile(buffer, records, frame, object_count);
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QtGlobal>
 
 namespace kelmor {
@@ -17,8 +18,12 @@ struct WmfFrame {
 // XOR of the header's first ten 16-bit words (everything before the checksum itself).
 quint16 PlaceableChecksum(const QByteArray& header);
 
-// The whole file: placeable header, metafile header, the records and the end record.
-// `object_count` is the number of handle-table slots the records use.
+// The whole file, written to `out`: placeable header, metafile header, the records and the
+// end record. `object_count` is the number of handle-table slots the records use. False
+// when `out` took fewer bytes than it was given.
+bool WriteMetafile(QIODevice& out, const WmfRecordWriter& records, const WmfFrame& frame,
+                   quint16 object_count);
+// The same file in memory.
 QByteArray AssembleMetafile(const WmfRecordWriter& records, const WmfFrame& frame,
                             quint16 object_count);
 

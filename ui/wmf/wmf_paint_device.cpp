@@ -37,6 +37,10 @@ QByteArray WmfPaintDevice::Bytes() const {
     return engine_ ? engine_->Metafile() : QByteArray();
 }
 
+bool WmfPaintDevice::WriteTo(QIODevice& out) const {
+    return engine_ && engine_->WriteMetafile(out);
+}
+
 QPaintEngine* WmfPaintDevice::paintEngine() const {
     return engine_.get();
 }

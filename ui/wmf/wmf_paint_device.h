@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QPaintDevice>
 #include <QSize>
 #include <memory>
@@ -24,6 +25,8 @@ class WmfPaintDevice : public QPaintDevice {
     int UnitsPerPixel() const { return units_per_pixel_; }
     // The metafile as painted so far; empty for an invalid device.
     QByteArray Bytes() const;
+    // The same written to `out`; false for an invalid device or when `out` fails.
+    bool WriteTo(QIODevice& out) const;
 
     QPaintEngine* paintEngine() const override;
 

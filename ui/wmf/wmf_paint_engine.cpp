@@ -619,4 +619,8 @@ QByteArray WmfPaintEngine::Metafile() const {
     return AssembleMetafile(writer_, frame_, static_cast<quint16>(handles_.HighWater()));
 }
 
+bool WmfPaintEngine::WriteMetafile(QIODevice& out) const {
+    return kelmor::WriteMetafile(out, writer_, frame_, static_cast<quint16>(handles_.HighWater()));
+}
+
 }  // namespace kelmor

@@ -40,6 +40,7 @@ class WmfPaintEngine : public QPaintEngine {
     Type type() const override { return User; }
 
     QByteArray Metafile() const;
+    bool WriteMetafile(QIODevice& out) const;
 
   private:
     struct PenKey {

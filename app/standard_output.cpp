@@ -1,0 +1,79 @@
+#include "standard_output.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace kelmor {
+
+namespace {
+
+constexpr qint64 kLargestWrite = 1 << 30;
+
+}  // namespace
+
+StandardOutput::StandardOutput() {
+    QIODevice::open(WriteOnly | Unbuffered);
+}
+
+qint64 StandardOutput::readData(char*, qint64) {
+    return -1;
+}
+
+qint64 StandardOutput::writeData(const char* data, qint64 size) {
+    if (!failure_.isEmpty()) {
+        return -1;
+    }
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(STDOUT_FILENO, data + done, std::min(size - done, kLargestWrite));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            Fail(n < 0 ? errno : ENOSPC);
+            return -1;
+        }
+        done += n;
+    }
+    return done;
+}
+
+void StandardOutput::Finish() {
+    Out().flush();
+    // Some filesystems report a failed write only when the file is closed.
+    if (::close(STDOUT_FILENO) != 0 && errno != EINTR) {
+        Fail(errno);
+    }
+}
+
+void StandardOutput::Fail(int error) {
+    if (failure_.isEmpty()) {
+        failure_ = qt_error_string(error);
+    }
+}
+
+void HoldStandardDescriptors() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            // open() takes the lowest free descriptor, which is this one. Standard output
+            // gets a read-only descriptor, so that writes fail with "Bad file descriptor"
+            // as they did before; standard error's messages go nowhere, as they would have.
+            ::open("/dev/null", fd == STDERR_FILENO ? O_WRONLY : O_RDONLY);
+        }
+    }
+}
+
+StandardOutput& OutputDevice() {
+    static StandardOutput device;
+    return device;
+}
+
+QTextStream& Out() {
+    static QTextStream stream(&OutputDevice());
+    return stream;
+}
+
+}  // namespace kelmor
