@@ -1,9 +1,9 @@
 // kelmor-cli: reads a ".Rn" data file without a window and prints what the window shows
-// of it: the measurement list, the sample list, the text export, a running mean and the
-// foot line of a time range. It writes no temporary files.
+// of it: the measurement list, the sample list, the text export, a running mean, the
+// foot line of a time range and the summary; or writes the report. It writes no temporary
+// files.
 //
-// Exit codes: 0 done, 1 wrong usage, 2 a file that is not a readable data file,
-// 3 a data file without measurements, 4 the output could not be written.
+// Exit codes: cli_exit_codes.h.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+#include "cli_report.h"
+#include "cli_summary.h"
 #include "data/data_file.h"
 #include "data/foot_line.h"
 #include "data/image_loader.h"
@@ -26,7 +28,7 @@ namespace {
 
 using namespace kelmor;
 
-enum ExitCode { kDone = 0, kUsage = 1, kBadFile = 2, kNoMeasurements = 3, kOutputFailed = 4 };
+using namespace kelmor::cli;
 
 QTextStream& Err() {
     static QTextStream stream(stderr);
@@ -148,18 +150,19 @@ std::optional<QChar> SingleCharacter(const QCommandLineParser& parser, const QSt
 }
 
 int Run(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = cli::MakeCliApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelmor-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.19"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Reads a Kelmor data file (.Rn) and prints its measurement list, sample list, text "
-        "export, running mean or foot line."));
+        "export, running mean, foot line or summary, or writes its report."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("list, samples, export, mean or foot"));
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("list, samples, export, mean, foot, summary or report"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the .Rn data file"));
     parser.addOptions({
         {QStringLiteral("date-separator"),
@@ -169,16 +172,18 @@ int Run(int argc, char** argv) {
         {QStringLiteral("now"),
          QStringLiteral("The current local time for the V7 clock check (default: the clock)."),
          QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
-        {QStringLiteral("measurement"), QStringLiteral("mean: the list index of the measurement."),
+        {QStringLiteral("measurement"),
+         QStringLiteral("mean, summary, report: the list index of the measurement."),
          QStringLiteral("K")},
         {QStringLiteral("interval"), QStringLiteral("mean: 2h 4h 8h 12h 24h 2d 7d or Mean."),
          QStringLiteral("ITEM")},
         {QStringLiteral("error"), QStringLiteral("mean: also print the error of each point.")},
-        {QStringLiteral("from"), QStringLiteral("foot: start of the range."),
+        {QStringLiteral("from"), QStringLiteral("foot, summary: start of the range."),
          QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
-        {QStringLiteral("to"), QStringLiteral("foot: end of the range."),
+        {QStringLiteral("to"), QStringLiteral("foot, summary: end of the range."),
          QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
     });
+    cli::AddSummaryOptions(parser);
     // Help and version go through Out() like any output, so that their failure shows too.
     if (!parser.parse(QCoreApplication::arguments())) {
         Err() << "kelmor-cli: " << parser.errorText() << '\n';
@@ -195,11 +200,13 @@ int Run(int argc, char** argv) {
     }
 
     const QStringList args = parser.positionalArguments();
-    static const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("samples"),
+    static const QStringList kCommands = {QStringLiteral("list"),   QStringLiteral("samples"),
                                           QStringLiteral("export"), QStringLiteral("mean"),
-                                          QStringLiteral("foot")};
+                                          QStringLiteral("foot"),   QStringLiteral("summary"),
+                                          QStringLiteral("report")};
     if (args.size() != 2 || !kCommands.contains(args[0])) {
-        Err() << "usage: kelmor-cli list|samples|export|mean|foot FILE.Rn [options]; see --help\n";
+        Err() << "usage: kelmor-cli list|samples|export|mean|foot|summary|report FILE.Rn "
+                 "[options]; see --help\n";
         return kUsage;
     }
 
@@ -255,6 +262,12 @@ int Run(int argc, char** argv) {
     }
     if (options.command == QLatin1String("mean")) {
         return MeanCommand(*data, parser);
+    }
+    if (options.command == QLatin1String("summary")) {
+        return cli::SummaryCommand(*data, outcome.listItems, parser, Out(), Err());
+    }
+    if (options.command == QLatin1String("report")) {
+        return cli::ReportCommand(*data, outcome.listItems, options.file, parser, Err());
     }
     return FootCommand(*data, parser, options);
 }

@@ -179,4 +179,15 @@ QString FormatExportTime(DateTime value, const Separators& separators) {
     return text;
 }
 
+QString FormatIsoLocal(DateTime value) {
+    const DateTimeFields f = DecodeDateTime(value);
+    return QStringLiteral("%1-%2-%3T%4:%5:%6")
+        .arg(f.year, 4, 10, QLatin1Char('0'))
+        .arg(f.month, 2, 10, QLatin1Char('0'))
+        .arg(f.day, 2, 10, QLatin1Char('0'))
+        .arg(f.hour, 2, 10, QLatin1Char('0'))
+        .arg(f.minute, 2, 10, QLatin1Char('0'))
+        .arg(f.second, 2, 10, QLatin1Char('0'));
+}
+
 }  // namespace kelmor

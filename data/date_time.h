@@ -55,5 +55,7 @@ QString FormatDayMonthHourXx(DateTime value, const Separators& separators);
 QString FormatDayMonthHour00(DateTime value, const Separators& separators);
 // "YY/MM/DD HH:mm" with both separators.
 QString FormatExportTime(DateTime value, const Separators& separators);
+// "YYYY-MM-DDTHH:MM:SS", ISO 8601 local time without a zone, as machines read it.
+QString FormatIsoLocal(DateTime value);
 
 }  // namespace kelmor

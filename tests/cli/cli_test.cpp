@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -72,7 +75,7 @@ TEST(Cli, OutputsMatchTheReferenceFiles) {
         EXPECT_TRUE(run.out == expected) << qPrintable(name) << " differs from its reference";
         ++cases;
     }
-    EXPECT_GE(cases, 15);
+    EXPECT_GE(cases, 20);
 }
 
 TEST(Cli, ExportWritesCrlfLinesAndTheV7Header) {
@@ -203,6 +206,82 @@ TEST(Cli, TheFootLineIncludesASampleExactlyOnBothEnds) {
                                "--to", "2024-05-02T16:00:00"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.endsWith(" Radonlevel :100\u00B125\n")) << run.out.constData();
+}
+
+TEST(Cli, SummaryJsonIsOneObjectOfAllMeasurementsByDefault) {
+    const CliRun all = RunCli({QStringLiteral("summary"), QStringLiteral("samples/kelmor-v6.Rn"),
+                               QStringLiteral("--json")});
+    ASSERT_EQ(all.exitCode, 0) << all.err.constData();
+    QJsonParseError error;
+    const QJsonObject json = QJsonDocument::fromJson(all.out, &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError);
+    for (const char* key :
+         {"first", "last", "samples", "missing_hours", "mean_bq_m3", "error_bq_m3", "mean_pci_l",
+          "max_bq_m3", "max_time", "median_bq_m3", "max_24h_mean_bq_m3", "hourly_profile_bq_m3"}) {
+        EXPECT_TRUE(json.contains(QLatin1String(key))) << key;
+    }
+    EXPECT_FALSE(json.contains(QStringLiteral("reference_bq_m3")));
+    // "All measurements" is the last list row: the same figures as asking for it.
+    const CliRun last =
+        RunCli({QStringLiteral("summary"), QStringLiteral("samples/kelmor-v6.Rn"),
+                QStringLiteral("--json"), QStringLiteral("--measurement"), QStringLiteral("5")});
+    EXPECT_EQ(last.out, all.out);
+}
+
+TEST(Cli, SummaryAndReportRefuseWrongOptions) {
+    const QString v5 = QStringLiteral("samples/kelmor-v5.Rn");
+    const QList<QStringList> wrong = {
+        {QStringLiteral("summary"), v5, QStringLiteral("--from"),
+         QStringLiteral("2025-10-04T00:00:00")},
+        {QStringLiteral("summary"), v5, QStringLiteral("--from"),
+         QStringLiteral("2025-10-05T00:00:00"), QStringLiteral("--to"),
+         QStringLiteral("2025-10-04T00:00:00")},
+        {QStringLiteral("summary"), v5, QStringLiteral("--reference"), QStringLiteral("0")},
+        {QStringLiteral("summary"), v5, QStringLiteral("--measurement"), QStringLiteral("5")},
+        {QStringLiteral("report"), v5},
+        {QStringLiteral("report"), v5, QStringLiteral("-o"), QStringLiteral("r.pdf"),
+         QStringLiteral("--from"), QStringLiteral("2025-10-04T00:00:00"), QStringLiteral("--to"),
+         QStringLiteral("2025-10-05T00:00:00")},
+    };
+    for (const QStringList& args : wrong) {
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.exitCode, 1) << qPrintable(args.join(' '));
+        EXPECT_TRUE(run.err.contains("kelmor-cli: ")) << run.err.constData();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(QStringLiteral(KELMOR_SOURCE_DIR "/r.pdf")));
+}
+
+TEST(Cli, ReportWritesTwoPagesOrSaysWhyNot) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("cellar.pdf"));
+    const CliRun run =
+        RunCli({QStringLiteral("report"), QStringLiteral("samples/kelmor-v7.Rn"),
+                QStringLiteral("--measurement"), QStringLiteral("3"), QStringLiteral("--reference"),
+                QStringLiteral("eu"), QStringLiteral("-o"), pdf});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.isEmpty());
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(5), QByteArray("%PDF-"));
+
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        ASSERT_TRUE(text.waitForFinished(30000));
+        const QByteArray out = text.readAllStandardOutput();
+        EXPECT_EQ(out.count('\f'), 2);  // one form feed after each page
+        EXPECT_TRUE(out.contains("File: kelmor-v7.Rn"));
+        EXPECT_TRUE(out.contains("Summary of: 15/07 08.00 TO 13/09 08.xx"));
+        EXPECT_TRUE(out.contains("Reference level 300 Bq/m3"));
+    }
+
+    const CliRun failed =
+        RunCli({QStringLiteral("report"), QStringLiteral("samples/kelmor-v7.Rn"),
+                QStringLiteral("-o"), dir.filePath(QStringLiteral("missing/cellar.pdf"))});
+    EXPECT_EQ(failed.exitCode, 4);
+    EXPECT_TRUE(failed.err.contains("kelmor-cli: Cannot write \"cellar.pdf\""))
+        << failed.err.constData();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "banded_ticker.h"
 #include "day_ticker.h"
+#include "reference_line.h"
 #include "zoom_rectangle.h"
 
 namespace kelmor {
@@ -57,6 +58,8 @@ KelmorChart::KelmorChart(QWidget* parent) : QCustomPlot(parent) {
     BuildLayout();
     BuildAxes();
     BuildSeries();
+    // Made after the series, so that it is drawn over them.
+    referenceLine_ = std::make_unique<ReferenceLine>(this, xAxis, yAxis);
     zoomRectangle_ = new ZoomRectangle(this);
     setSelectionRect(zoomRectangle_);
 
@@ -175,6 +178,14 @@ void KelmorChart::SetLeftAxisMaximumAutomatic() {
     }
 }
 
+void KelmorChart::SetReferenceLevel(std::optional<double> bqm3) {
+    referenceLine_->Set(bqm3);
+}
+
+std::optional<double> KelmorChart::ReferenceLevel() const {
+    return referenceLine_->Level();
+}
+
 void KelmorChart::RepaintNow() {
     replot(QCustomPlot::rpImmediateRefresh);
 }
@@ -209,6 +220,10 @@ KelmorChart::AxisRanges KelmorChart::DataRanges() const {
                 Include(ranges.right, ranges.hasRight, values);
             }
         }
+    }
+    const std::optional<double> level = referenceLine_->Level();
+    if (level && ranges.hasBottom) {
+        Include(ranges.left, ranges.hasLeft, QCPRange(*level, *level));
     }
     return ranges;
 }

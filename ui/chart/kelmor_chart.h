@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QSharedPointer>
 #include <QStringList>
+#include <memory>
+#include <optional>
 
 #include "axis_band.h"
 #include "data/date_time.h"
@@ -16,6 +18,7 @@ namespace kelmor {
 
 class BandedTicker;
 class DayTicker;
+class ReferenceLine;
 class ZoomRectangle;
 
 // The main window's chart `Chart1`: radon concentration on the left axis, temperature,
@@ -57,6 +60,12 @@ class KelmorChart : public QCustomPlot {
     // The left axis's maximum follows the data again; while zoomed it goes back to the
     // highest bar top, the rest of the zoom staying.
     void SetLeftAxisMaximumAutomatic();
+
+    // A reference level in Bq/m3, drawn as a dashed line across the plot; the left axis
+    // takes it in whenever something is drawn, also when every point lies below it. None
+    // (the start) draws no line. Takes effect at the next repaint.
+    void SetReferenceLevel(std::optional<double> bqm3);
+    std::optional<double> ReferenceLevel() const;
 
     // Takes the axes to the points as they now stand (unless zoomed) and repaints at once.
     void RepaintNow();
@@ -142,6 +151,7 @@ class KelmorChart : public QCustomPlot {
     QSharedPointer<BandedTicker> leftTicker_;
     QSharedPointer<BandedTicker> rightTicker_;
     ZoomRectangle* zoomRectangle_ = nullptr;
+    std::unique_ptr<ReferenceLine> referenceLine_;
 
     AxisRanges shown_;
     AxisRanges zoom_;
