@@ -63,6 +63,10 @@ void ExchangeRunner::Run(const std::function<void()>& command, QAbstractButton* 
     reportedReceived_ = 0;
     reportedRequested_ = 0;
     qApp->installEventFilter(this);
+    QMetaObject::Connection clicked;
+    if (cancelButton && cancel) {
+        clicked = connect(cancelButton, &QAbstractButton::clicked, this, [this] { cancel_(); });
+    }
     progressTimer_->start();
 
     QEventLoop loop;
@@ -79,6 +83,7 @@ void ExchangeRunner::Run(const std::function<void()>& command, QAbstractButton* 
     // Input that arrived up to the end is discarded too, not left for after.
     QCoreApplication::processEvents();
     qApp->removeEventFilter(this);
+    disconnect(clicked);
     cancel_ = nullptr;
     cancelButton_ = nullptr;
     running_ = false;
@@ -114,6 +119,7 @@ bool ExchangeRunner::eventFilter(QObject* watched, QEvent* event) {
         cancel_();
         return true;
     }
+
     if (cancel_ && cancelButton_ && watched == cancelButton_ && IsMouse(event->type())) {
         return false;
     }

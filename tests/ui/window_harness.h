@@ -3,6 +3,7 @@
 // A main window with a simulated Kelmor and a fake clock, whose dialogs are answered by
 // the test instead of a user.
 
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>

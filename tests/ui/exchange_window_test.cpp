@@ -1,0 +1,224 @@
+// The window while the instrument talks to it, with the simulated Kelmor sending at a pace
+// on the system clock: what the status bar shows, input that arrives meanwhile (discarded,
+// never replayed), Cancel and Escape, a close request, and commands whose writes fail.
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QtTest>
+#include <functional>
+
+#include "link/clock.h"
+#include "ui/dialogs/trigger_dialog.h"
+#include "window_harness.h"
+
+using namespace kelmor;
+using namespace kelmor::testing;
+
+class ExchangeWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void aReadOutStartedByMouseShowsItselfAndReplaysNothing();
+    void escapeAndCancelEndAReadOutAtOnceAndChangeNothing();
+    void anEraseWaitCanBeCancelled();
+    void aCloseRequestIsAnsweredNotRemembered();
+    void clockAndTriggerLevelWhoseWritesFailSayNotResponding();
+};
+
+namespace {
+
+// A shown window over a simulated Kelmor that sends its memory at `bytesPerSecond`, on
+// the system clock.
+struct PacedWindow {
+    PacedWindow(Model model, const char* sample, int bytesPerSecond) : bus(clock, model) {
+        bus.AddGadget("FT232R USB UART", "A50285BI");
+        bus.AddKelmor("USB <-> Serial Cable", "KLM70412");
+        LoadSampleIntoKelmor(bus, sample);
+        bus.Kelmor()->SetTransferRate(bytesPerSecond);
+        WindowSetup setup{&bus, &clock, &dialogs, folder.path()};
+        window = std::make_unique<TForm1>(setup);
+        window->resize(900, 500);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // Runs `step` `ms` milliseconds from now, while the window waits for the Kelmor.
+    void At(int ms, std::function<void()> step) {
+        QTimer::singleShot(ms, window.get(), std::move(step));
+    }
+
+    int ReadMemoryCommands() {
+        int count = 0;
+        for (const ReceivedCommand& c : bus.Kelmor()->ReceivedCommands()) {
+            count += c.command == KelmorCommand::ReadMemory ? 1 : 0;
+        }
+        return count;
+    }
+
+    QProgressBar* Progress() const { return window->findChild<QProgressBar*>("Progress"); }
+    QPushButton* Cancel() const { return window->findChild<QPushButton*>("CancelExchange"); }
+
+    SystemClock clock;
+    SimulatedFtdiBus bus;
+    ScriptedDialogs dialogs;
+    QTemporaryDir folder;
+    std::unique_ptr<TForm1> window;
+};
+
+void TypeKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::sendKeyEvent(QTest::Press, widget, key, QString(), modifiers);
+    QTest::sendKeyEvent(QTest::Release, widget, key, QString(), modifiers);
+}
+
+}  // namespace
+
+void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
+    // The V5 memory (16383 bytes) in about 1.2 s.
+    PacedWindow p(Model::V5, "v5", 14000);
+    TForm1& f = *p.window;
+
+    // What the status bar shows while the memory comes in.
+    QStringList panelTexts;
+    QList<int> progress;
+    bool hintShown = false;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (!f.ExchangeRunning()) {
+            return;
+        }
+        panelTexts << f.PanelText(1);
+        hintShown |= !f.StatusBar1->currentMessage().isEmpty();
+        if (p.Progress()->isVisible()) {
+            progress << p.Progress()->value();
+        }
+    });
+    sampler.start(50);
+
+    // Meanwhile the user goes on clicking and typing.
+    p.At(200, [&] { QTest::mouseClick(f.SpeedButton7, Qt::LeftButton); });
+    p.At(300, [&] { QTest::mouseClick(f.SpeedButton7, Qt::LeftButton); });
+    p.At(400, [&] { QTest::mouseClick(f.ERASE_BTN, Qt::LeftButton); });
+    p.At(500, [&] { QTest::mouseClick(f.Open_SB, Qt::LeftButton); });
+    p.At(600, [&] { TypeKey(&f, Qt::Key_O, Qt::ControlModifier); });
+    p.At(700, [&] { TypeKey(&f, Qt::Key_Q, Qt::ControlModifier); });
+
+    QTest::mouseMove(f.SpeedButton7);
+    QTest::mouseClick(f.SpeedButton7, Qt::LeftButton);
+    QVERIFY(!f.ExchangeRunning());
+    sampler.stop();
+
+    QVERIFY(!panelTexts.isEmpty());
+    QCOMPARE(panelTexts.front(), QStringLiteral("Transfering measurements"));
+    QVERIFY(!hintShown);
+    QVERIFY2(progress.size() >= 5, qPrintable(QString::number(progress.size())));
+    QVERIFY(progress.back() > progress.front());
+
+    // Done: loaded, and nothing of what the user did meanwhile comes after it.
+    QCOMPARE(f.ComboBox3->count(), 5);
+    QTest::qWait(300);
+    QCOMPARE(p.ReadMemoryCommands(), 1);
+    QVERIFY(p.dialogs.messages.isEmpty());     // no erase question
+    QVERIFY(p.dialogs.fileDialogs.isEmpty());  // no Open dialog
+    QVERIFY(f.isVisible());                    // not quit
+    QCOMPARE(f.PanelText(1), QString());
+    QVERIFY(f.SpeedButton7->isEnabled());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+}
+
+void ExchangeWindowTest::escapeAndCancelEndAReadOutAtOnceAndChangeNothing() {
+    // A V7 memory at 9600 baud would take over two minutes.
+    PacedWindow p(Model::V7, "v7", 960);
+    TForm1& f = *p.window;
+    p.dialogs.ChooseFile(SamplePath("v5"));
+    f.Open1Click(f.Open_SB);
+    f.Timer2Timer(f.Timer2);
+    QCOMPARE(f.ComboBox3->count(), 5);
+
+    for (const bool byButton : {false, true}) {
+        QElapsedTimer sinceCancel;
+        bool cancelShown = false;
+        p.At(600, [&] {
+            cancelShown = p.Cancel()->isVisible();
+            sinceCancel.start();
+            if (byButton) {
+                QTest::mouseClick(p.Cancel(), Qt::LeftButton);
+            } else {
+                TypeKey(&f, Qt::Key_Escape);
+            }
+        });
+        QTest::mouseClick(f.SpeedButton7, Qt::LeftButton);
+        QVERIFY(sinceCancel.isValid());
+        QVERIFY2(sinceCancel.elapsed() < 500, qPrintable(QString::number(sinceCancel.elapsed())));
+        QVERIFY(cancelShown);
+        QCOMPARE(f.PanelText(1), QStringLiteral("Read-out cancelled"));
+        QVERIFY(!p.bus.KelmorOpen());
+        QCOMPARE(f.ComboBox3->count(), 5);  // the V5 file is still loaded
+        QCOMPARE(f.Data().ModelTag(), std::uint8_t('1'));
+        QVERIFY(f.SpeedButton7->isEnabled());
+        QVERIFY(!p.Cancel()->isVisible());
+    }
+}
+
+void ExchangeWindowTest::anEraseWaitCanBeCancelled() {
+    PacedWindow p(Model::V7, "v7", 0);
+    TForm1& f = *p.window;
+    QElapsedTimer sinceCancel;
+    QString whileWaiting;
+    p.At(400, [&] {
+        whileWaiting = f.PanelText(1);
+        sinceCancel.start();
+        QTest::mouseClick(p.Cancel(), Qt::LeftButton);
+    });
+    QElapsedTimer erase;
+    erase.start();
+    QTest::mouseClick(f.ERASE_BTN, Qt::LeftButton);  // the question is answered OK
+    QCOMPARE(whileWaiting, QStringLiteral("Erasing Kelmor"));
+    QVERIFY(sinceCancel.elapsed() < 500);
+    QVERIFY(erase.elapsed() < 5000);  // not the 15 s the V7 takes
+    QCOMPARE(f.PanelText(1),
+             QStringLiteral("Erase cancelled: the Kelmor may still erase its memory"));
+    QVERIFY(!p.bus.KelmorOpen());
+    QVERIFY(f.ERASE_BTN->isEnabled());
+}
+
+void ExchangeWindowTest::aCloseRequestIsAnsweredNotRemembered() {
+    PacedWindow p(Model::V5, "v5", 30000);
+    TForm1& f = *p.window;
+    bool closed = true;
+    QString said;
+    p.At(200, [&] {
+        closed = f.close();
+        said = f.PanelText(1);
+    });
+    f.Dump_BtnClick(f.SpeedButton7);
+    QVERIFY(!closed);
+    QCOMPARE(said, QStringLiteral("The window cannot close while the Kelmor is busy"));
+    QTest::qWait(200);
+    QVERIFY(f.isVisible());
+    QVERIFY(f.close());  // once done, it closes when asked
+}
+
+void ExchangeWindowTest::clockAndTriggerLevelWhoseWritesFailSayNotResponding() {
+    PacedWindow p(Model::V7, "v7", 0);
+    TForm1& f = *p.window;
+    f.Dump_BtnClick(f.SpeedButton7);  // the trigger level needs a read-out
+    QVERIFY(f.Level_button->isEnabled());
+
+    // Every write after Identify fails: the instrument was unplugged, say.
+    p.bus.Kelmor()->SetWriteFault(WriteFault::Fails, 1);
+    QTest::mouseClick(f.SpeedButton3, Qt::LeftButton);
+    QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor not responding"));
+
+    p.bus.Kelmor()->SetWriteFault(WriteFault::Fails, 3);
+    p.dialogs.ownAnswers.push_back([&f](QDialog&) {
+        f.Trigger->Button1Click(f.Trigger->Button1);
+        return int(QDialog::Accepted);
+    });
+    QTest::mouseClick(f.Level_button, Qt::LeftButton);
+    QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor not responding"));
+}
+
+QTEST_MAIN(ExchangeWindowTest)
+#include "exchange_window_test.moc"
