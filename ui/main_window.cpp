@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +33,7 @@
 #include "ui/dialogs/tool_icons.h"
 #include "ui/dialogs/trigger_dialog.h"
 #include "ui/help/user_guide.h"
+#include "ui/summary/summary_panel.h"
 
 namespace kelmor {
 
@@ -87,6 +89,7 @@ TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
     BuildToolBar();
     BuildChart();
     BuildStatusBar();
+    BuildAssessment();
 
     MeanError_CheckBox = new QCheckBox(this);
     MeanError_CheckBox->setObjectName(QStringLiteral("MeanError_CheckBox"));
@@ -179,6 +182,35 @@ void TForm1::BuildMenus() {
     Pressure =
         overlay("Pressure", QStringLiteral("Pressure (V7)"), Qt::Key_R, &TForm1::PressureClick);
 
+    Assessment1 = menuBar()->addMenu(QStringLiteral("Assessment"));
+    Assessment1->setObjectName(QStringLiteral("Assessment1"));
+    Summary1 =
+        action(Assessment1, "Summary1", QStringLiteral("Summary"), QKeySequence(Qt::Key_F9),
+               QStringLiteral("The figures of the measurement on show"), &TForm1::Summary1Click);
+    Summary1->setCheckable(true);
+    ReferenceLevel1 = Assessment1->addMenu(QStringLiteral("Reference level"));
+    ReferenceLevel1->setObjectName(QStringLiteral("ReferenceLevel1"));
+    auto* references = new QActionGroup(this);
+    auto reference = [&](const char* name, const QString& text, const QString& tip) {
+        QAction* a =
+            action(ReferenceLevel1, name, text, QKeySequence(), tip, &TForm1::ReferenceLevelClick);
+        a->setCheckable(true);
+        references->addAction(a);
+        return a;
+    };
+    NoReference1 = reference("NoReference1", kNoReferenceLevelText, QString());
+    for (int i = 0; i < kReferenceLevelPresetCount; ++i) {
+        const ReferenceLevelPreset& preset = ReferenceLevelPresets()[static_cast<std::size_t>(i)];
+        ReferencePresets[static_cast<std::size_t>(i)] = reference(
+            "ReferencePreset", QLatin1String(preset.menuText), QString::fromUtf8(preset.source));
+    }
+    TypedReference1 = reference("TypedReference1", kTypedReferenceLevelText,
+                                QStringLiteral("The level your national authority gives"));
+    SaveReport1 = action(Assessment1, "SaveReport1", QStringLiteral("Save report..."),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                         QStringLiteral("A PDF of the chart and the summary to hand on"),
+                         &TForm1::SaveReport1Click);
+
     Help1 = menuBar()->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     UserGuide1 = action(Help1, "UserGuide1", QStringLiteral("User guide"),
@@ -186,7 +218,7 @@ void TForm1::BuildMenus() {
     About1 = action(Help1, "About1", QStringLiteral("About"), QKeySequence(), QString(),
                     &TForm1::About1Click);
     // Menus open as windows of their own, which do not take the window's palette.
-    for (QMenu* menu : {Main1, View1, Help1}) {
+    for (QMenu* menu : {Main1, View1, Assessment1, ReferenceLevel1, Help1}) {
         menu->setPalette(palette());
     }
 }
@@ -321,6 +353,16 @@ void TForm1::BuildStatusBar() {
             });
 }
 
+void TForm1::BuildAssessment() {
+    SummaryDock = new QDockWidget(QStringLiteral("Summary"), this);
+    SummaryDock->setObjectName(QStringLiteral("SummaryDock"));
+    // Opened and closed from the Assessment menu (F9) only, so that its state is the menu's.
+    SummaryDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    Summary = new SummaryPanel(SummaryDock);
+    SummaryDock->setWidget(Summary);
+    addDockWidget(Qt::RightDockWidgetArea, SummaryDock);
+}
+
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
@@ -367,6 +409,7 @@ void TForm1::FormActivate(QObject*) {
     }
     state_.chartShown = false;
     ApplyWindowState();
+    ShowAssessment();
 }
 
 int TForm1::RunOwnModal(QDialog& dialog) {

@@ -3,18 +3,23 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "data/decoder.h"
 #include "data/measurement_data.h"
+#include "data/measurement_summary.h"
 #include "data/overlay.h"
+#include "data/reference_level.h"
 #include "window_state.h"
 
 class QAction;
 class QActionGroup;
 class QCheckBox;
 class QComboBox;
+class QDockWidget;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -37,6 +42,7 @@ class ChartSink;
 class KelmorChart;
 class TAbout;
 class TTrigger;
+class SummaryPanel;
 class TUserGuide;
 
 struct WindowSetup {
@@ -93,6 +99,12 @@ class TForm1 : public QMainWindow {
     void Chart1DblClick(QObject* sender);
     void titleClick(QObject* sender);
 
+    // The radon assessment.
+    void Summary1Click(QObject* sender);
+    // `sender`: NoReference1, one of ReferencePresets or TypedReference1.
+    void ReferenceLevelClick(QObject* sender);
+    void SaveReport1Click(QObject* sender);
+
     // Opens a data file as Open does, without the dialog (a file handed to the program).
     bool OpenDataFile(const QString& path);
 
@@ -119,6 +131,13 @@ class TForm1 : public QMainWindow {
     QAction* Temperature = nullptr;
     QAction* Humidity = nullptr;
     QAction* Pressure = nullptr;
+    QMenu* Assessment1 = nullptr;
+    QAction* Summary1 = nullptr;
+    QMenu* ReferenceLevel1 = nullptr;
+    QAction* NoReference1 = nullptr;
+    std::array<QAction*, kReferenceLevelPresetCount> ReferencePresets{};
+    QAction* TypedReference1 = nullptr;
+    QAction* SaveReport1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* UserGuide1 = nullptr;
     QAction* About1 = nullptr;
@@ -135,6 +154,10 @@ class TForm1 : public QMainWindow {
     QComboBox* ComboBox3 = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* ComboBox2 = nullptr;
+
+    // The summary of what the chart shows, in a panel beside it.
+    QDockWidget* SummaryDock = nullptr;
+    SummaryPanel* Summary = nullptr;
 
     // The chart, its title editor and the status bar.
     KelmorChart* Chart1 = nullptr;
@@ -169,6 +192,7 @@ class TForm1 : public QMainWindow {
     void BuildToolBar();
     void BuildChart();
     void BuildStatusBar();
+    void BuildAssessment();
 
     // Derives the enabled, checked and visible state of every control from `state_`.
     void ApplyWindowState();
@@ -197,6 +221,12 @@ class TForm1 : public QMainWindow {
     // Runs an instrument command on a worker thread while the window waits for it,
     // repainting; only Cancel acts meanwhile, when `cancellable`.
     void RunExchange(const std::function<void()>& command, bool cancellable);
+    std::optional<double> ChosenReferenceLevel() const;
+    // The measurement (and the zoom) the chart shows; none while it shows none.
+    std::optional<SummaryScope> ShownScope() const;
+    // The summary panel follows what the chart shows, while it is open.
+    void ShowAssessment();
+    void DrawReferenceLevel();
 
     std::unique_ptr<MeasurementData> data_;
     std::unique_ptr<ImageBuffer> staging_;
@@ -220,6 +250,9 @@ class TForm1 : public QMainWindow {
 
     WindowState state_;
     QString lastFileName_;
+    QString lastReportName_;
+    QString imageSource_;  // the data file's name, or when the Kelmor was read out
+    SummaryWorkspace reportWorkspace_;
     int chosenFormat_ = 0;
     bool shown_ = false;
     int redrawDepth_ = 0;

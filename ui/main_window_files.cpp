@@ -1,5 +1,6 @@
 // Opening and saving data files, the exports and printing.
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPageLayout>
 #include <QPainter>
@@ -65,6 +66,7 @@ bool TForm1::OpenDataFile(const QString& path) {
     }
     SetCaptionFromPath(path);
     chosenFormat_ = kDataFile;
+    imageSource_ = QFileInfo(path).fileName();
     DecodeLoaded(staging_->data(), read.model);
     return true;
 }
@@ -107,6 +109,7 @@ void TForm1::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
                         this);
         ShowMessage(box);
     }
+    ShowAssessment();
     WriteTemporaryFiles(model != Model::V5);
 }
 

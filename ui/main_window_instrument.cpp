@@ -240,6 +240,8 @@ void TForm1::Dump_BtnClick(QObject*) {
     }
     state_.levelShown = true;
     state_.levelArmed = true;
+    imageSource_ = QStringLiteral("Kelmor read-out, %1")
+                       .arg(clock_->LocalNow().toString(QStringLiteral("yyyy-MM-dd hh:mm")));
     const QStringList warnings = readout.WriteFiles(workingFolder_);
     DecodeLoaded(readout.StagedImage().data(), *outcome.model);
     SetPanelText(1, QString());

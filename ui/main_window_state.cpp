@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
@@ -16,7 +17,7 @@ void TForm1::ApplyWindowState() {
     const WindowState& s = state_;
     const bool idle = !s.exchangeRunning;
 
-    for (QAction* item : {Open1, Print1, UserGuide1, About1}) {
+    for (QAction* item : {Open1, Print1, UserGuide1, About1, Summary1}) {
         item->setEnabled(idle);
     }
     Open_SB->setEnabled(idle);
@@ -55,6 +56,16 @@ void TForm1::ApplyWindowState() {
     Humidity->setChecked(s.overlays.humidity);
     Pressure->setChecked(s.overlays.pressure);
     MeanError_CheckBox->setChecked(s.meanError);
+
+    ReferenceLevel1->setEnabled(idle);
+    NoReference1->setChecked(s.referencePreset == WindowState::kNoReference);
+    for (int i = 0; i < kReferenceLevelPresetCount; ++i) {
+        ReferencePresets[static_cast<std::size_t>(i)]->setChecked(s.referencePreset == i);
+    }
+    TypedReference1->setChecked(s.referencePreset == WindowState::kTypedReference);
+    Summary1->setChecked(s.summaryShown);
+    SummaryDock->setVisible(s.summaryShown);
+    SaveReport1->setEnabled(s.chartShown && s.chosenMeasurement >= 0 && idle);
 
     Chart1->setVisible(s.chartShown);
     emptyState_->setVisible(!s.chartShown);

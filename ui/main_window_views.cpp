@@ -20,14 +20,16 @@ const QString kMeasurementsTitle = QStringLiteral("Measurements");
 
 }  // namespace
 
-// Every handler that changes what the chart shows leaves it repainted when it returns.
-// Handlers call one another, so only the outermost one repaints, once.
+// Every handler that changes what the chart shows leaves it repainted when it returns, and
+// the summary following it. Handlers call one another, so only the outermost one
+// repaints, once.
 class TForm1::ChartRedraw {
   public:
     explicit ChartRedraw(TForm1& window) : window_(window) { ++window_.redrawDepth_; }
     ~ChartRedraw() {
         if (--window_.redrawDepth_ == 0) {
             window_.Chart1->RepaintNow();
+            window_.ShowAssessment();
         }
     }
     ChartRedraw(const ChartRedraw&) = delete;
@@ -200,6 +202,11 @@ void TForm1::Meanonchart1Click(QObject*) {
     if (foot) {
         Chart1->SetFootLines({*foot});
     }
+}
+
+void TForm1::DrawReferenceLevel() {
+    const ChartRedraw redraw(*this);
+    Chart1->SetReferenceLevel(ChosenReferenceLevel());
 }
 
 void TForm1::Chart1DblClick(QObject*) {

@@ -44,6 +44,15 @@ struct WindowState {
     bool meanError = false;  // the mean views draw the mean's error bars
     bool chartShown = false;
     bool titleEditing = false;  // the title editor lies over the chart's title
+
+    // The radon assessment. None chosen and the summary closed, as at start, the window
+    // and the chart are as they have always been.
+    int referencePreset = kNoReference;  // a preset of the reference levels, or one of these
+    double typedReference = 0;           // Bq/m3, for kTypedReference
+    bool summaryShown = false;
+
+    static constexpr int kNoReference = -1;
+    static constexpr int kTypedReference = -2;
 };
 
 }  // namespace kelmor

@@ -4,6 +4,7 @@
 // the effect of its handler. Also what the user sees of hints and menus on the way.
 #include <QAction>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,6 +25,7 @@ class WiringTest : public QObject {
 
   private slots:
     void everyCommandReachesItsHandler();
+    void itemsOfADisabledMenuAreOutOfReachByShortcutToo();
     void hintsAreToolTipsAndLeaveThePanelsAlone();
     void disabledMenuTitlesAndItemsAreReadable();
     void theSaveDialogKeepsTheChosenFormat();
@@ -129,6 +131,10 @@ std::vector<Route> Routes() {
     item("Print", &TForm1::Main1, &TForm1::Print1, printed);
     item("Exit", &TForm1::Main1, &TForm1::Exit1,
          [](ActiveWindow& a) { return !a.w.window->isVisible(); });
+    item("Summary", &TForm1::Assessment1, &TForm1::Summary1,
+         [](ActiveWindow& a) { return a.w.window->SummaryDock->isVisible(); });
+    item("Save report", &TForm1::Assessment1, &TForm1::SaveReport1,
+         [](ActiveWindow& a) { return LastFileDialogIs(a, "ReportDialog"); });
     item("User guide", &TForm1::Help1, &TForm1::UserGuide1,
          [](ActiveWindow& a) { return a.w.window->Guide->isVisible(); });
     const bool noShortcut = false;
@@ -262,6 +268,21 @@ void WiringTest::everyCommandReachesItsHandler() {
         route.input(a);
         QVERIFY2(route.reached(a), qPrintable(route.name));
     }
+}
+
+void WiringTest::itemsOfADisabledMenuAreOutOfReachByShortcutToo() {
+    ActiveWindow a;
+    TForm1& f = *a.w.window;
+    a.w.Choose(f.ComboBox3->count() - 1);  // "All measurements": no View menu
+    QVERIFY(!f.View1->isEnabled());
+    for (const QAction* item : {f.PulseDistributionandMean1, f.Mean1, f.Pressure}) {
+        TypeShortcut(f, item->shortcut());
+    }
+    QCOMPARE(f.State().view, ChartView::PulseDistribution);
+    QVERIFY(f.PulseDistribution1->isChecked());
+    QVERIFY(!f.Pressure->isChecked());
+    QCOMPARE(f.Chart1->Series2()->Count(), 0);
+    QCOMPARE(f.Chart1->Series6()->Count(), 0);
 }
 
 void WiringTest::hintsAreToolTipsAndLeaveThePanelsAlone() {

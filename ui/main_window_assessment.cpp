@@ -1,0 +1,127 @@
+// The radon assessment in the window: the reference level on the chart, the summary panel
+// that follows what the chart shows, and the report.
+#include <QAction>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+
+#include "data/measurement_summary.h"
+#include "data/reference_level.h"
+#include "desktop_dialogs.h"
+#include "link/clock.h"
+#include "main_window.h"
+#include "ui/chart/kelmor_chart.h"
+#include "ui/report/radon_report.h"
+#include "ui/summary/summary_panel.h"
+
+namespace kelmor {
+
+void TForm1::Summary1Click(QObject*) {
+    state_.summaryShown = Summary1->isChecked();
+    ApplyWindowState();
+    ShowAssessment();
+}
+
+void TForm1::ReferenceLevelClick(QObject* sender) {
+    if (sender == TypedReference1) {
+        QInputDialog dialog(this);
+        dialog.setObjectName(QStringLiteral("ReferenceLevelDialog"));
+        dialog.setWindowTitle(QStringLiteral("Reference level"));
+        dialog.setLabelText(
+            QStringLiteral("The reference level in Bq/m3 (for the annual average):"));
+        dialog.setInputMode(QInputDialog::DoubleInput);
+        dialog.setDoubleRange(kLowestReferenceLevel, kHighestReferenceLevel);
+        dialog.setDoubleDecimals(0);
+        dialog.setDoubleValue(state_.typedReference > 0 ? state_.typedReference : 200);
+        // Not one of the windows after which the chart is hidden: the level is asked for
+        // to be drawn on it.
+        if (dialogs_->ExecOwn(dialog) != QDialog::Accepted) {
+            ApplyWindowState();  // the earlier choice keeps its check mark
+            return;
+        }
+        state_.typedReference = dialog.doubleValue();
+        state_.referencePreset = WindowState::kTypedReference;
+    } else {
+        state_.referencePreset = WindowState::kNoReference;
+        for (int i = 0; i < kReferenceLevelPresetCount; ++i) {
+            if (sender == ReferencePresets[static_cast<std::size_t>(i)]) {
+                state_.referencePreset = i;
+            }
+        }
+    }
+    ApplyWindowState();
+    DrawReferenceLevel();
+}
+
+std::optional<double> TForm1::ChosenReferenceLevel() const {
+    if (state_.referencePreset == WindowState::kTypedReference) {
+        return state_.typedReference;
+    }
+    if (state_.referencePreset >= 0 && state_.referencePreset < kReferenceLevelPresetCount) {
+        return ReferenceLevelPresets()[static_cast<std::size_t>(state_.referencePreset)].bqm3;
+    }
+    return std::nullopt;
+}
+
+std::optional<SummaryScope> TForm1::ShownScope() const {
+    if (!state_.chartShown || state_.chosenMeasurement < 0) {
+        return std::nullopt;
+    }
+    SummaryScope scope;
+    scope.row = state_.chosenMeasurement;
+    if (Chart1->IsZoomed()) {
+        scope.range = TimeRange{Chart1->BottomMinimum(), Chart1->BottomMaximum()};
+    }
+    return scope;
+}
+
+void TForm1::ShowAssessment() {
+    if (!state_.summaryShown) {
+        return;
+    }
+    const std::optional<SummaryScope> scope = ShownScope();
+    if (!scope) {
+        Summary->Clear();
+        return;
+    }
+    Summary->SetShown(*data_, *scope, ChosenReferenceLevel(),
+                      ComboBox3->itemText(state_.chosenMeasurement));
+}
+
+void TForm1::SaveReport1Click(QObject*) {
+    const std::optional<SummaryScope> scope = ShownScope();
+    if (!scope) {
+        return;
+    }
+    QFileDialog dialog(this, QStringLiteral("Save report"));
+    dialog.setObjectName(QStringLiteral("ReportDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("PDF report (*.pdf)"));
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(lastReportName_.isEmpty() ? QStringLiteral("Radon report.pdf")
+                                                : lastReportName_);
+    if (!dialogs_->ExecFile(dialog) || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    lastReportName_ = dialog.selectedFiles().front();
+
+    ReportContent content;
+    content.chartTitle = Chart1->TitleText();
+    content.fileName = imageSource_;
+    const std::optional<Model> model = ModelFromTag(data_->ModelTag());
+    content.model = model ? QLatin1String(LayoutOf(*model).name) : QString();
+    content.calibrationFactor = static_cast<double>(data_->Header.CalibrationFactor);
+    content.subject = SummarySubject(ComboBox3->itemText(scope->row), *scope);
+    content.summary = Summarise(*data_, *scope, ChosenReferenceLevel(), reportWorkspace_);
+    content.chart = Chart1;
+    content.made = clock_->LocalNow();
+    const FileWrite written = SaveReport(lastReportName_, content);
+    if (!written.ok) {
+        ShowError(written.error);
+    }
+}
+
+}  // namespace kelmor
