@@ -2,8 +2,8 @@
 #include <QApplication>
 
 #include "data/safe_file.h"
-#include "link/libftdi_driver.h"
 #include "link/clock.h"
+#include "link/libftdi_driver.h"
 #include "ui/window_program.h"
 
 int main(int argc, char** argv) {

@@ -102,6 +102,9 @@ class KelmorModel {
     }
     // The line is cut after `afterBytes` bytes of the next memory reply have been taken.
     void CutLineDuringMemoryReply(std::uint32_t afterBytes) { cutAfter_ = afterBytes; }
+    // Takes back a cut that no memory reply has met yet.
+    void KeepLineWhole() { cutAfter_.reset(); }
+    bool CutPending() const { return cutAfter_.has_value(); }
     // The write after `writesBefore` more writes meets `fault`.
     void SetWriteFault(WriteFault fault, int writesBefore = 0);
     // 0: replies arrive at once.

@@ -1,20 +1,26 @@
 // Takes the README's screenshots of the main views from the sample files, with a
-// simulated Kelmor attached: take_screenshots OUTPUT_FOLDER (run it under Xvfb, see
-// scripts/screenshots).
+// simulated Kelmor attached and the demo's Simulator menu, and writes a report of the
+// fourth measurement as report.pdf: take_screenshots OUTPUT_FOLDER (run it under Xvfb,
+// see scripts/screenshots, which turns the report's first page into a picture).
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QPixmap>
 #include <QScreen>
 #include <QTest>
 #include <cstdio>
 
+#include "link/clock.h"
 #include "simulator/simulated_ftdi_bus.h"
 #include "ui/chart/kelmor_chart.h"
+#include "ui/demo/simulator_menu.h"
+#include "ui/desktop_dialogs.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/help/user_guide.h"
 #include "ui/main_window.h"
-#include "link/clock.h"
 
 namespace {
 
@@ -32,6 +38,34 @@ bool Save(QWidget& widget, const QDir& out, const char* name) {
     std::printf("%s\n", qPrintable(path));
     return true;
 }
+
+// The screen where the window is, with whatever menu is open over it.
+bool SaveScreen(QWidget& window, const QDir& out, const char* name) {
+    QApplication::processEvents();
+    const QRect frame = window.frameGeometry();
+    const QPixmap screen =
+        window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    const QString path = out.filePath(QLatin1String(name));
+    if (!screen.save(path)) {
+        std::fprintf(stderr, "take_screenshots: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// Answers the report's file dialog with a path of the output folder.
+class ReportDialogs : public DesktopDialogs {
+  public:
+    explicit ReportDialogs(QString path) : path_(std::move(path)) {}
+    bool ExecFile(QFileDialog& dialog) override {
+        dialog.selectFile(path_);
+        return true;
+    }
+
+  private:
+    QString path_;
+};
 
 void Choose(TForm1& window, int index) {
     window.ComboBox3->setCurrentIndex(index);
@@ -52,11 +86,14 @@ int main(int argc, char** argv) {
     SystemClock clock;
     SimulatedFtdiBus kelmor(clock, Model::V7);
     kelmor.AddKelmor("USB <-> Serial Cable", "KLM70412");
+    ReportDialogs dialogs(out.filePath(QStringLiteral("report.pdf")));
     WindowSetup setup;
     setup.driver = &kelmor;
     setup.clock = &clock;
+    setup.dialogs = &dialogs;
     setup.workingFolder = QDir::tempPath();
     TForm1 window(setup);
+    SimulatorMenu* simulator = AddSimulatorMenu(window, kelmor, QByteArray());
     window.resize(1000, 560);
     window.show();
     bool ok = QTest::qWaitForWindowExposed(&window);
@@ -86,6 +123,29 @@ int main(int argc, char** argv) {
     QTest::mouseMove(window.Chart1, to);
     QTest::mouseRelease(window.Chart1, Qt::LeftButton, {}, to);
     ok &= Save(window, out, "zoomed-with-pressure.png");
+
+    // The summary beside the chart, with the EU reference level, and its report.
+    window.Pressure->trigger();
+    Choose(window, 3);
+    window.ReferencePresets[2]->trigger();
+    window.Summary1->trigger();
+    window.resize(1280, 640);
+    ok &= Save(window, out, "summary.png");
+    window.SaveReport1->trigger();
+    window.Summary1->trigger();
+    window.ReferencePresets[2]->trigger();
+    window.NoReference1->trigger();
+    window.resize(1000, 560);
+
+    // A Kelmor that gives a model code no Kelmor has, with the Simulator menu open.
+    simulator->WrongModel->trigger();
+    window.Timer2Timer(window.Timer2);
+    window.SpeedButton7->click();
+    window.menuBar()->setActiveAction(simulator->menuAction());
+    ok &= QTest::qWaitForWindowExposed(simulator);
+    simulator->setActiveAction(simulator->WrongModel);
+    ok &= SaveScreen(window, out, "simulator-wrong-model.png");
+    simulator->close();
 
     window.About->show();
     ok &= QTest::qWaitForWindowExposed(window.About);

@@ -9,7 +9,8 @@
 
 namespace kelmor {
 
-int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock) {
+int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock,
+                     const std::function<void(TForm1&)>& decorate) {
     // The title the desktop shows for the program; the window keeps its own caption.
     QCoreApplication::setApplicationName(QStringLiteral("V5   Computer Interface"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelmor.Desktop"));
@@ -25,6 +26,9 @@ int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock) {
     setup.driver = &driver;
     setup.clock = &clock;
     TForm1 window(setup);
+    if (decorate) {
+        decorate(window);
+    }
     window.show();
     if (args.size() == 1) {
         const QString path = args.front();
