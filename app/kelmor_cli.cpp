@@ -1,7 +1,7 @@
 // kelmor-cli: reads a ".Rn" data file without a window and prints what the window shows
-// of it: the measurement list, the sample list, the text export, a running mean, the
-// foot line of a time range and the summary; or writes the report. It writes no temporary
-// files.
+// of it: the measurement list, the sample list, the text export, the pulse distribution, a
+// running mean, the foot line of a time range and the summary; or writes the report. It
+// writes no temporary files.
 //
 // Exit codes: cli_exit_codes.h.
 
@@ -19,6 +19,7 @@
 #include "data/data_file.h"
 #include "data/foot_line.h"
 #include "data/image_loader.h"
+#include "data/pulse_distribution.h"
 #include "data/running_mean.h"
 #include "data/safe_file.h"
 #include "data/text_export.h"
@@ -98,12 +99,44 @@ int ExportCommand(const MeasurementData& data, const Options& options) {
     return kDone;
 }
 
-int MeanCommand(const MeasurementData& data, const QCommandLineParser& parser) {
+// The list index --measurement gives, a row of MeasurementTable; none (having said why)
+// when it names no entry of the list.
+std::optional<int> MeasurementRow(const MeasurementData& data, const QCommandLineParser& parser) {
     bool isNumber = false;
     const int row = parser.value(QStringLiteral("measurement")).toInt(&isNumber);
     if (!isNumber || row < 0 || row > data.MeasurementCount) {
         Err() << "kelmor-cli: --measurement must be a list index from 0 to "
               << data.MeasurementCount << " (the last is \"All measurements\")\n";
+        return std::nullopt;
+    }
+    return row;
+}
+
+// The pulse distribution as the chart draws it: every hour of the measurement with the
+// error bar drawn at it.
+class PulseLines : public PulseSink {
+  public:
+    void BeginPulses() override {}
+    void AddPulse(DateTime time, double concentration, double error) override {
+        Out() << IsoTime(time) << ';' << QString::number(concentration, 'f', 6) << ';'
+              << QString::number(error, 'f', 6) << '\n';
+    }
+    void AddOverlay(Overlay, DateTime, double) override {}
+};
+
+int PulsesCommand(const MeasurementData& data, const QCommandLineParser& parser) {
+    const std::optional<int> row = MeasurementRow(data, parser);
+    if (!row) {
+        return kUsage;
+    }
+    PulseLines lines;
+    DrawPulseDistribution(data, *row, OverlayChoice(), lines);
+    return kDone;
+}
+
+int MeanCommand(const MeasurementData& data, const QCommandLineParser& parser) {
+    const std::optional<int> row = MeasurementRow(data, parser);
+    if (!row) {
         return kUsage;
     }
     const int interval = MeanIntervalIndex(parser.value(QStringLiteral("interval")));
@@ -114,7 +147,7 @@ int MeanCommand(const MeasurementData& data, const QCommandLineParser& parser) {
     MeanOptions meanOptions;
     meanOptions.withErrors = parser.isSet(QStringLiteral("error"));
     MeanLines lines;
-    const MeanSelection selection = DrawMeanSteppingDown(data, interval, row, meanOptions, lines);
+    const MeanSelection selection = DrawMeanSteppingDown(data, interval, *row, meanOptions, lines);
     if (selection.tooShort) {
         Err() << kMeanTooLongText << '\n'
               << "interval used: "
@@ -157,12 +190,13 @@ int Run(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Reads a Kelmor data file (.Rn) and prints its measurement list, sample list, text "
-        "export, running mean, foot line or summary, or writes its report."));
+        "export, pulse distribution, running mean, foot line or summary, or writes its "
+        "report."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("list, samples, export, mean, foot, summary or report"));
+        QStringLiteral("list, samples, export, pulses, mean, foot, summary or report"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the .Rn data file"));
     parser.addOptions({
         {QStringLiteral("date-separator"),
@@ -173,7 +207,7 @@ int Run(int argc, char** argv) {
          QStringLiteral("The current local time for the V7 clock check (default: the clock)."),
          QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
         {QStringLiteral("measurement"),
-         QStringLiteral("mean, summary, report: the list index of the measurement."),
+         QStringLiteral("pulses, mean, summary, report: the list index of the measurement."),
          QStringLiteral("K")},
         {QStringLiteral("interval"), QStringLiteral("mean: 2h 4h 8h 12h 24h 2d 7d or Mean."),
          QStringLiteral("ITEM")},
@@ -200,13 +234,13 @@ int Run(int argc, char** argv) {
     }
 
     const QStringList args = parser.positionalArguments();
-    static const QStringList kCommands = {QStringLiteral("list"),   QStringLiteral("samples"),
-                                          QStringLiteral("export"), QStringLiteral("mean"),
-                                          QStringLiteral("foot"),   QStringLiteral("summary"),
-                                          QStringLiteral("report")};
+    static const QStringList kCommands = {QStringLiteral("list"),    QStringLiteral("samples"),
+                                          QStringLiteral("export"),  QStringLiteral("pulses"),
+                                          QStringLiteral("mean"),    QStringLiteral("foot"),
+                                          QStringLiteral("summary"), QStringLiteral("report")};
     if (args.size() != 2 || !kCommands.contains(args[0])) {
-        Err() << "usage: kelmor-cli list|samples|export|mean|foot|summary|report FILE.Rn "
-                 "[options]; see --help\n";
+        Err() << "usage: kelmor-cli list|samples|export|pulses|mean|foot|summary|report "
+                 "FILE.Rn [options]; see --help\n";
         return kUsage;
     }
 
@@ -259,6 +293,9 @@ int Run(int argc, char** argv) {
     }
     if (options.command == QLatin1String("export")) {
         return ExportCommand(*data, options);
+    }
+    if (options.command == QLatin1String("pulses")) {
+        return PulsesCommand(*data, parser);
     }
     if (options.command == QLatin1String("mean")) {
         return MeanCommand(*data, parser);

@@ -42,9 +42,11 @@ const QList<QStringList> kEveryCommand = {
     {"list", "samples/kelmor-v7.Rn"},
     {"samples", "samples/kelmor-v7.Rn"},
     {"export", "samples/kelmor-v7.Rn"},
+    {"pulses", "samples/kelmor-v7.Rn", "--measurement", "3"},
     {"mean", "samples/kelmor-v7.Rn", "--measurement", "3", "--interval", "24h", "--error"},
     {"foot", "samples/kelmor-v7.Rn", "--from", "2024-05-02T15:00:00", "--to",
      "2024-05-09T15:00:00"},
+    {"summary", "samples/kelmor-v7.Rn", "--json"},
     {"--help"},
     {"--version"},
 };
