@@ -14,7 +14,6 @@
 #include "link/clock.h"
 #include "main_window.h"
 #include "ui/chart/kelmor_chart.h"
-#include "ui/wmf/wmf_chart.h"
 
 namespace kelmor {
 
@@ -176,8 +175,7 @@ void TForm1::Save1Click(QObject*) {
             written.ok = Chart1->SaveBitmap(path, written.error);
             break;
         case kMetafile:
-            written.ok =
-                SaveChartAsWmf(*Chart1, Chart1->width(), Chart1->height(), path, written.error);
+            written.ok = Chart1->SaveMetafile(path, written.error);
             break;
         default: {
             const QByteArray text = ExportText(*data_, Separators::FromSystemLocale());

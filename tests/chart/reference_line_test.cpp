@@ -58,6 +58,14 @@ TEST_F(ChartTest, AReferenceLevelAboveEverySampleIsDrawnDashedAndTheAxisShowsIt)
     const QRect plot = chart->axisRect()->rect();
     EXPECT_TRUE(IsReferenceColour(image.pixel(plot.center().x(), row)) ||
                 IsReferenceColour(image.pixel(plot.center().x() + 6, row)));
+    // The line runs along the top of the plot: its label shows below it, not cut off.
+    int labelPixels = 0;
+    for (int y = plot.top(); y <= plot.bottom(); ++y) {
+        for (int x = plot.center().x(); x <= plot.right(); ++x) {
+            labelPixels += std::abs(y - row) > 2 && IsReferenceColour(image.pixel(x, y)) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(labelPixels, 50);
 
     // None: the line goes and the axis follows the data again.
     chart->SetReferenceLevel(std::nullopt);

@@ -56,11 +56,20 @@ class ChartExport : public ::testing::Test {
         plot_.replot();
     }
 
+    // The plot drawn at `size` into a metafile, as the program's chart draws itself.
+    bool Save(QSize size, const QString& path, QString& error) {
+        return SaveMetafile(
+            size,
+            [this, size](QCPPainter& painter) {
+                plot_.toPainter(&painter, size.width(), size.height());
+            },
+            path, error);
+    }
+
     QString Exported() {
         const QString path = folder_.filePath(QStringLiteral("chart.Wmf"));
         QString error;
-        EXPECT_TRUE(SaveChartAsWmf(plot_, plot_.width(), plot_.height(), path, error))
-            << error.toStdString();
+        EXPECT_TRUE(Save(plot_.size(), path, error)) << error.toStdString();
         return path;
     }
 
@@ -215,7 +224,7 @@ TEST_F(ChartExport, RasterisedPictureShowsTheChart) {
 TEST_F(ChartExport, FailuresNameTheFileAndKeepWhatWasThere) {
     QString error;
     const QString missing_folder = folder_.filePath(QStringLiteral("nowhere/chart.Wmf"));
-    EXPECT_FALSE(SaveChartAsWmf(plot_, 800, 400, missing_folder, error));
+    EXPECT_FALSE(Save(QSize(800, 400), missing_folder, error));
     EXPECT_TRUE(error.contains(QStringLiteral("\"chart.Wmf\""))) << error.toStdString();
 
     const QString existing = folder_.filePath(QStringLiteral("kept.Wmf"));
@@ -225,11 +234,11 @@ TEST_F(ChartExport, FailuresNameTheFileAndKeepWhatWasThere) {
         file.write("earlier picture");
     }
     error.clear();
-    EXPECT_FALSE(SaveChartAsWmf(plot_, 40000, 400, existing, error));
+    EXPECT_FALSE(Save(QSize(40000, 400), existing, error));
     EXPECT_TRUE(error.contains(QStringLiteral("\"kept.Wmf\""))) << error.toStdString();
     EXPECT_EQ(Contents(existing), QByteArray("earlier picture"));
 
-    EXPECT_TRUE(SaveChartAsWmf(plot_, 0, 0, existing, error));  // the present size
+    EXPECT_TRUE(Save(plot_.size(), existing, error));
     const test::Metafile file = test::ReadMetafile(Contents(existing));
     EXPECT_EQ(file.problem, QString());
     EXPECT_EQ(file.right, 800 * 15);

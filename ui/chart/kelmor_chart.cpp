@@ -252,6 +252,7 @@ void KelmorChart::ApplyBands() {
     ApplyBand(xAxis, *bottomTicker_, shown_.bottom, shown_.hasBottom, kBottomBand, kEmptyDays);
     ApplyBand(yAxis, *leftTicker_, shown_.left, shown_.hasLeft, kLeftBand, kEmptyValue);
     ApplyBand(yAxis2, *rightTicker_, shown_.right, shown_.hasRight, kRightBand, kEmptyValue);
+    referenceLine_->Place();
 }
 
 void KelmorChart::ApplyBand(QCPAxis* axis, BandedTicker& ticker, const QCPRange& shown,

@@ -92,6 +92,9 @@ class KelmorChart : public QCustomPlot {
     // SafeFile, so a failure leaves any existing file as it was; `error` then names the file
     // and the reason.
     bool SaveBitmap(const QString& path, QString& error);
+    // The chart at its size on screen as a Windows metafile, drawn in vectors by RenderTo;
+    // written as the bitmap is.
+    bool SaveMetafile(const QString& path, QString& error);
     // One landscape page with the chart inside margins of `margin` (a fraction of the
     // paper) on each side; the printer's orientation is set back afterwards, also when
     // printing fails. A printer that prints to a file gets the page made in memory and the

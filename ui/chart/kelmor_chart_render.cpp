@@ -6,6 +6,7 @@
 
 #include "data/safe_file.h"
 #include "kelmor_chart.h"
+#include "wmf/wmf_chart.h"
 
 // Painting the chart away from the screen: printer, bitmap and metafile all come through
 // RenderTo.
@@ -64,6 +65,13 @@ void KelmorChart::RenderTo(QPainter& painter, const QRect& target) {
                   target.height() / (layout.height() * scaleY));
     painter.drawPicture(0, 0, picture);
     painter.restore();
+}
+
+bool KelmorChart::SaveMetafile(const QString& path, QString& error) {
+    const QRect picture(QPoint(0, 0), size());
+    return kelmor::SaveMetafile(
+        picture.size(), [this, &picture](QCPPainter& painter) { RenderTo(painter, picture); }, path,
+        error);
 }
 
 bool KelmorChart::SaveBitmap(const QString& path, QString& error) {

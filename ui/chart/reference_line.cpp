@@ -29,7 +29,6 @@ ReferenceLine::ReferenceLine(QCustomPlot* plot, QCPAxis* keyAxis, QCPAxis* value
     label_ = new QCPItemText(plot);
     label_->setColor(Colour());
     label_->setSelectable(false);
-    label_->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
     // Readable where it crosses the bars, which still show through.
     label_->setBrush(QColor(255, 255, 255, 200));
     label_->setPadding(QMargins(2, 0, 2, 1));
@@ -55,6 +54,17 @@ void ReferenceLine::Set(std::optional<double> bqm3) {
     line_->point2->setCoords(1, *level_);
     label_->position->setCoords(kLabelRightEdge, *level_);
     label_->setText(QStringLiteral("Reference level %1 Bq/m3").arg(*level_));
+}
+
+void ReferenceLine::Place() {
+    if (!level_) {
+        return;
+    }
+    const QCPAxis* axis = label_->position->valueAxis();
+    const double lineY = axis->coordToPixel(*level_);
+    const int labelHeight = QFontMetrics(label_->font()).height() + 1;
+    const bool roomAbove = lineY - labelHeight >= axis->axisRect()->top();
+    label_->setPositionAlignment(Qt::AlignRight | (roomAbove ? Qt::AlignBottom : Qt::AlignTop));
 }
 
 }  // namespace kelmor

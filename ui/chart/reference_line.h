@@ -14,6 +14,9 @@ class ReferenceLine {
 
     // None hides the line.
     void Set(std::optional<double> bqm3);
+    // Once the axes have their ranges: the label above the line, or below it where the
+    // line runs too near the top of the plot for the label to show there.
+    void Place();
     std::optional<double> Level() const { return level_; }
 
     static QColor Colour();

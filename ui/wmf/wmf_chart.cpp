@@ -8,19 +8,16 @@
 
 namespace kelmor {
 
-bool SaveChartAsWmf(QCustomPlot& plot, int width, int height, const QString& path, QString& error) {
-    if (width == 0 || height == 0) {
-        width = plot.width();
-        height = plot.height();
-    }
-    WmfPaintDevice device(QSize(width, height));
+bool SaveMetafile(QSize size, const std::function<void(QCPPainter&)>& draw, const QString& path,
+                  QString& error) {
+    WmfPaintDevice device(size);
     if (!device.IsValid()) {
         error = QStringLiteral(
                     "Cannot write %1: a picture of %2 x %3 pixels does not fit a "
                     "metafile.")
                     .arg(QuotedFileName(path))
-                    .arg(width)
-                    .arg(height);
+                    .arg(size.width())
+                    .arg(size.height());
         return false;
     }
     QCPPainter painter;
@@ -31,10 +28,8 @@ bool SaveChartAsWmf(QCustomPlot& plot, int width, int height, const QString& pat
     }
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
-    plot.toPainter(&painter, width, height);
+    draw(painter);
     painter.end();
-    // Drawing at another size moved the layout; the screen gets its own back.
-    plot.replot(QCustomPlot::rpQueuedReplot);
 
     SafeFile file(path);
     if (file.open(QIODevice::WriteOnly) && !device.WriteTo(file)) {

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
+#include <functional>
 
-class QCustomPlot;
+class QCPPainter;
 
 namespace kelmor {
 
-// Draws the chart as vectors, `width` x `height` pixels (0 for either: its present size),
-// into a Windows metafile at `path`, through a SafeFile: a failing disk leaves an existing
-// file as it was. On failure `error` names the file and the reason.
-bool SaveChartAsWmf(QCustomPlot& plot, int width, int height, const QString& path, QString& error);
+// A picture of `size` pixels, painted by `draw` as vectors (the painter is in QCustomPlot's
+// vectorised mode), as a Windows metafile at `path`, written through a SafeFile: a failing
+// disk leaves an existing file as it was. On failure `error` names the file and the reason.
+bool SaveMetafile(QSize size, const std::function<void(QCPPainter&)>& draw, const QString& path,
+                  QString& error);
 
 }  // namespace kelmor
