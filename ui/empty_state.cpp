@@ -29,6 +29,11 @@ EmptyState::EmptyState(QWidget* parent) : QWidget(parent) {
     font.setPixelSize(kTextPixels);
     setFont(font);
 
+    choose_ = new QLabel(QStringLiteral("Choose a measurement in the list \"Measurement\""), this);
+    choose_->setAlignment(Qt::AlignCenter);
+    QFont bold = font;
+    bold.setBold(true);
+    choose_->setFont(bold);
     readOut_ = Line(QStringLiteral("Read out the Kelmor"), this);
     readOut_->setIcon(ToolIcon(ToolIconKind::ReadOut));
     plugIn_ = new QLabel(QStringLiteral("Plug in the Kelmor, or open a saved data file"), this);
@@ -38,8 +43,8 @@ EmptyState::EmptyState(QWidget* parent) : QWidget(parent) {
 
     auto* layout = new QVBoxLayout(this);
     layout->addStretch(1);
-    for (QWidget* line : {static_cast<QWidget*>(readOut_), static_cast<QWidget*>(plugIn_),
-                          static_cast<QWidget*>(open_)}) {
+    for (QWidget* line : {static_cast<QWidget*>(choose_), static_cast<QWidget*>(readOut_),
+                          static_cast<QWidget*>(plugIn_), static_cast<QWidget*>(open_)}) {
         layout->addWidget(line, 0, Qt::AlignHCenter);
     }
     layout->addStretch(1);
@@ -47,6 +52,7 @@ EmptyState::EmptyState(QWidget* parent) : QWidget(parent) {
     connect(readOut_, &QPushButton::clicked, this, &EmptyState::readOutChosen);
     connect(open_, &QPushButton::clicked, this, &EmptyState::openChosen);
     SetInstrument(false, false);
+    SetMeasurementsListed(false);
 }
 
 void EmptyState::SetInstrument(bool attached, bool readOutEnabled) {
@@ -57,6 +63,10 @@ void EmptyState::SetInstrument(bool attached, bool readOutEnabled) {
 
 void EmptyState::SetOpenEnabled(bool enabled) {
     open_->setEnabled(enabled);
+}
+
+void EmptyState::SetMeasurementsListed(bool listed) {
+    choose_->setVisible(listed);
 }
 
 }  // namespace kelmor

@@ -332,9 +332,10 @@ void TForm1::BuildStatusBar() {
     panel1_->setMinimumWidth(50);
     progress_ = new QProgressBar(StatusBar1);
     progress_->setObjectName(QStringLiteral("Progress"));
-    progress_->setMaximumWidth(220);
     // The bytes themselves: at 9600 baud a whole per cent of a V7 memory takes 1.4 s.
     progress_->setFormat(QStringLiteral("%v of %m bytes"));
+    progress_->setFixedWidth(
+        progress_->fontMetrics().horizontalAdvance(QStringLiteral("131071 of 131071 bytes")) + 24);
     progress_->hide();
     cancel_ = new QPushButton(QStringLiteral("Cancel"), StatusBar1);
     cancel_->setObjectName(QStringLiteral("CancelExchange"));

@@ -253,6 +253,7 @@ class TForm1 : public QMainWindow {
     QString lastReportName_;
     QString imageSource_;  // the data file's name, or when the Kelmor was read out
     SummaryWorkspace reportWorkspace_;
+    int summaryRoom_ = 0;  // pixels the window grew by for the summary panel
     int chosenFormat_ = 0;
     bool shown_ = false;
     int redrawDepth_ = 0;

@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QScreen>
+#include <algorithm>
 
 #include "data/measurement_summary.h"
 #include "data/reference_level.h"
@@ -19,9 +21,34 @@
 
 namespace kelmor {
 
+namespace {
+
+// The summary panel's width when it opens: its figures and the hour-of-day chart in full.
+constexpr int kSummaryWidth = 420;
+
+}  // namespace
+
 void TForm1::Summary1Click(QObject*) {
     state_.summaryShown = Summary1->isChecked();
+    // The panel takes its room beside the chart from the screen where there is some, not
+    // from the chart and its foot line; closed, it gives the room back.
+    const int grownBefore = summaryRoom_;
+    const QRect screenArea = screen() ? screen()->availableGeometry() : frameGeometry();
+    if (state_.summaryShown && !isMaximized() && !isFullScreen()) {
+        summaryRoom_ =
+            std::max(0, std::min(kSummaryWidth, screenArea.width() - frameGeometry().width()));
+    } else {
+        summaryRoom_ = 0;
+    }
     ApplyWindowState();
+    resize(width() + summaryRoom_ - grownBefore, height());
+    const int overflow = frameGeometry().right() - screenArea.right();
+    if (overflow > 0) {
+        move(x() - overflow, y());
+    }
+    if (state_.summaryShown) {
+        resizeDocks({SummaryDock}, {kSummaryWidth}, Qt::Horizontal);
+    }
     ShowAssessment();
 }
 

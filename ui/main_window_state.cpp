@@ -71,6 +71,7 @@ void TForm1::ApplyWindowState() {
     emptyState_->setVisible(!s.chartShown);
     emptyState_->SetInstrument(s.instrumentAttached, SpeedButton7->isEnabled());
     emptyState_->SetOpenEnabled(Open_SB->isEnabled());
+    emptyState_->SetMeasurementsListed(ComboBox3->count() > 0);
     title->setVisible(s.titleEditing);
 }
 

@@ -64,9 +64,14 @@ void NewcomerTest::theEmptyStateFollowsTheInstrumentAndTheChart() {
     f.Timer2Timer(f.Timer2);
     QVERIFY(s.Offers(true));
 
-    // A chosen measurement takes its place; it never lies over the chart.
+    // Measurements listed: choosing one is what comes next. A chosen measurement takes
+    // the empty state's place; it never lies over the chart.
+    QVERIFY(!s.empty->ChooseLine()->isVisible());
     s.w.Open(SamplePath("v7"));
     QVERIFY(s.empty->isVisible());
+    QVERIFY(s.empty->ChooseLine()->isVisible());
+    QCOMPARE(s.empty->ChooseLine()->text(),
+             QStringLiteral("Choose a measurement in the list \"Measurement\""));
     s.w.Choose(2);
     QVERIFY(!s.empty->isVisible());
     QVERIFY(f.Chart1->isVisible());
