@@ -168,6 +168,12 @@ void UsbWindowTest::aPacedReadOutKeepsTheWindowAliveAndIsCancelledAtOnce() {
 }
 
 void UsbWindowTest::aWholeReadOutLoadsTheMemory() {
+    // Another FTDI device that this user may not open, listed before the Kelmor.
+    DeviceOptions other;
+    other.description = "FT232R USB UART";
+    other.serialNumber = QByteArray("A50285BI");
+    other.openable = false;
+    UsbTestbed::Instance().AddDevice(other);
     PlugInKelmor(Model::V5, "v5", kFastBaud);
     UsbWindow u;
     TForm1& f = *u.window;
