@@ -1,6 +1,5 @@
 #include "cli_summary.h"
 
-#include <QDateTime>
 #include <QLocale>
 
 #include "data/reference_level.h"
@@ -8,15 +7,6 @@
 #include "data/summary_text.h"
 
 namespace kelmor::cli {
-
-namespace {
-
-std::optional<DateTime> IsoTime(const QString& text) {
-    const QDateTime qt = QDateTime::fromString(text, Qt::ISODate);
-    return qt.isValid() ? std::optional<DateTime>(DateTimeFromQt(qt)) : std::nullopt;
-}
-
-}  // namespace
 
 void AddSummaryOptions(QCommandLineParser& parser) {
     parser.addOptions({
@@ -47,8 +37,8 @@ std::optional<SummaryScope> ScopeFromOptions(const MeasurementData& data,
     const bool from = parser.isSet(QStringLiteral("from"));
     const bool to = parser.isSet(QStringLiteral("to"));
     if (from || to) {
-        const std::optional<DateTime> start = IsoTime(parser.value(QStringLiteral("from")));
-        const std::optional<DateTime> end = IsoTime(parser.value(QStringLiteral("to")));
+        const std::optional<DateTime> start = ParseIsoLocal(parser.value(QStringLiteral("from")));
+        const std::optional<DateTime> end = ParseIsoLocal(parser.value(QStringLiteral("to")));
         if (!start || !end) {
             err << "kelmor-cli: a range needs both --from and --to as YYYY-MM-DDTHH:MM:SS\n";
             return std::nullopt;

@@ -36,25 +36,6 @@ QTextStream& Err() {
     return stream;
 }
 
-std::optional<DateTime> ParseIsoTime(const QString& text) {
-    const QDateTime qt = QDateTime::fromString(text, Qt::ISODate);
-    if (!qt.isValid()) {
-        return std::nullopt;
-    }
-    return DateTimeFromQt(qt);
-}
-
-QString IsoTime(DateTime value) {
-    const DateTimeFields f = DecodeDateTime(value);
-    return QStringLiteral("%1-%2-%3T%4:%5:%6")
-        .arg(f.year, 4, 10, QLatin1Char('0'))
-        .arg(f.month, 2, 10, QLatin1Char('0'))
-        .arg(f.day, 2, 10, QLatin1Char('0'))
-        .arg(f.hour, 2, 10, QLatin1Char('0'))
-        .arg(f.minute, 2, 10, QLatin1Char('0'))
-        .arg(f.second, 2, 10, QLatin1Char('0'));
-}
-
 // The mean line's points, each with the error bar drawn at it (none for the first point
 // of a trailing window).
 class MeanLines : public MeanSink {
@@ -118,7 +99,7 @@ class PulseLines : public PulseSink {
   public:
     void BeginPulses() override {}
     void AddPulse(DateTime time, double concentration, double error) override {
-        Out() << IsoTime(time) << ';' << QString::number(concentration, 'f', 6) << ';'
+        Out() << FormatIsoLocal(time) << ';' << QString::number(concentration, 'f', 6) << ';'
               << QString::number(error, 'f', 6) << '\n';
     }
     void AddOverlay(Overlay, DateTime, double) override {}
@@ -154,7 +135,7 @@ int MeanCommand(const MeasurementData& data, const QCommandLineParser& parser) {
               << MeanIntervals()[static_cast<std::size_t>(selection.interval)].item << '\n';
     }
     for (const MeanLines::Point& p : lines.points) {
-        Out() << IsoTime(p.time) << ';' << QString::number(p.mean, 'f', 6);
+        Out() << FormatIsoLocal(p.time) << ';' << QString::number(p.mean, 'f', 6);
         if (meanOptions.withErrors && p.error) {
             Out() << ';' << QString::number(*p.error, 'f', 6);
         }
@@ -165,8 +146,8 @@ int MeanCommand(const MeasurementData& data, const QCommandLineParser& parser) {
 
 int FootCommand(const MeasurementData& data, const QCommandLineParser& parser,
                 const Options& options) {
-    const std::optional<DateTime> from = ParseIsoTime(parser.value(QStringLiteral("from")));
-    const std::optional<DateTime> to = ParseIsoTime(parser.value(QStringLiteral("to")));
+    const std::optional<DateTime> from = ParseIsoLocal(parser.value(QStringLiteral("from")));
+    const std::optional<DateTime> to = ParseIsoLocal(parser.value(QStringLiteral("to")));
     if (!from || !to) {
         Err() << "kelmor-cli: foot needs --from and --to as YYYY-MM-DDTHH:MM:SS\n";
         return kUsage;
@@ -262,7 +243,7 @@ int Run(int argc, char** argv) {
     }
     options.now = DateTimeFromQt(QDateTime::currentDateTime());
     if (parser.isSet(QStringLiteral("now"))) {
-        const std::optional<DateTime> now = ParseIsoTime(parser.value(QStringLiteral("now")));
+        const std::optional<DateTime> now = ParseIsoLocal(parser.value(QStringLiteral("now")));
         if (!now) {
             Err() << "kelmor-cli: --now takes YYYY-MM-DDTHH:MM:SS\n";
             return kUsage;

@@ -190,4 +190,9 @@ QString FormatIsoLocal(DateTime value) {
         .arg(f.second, 2, 10, QLatin1Char('0'));
 }
 
+std::optional<DateTime> ParseIsoLocal(const QString& text) {
+    const QDateTime local = QDateTime::fromString(text, Qt::ISODate);
+    return local.isValid() ? std::optional<DateTime>(DateTimeFromQt(local)) : std::nullopt;
+}
+
 }  // namespace kelmor

@@ -3,6 +3,7 @@
 #include <QChar>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace kelmor {
 
@@ -57,5 +58,7 @@ QString FormatDayMonthHour00(DateTime value, const Separators& separators);
 QString FormatExportTime(DateTime value, const Separators& separators);
 // "YYYY-MM-DDTHH:MM:SS", ISO 8601 local time without a zone, as machines read it.
 QString FormatIsoLocal(DateTime value);
+// A local date-time given as YYYY-MM-DDTHH:MM:SS (a command line's); none when it is not one.
+std::optional<DateTime> ParseIsoLocal(const QString& text);
 
 }  // namespace kelmor

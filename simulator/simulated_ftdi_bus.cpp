@@ -215,16 +215,22 @@ FT_STATUS SimulatedFtdiBus::Close(FT_HANDLE handle) {
     return FT_OK;
 }
 
+FT_STATUS SimulatedFtdiBus::LiveDevice(FT_HANDLE handle, Device*& device) {
+    device = DeviceOf(handle);
+    if (!device) {
+        return FT_INVALID_HANDLE;
+    }
+    // Unplugged while open: the handle stays, but the device behind it is gone.
+    return device->gone ? FT_DEVICE_NOT_FOUND : FT_OK;
+}
+
 FT_STATUS SimulatedFtdiBus::Read(FT_HANDLE handle, std::uint8_t* buffer, std::uint32_t count,
                                  std::uint32_t& received) {
     const std::lock_guard<std::mutex> lock(mutex_);
     received = 0;
-    Device* device = DeviceOf(handle);
-    if (!device) {
-        return FT_INVALID_HANDLE;
-    }
-    if (device->gone) {
-        return FT_DEVICE_NOT_FOUND;
+    Device* device = nullptr;
+    if (const FT_STATUS status = LiveDevice(handle, device); status != FT_OK) {
+        return status;
     }
     if (!device->isKelmor) {
         return FT_OK;
@@ -242,12 +248,9 @@ FT_STATUS SimulatedFtdiBus::Write(FT_HANDLE handle, const std::uint8_t* buffer, 
                                   std::uint32_t& written) {
     const std::lock_guard<std::mutex> lock(mutex_);
     written = 0;
-    Device* device = DeviceOf(handle);
-    if (!device) {
-        return FT_INVALID_HANDLE;
-    }
-    if (device->gone) {
-        return FT_DEVICE_NOT_FOUND;
+    Device* device = nullptr;
+    if (const FT_STATUS status = LiveDevice(handle, device); status != FT_OK) {
+        return status;
     }
     if (!device->isKelmor) {
         written = count;
@@ -268,12 +271,9 @@ FT_STATUS SimulatedFtdiBus::Write(FT_HANDLE handle, const std::uint8_t* buffer, 
 
 FT_STATUS SimulatedFtdiBus::Purge(FT_HANDLE handle, std::uint32_t mask) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    Device* device = DeviceOf(handle);
-    if (!device) {
-        return FT_INVALID_HANDLE;
-    }
-    if (device->gone) {
-        return FT_DEVICE_NOT_FOUND;
+    Device* device = nullptr;
+    if (const FT_STATUS status = LiveDevice(handle, device); status != FT_OK) {
+        return status;
     }
     if (device->isKelmor && (mask & FT_PURGE_RX) != 0) {
         kelmor_.DropArrived();

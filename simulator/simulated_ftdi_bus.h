@@ -72,6 +72,8 @@ class SimulatedFtdiBus : public FtDriver {
     };
 
     Device* DeviceOf(FT_HANDLE handle);
+    // The open device of `handle` for a transfer: FT_OK, or why there is none.
+    FT_STATUS LiveDevice(FT_HANDLE handle, Device*& device);
     Device* ListedDevice(std::uint32_t index);
     Device* KelmorDevice() const;
     void UnplugLocked();
