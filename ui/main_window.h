@@ -169,7 +169,8 @@ class TForm1 : public QMainWindow {
     QCheckBox* MeanError_CheckBox = nullptr;
     QCheckBox* PulseDistError_CheckBox = nullptr;
 
-    // The program's two dialogs, created at start-up.
+    // The program's dialogs, created at start-up: the About box, the trigger-level dialog
+    // and the user guide.
     TAbout* About = nullptr;
     TTrigger* Trigger = nullptr;
     TUserGuide* Guide = nullptr;
@@ -211,7 +212,6 @@ class TForm1 : public QMainWindow {
     void WriteTemporaryFiles(bool withMemo);
     QString WorkingFile(const QString& name) const;
 
-    void SaveChart(int format, const QString& path);
     void ClearViewSeries();
     void ShowView(ChartView view);
     void SelectDefaultInterval(int item);
