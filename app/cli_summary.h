@@ -5,8 +5,8 @@
 #include <QTextStream>
 #include <optional>
 
-#include "data/measurement_data.h"
 #include "cli_exit_codes.h"
+#include "data/measurement_data.h"
 #include "data/measurement_summary.h"
 
 // kelmor-cli summary FILE [--measurement K] [--from T --to T] [--reference BQ] [--json]:

@@ -43,13 +43,10 @@ QString Percent(double fraction, const QLocale& locale) {
 }  // namespace
 
 QString FormatSummaryTime(DateTime value) {
-    const DateTimeFields f = DecodeDateTime(value);
-    return QStringLiteral("%1-%2-%3 %4:%5")
-        .arg(f.year, 4, 10, QLatin1Char('0'))
-        .arg(f.month, 2, 10, QLatin1Char('0'))
-        .arg(f.day, 2, 10, QLatin1Char('0'))
-        .arg(f.hour, 2, 10, QLatin1Char('0'))
-        .arg(f.minute, 2, 10, QLatin1Char('0'));
+    // The ISO form to the minute, a blank for its "T".
+    QString text = FormatIsoLocal(value).left(16);
+    text[10] = QLatin1Char(' ');
+    return text;
 }
 
 QString FormatDuration(int hours) {
