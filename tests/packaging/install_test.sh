@@ -53,7 +53,10 @@ cp /usr/share/kelmor/samples/kelmor-v5.Rn "$work/cellar.Rn"
 content_type() { gio info -a standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p'; }
 [ "$(content_type "$work/cellar.Rn")" = application/x-kelmor-measurements ] ||
   fail ".Rn is $(content_type "$work/cellar.Rn") to the MIME database"
-gio mime application/x-kelmor-measurements | grep -q 'org\.kelmor\.Desktop\.desktop' ||
+# Taken whole before it is searched: a search that stops at the first match would end gio
+# with a broken pipe, and the pipeline would fail under pipefail.
+registered=$(gio mime application/x-kelmor-measurements)
+grep -q 'org\.kelmor\.Desktop\.desktop' <<< "$registered" ||
   fail "no program is registered for .Rn files"
 
 desktop-file-validate /usr/share/applications/org.kelmor.Desktop.desktop \

@@ -62,15 +62,15 @@ cmp -s "$source_dir/LICENSE" /usr/share/common-licenses/GPL-3 || fail "LICENSE i
 # (from the changelog), the AppStream release list and the manual pages must agree.
 version=$(dpkg-deb -f "$deb" Version)
 upstream=${version%-*}
-zcat "$root/usr/share/doc/kelmor-desktop/changelog.Debian.gz" | head -n 1 |
+zcat "$root/usr/share/doc/kelmor-desktop/changelog.Debian.gz" | sed -n 1p |
   grep -q "^kelmor-desktop ($version) " || fail "changelog.Debian.gz does not start with $version"
 metainfo=$root/usr/share/metainfo/org.kelmor.Desktop.metainfo.xml
 appstreamcli validate --no-net "$metainfo" > "$work/appstream.log" 2>&1 ||
   { cat "$work/appstream.log"; fail "the AppStream entry does not validate"; }
-newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n 1 | cut -d'"' -f2)
+newest=$(grep -o '<release version="[^"]*"' "$metainfo" | sed -n 1p | cut -d'"' -f2)
 [ "$newest" = "$upstream" ] || fail "the newest AppStream release is $newest, the package $upstream"
 for page in "$root"/usr/share/man/man1/*.1.gz; do
-  zcat "$page" | head -n 1 | grep -q "\"Kelmor Desktop $upstream\"" ||
+  zcat "$page" | sed -n 1p | grep -q "\"Kelmor Desktop $upstream\"" ||
     fail "$(basename "$page") is not for Kelmor Desktop $upstream"
 done
 
