@@ -1,4 +1,5 @@
-// The summary panel and the report need a QApplication; they run without a display.
+// The GoogleTest suites of widgets (the chart, the metafile writer, the summary panel and
+// the report) need a QApplication; they run without a display.
 #include <gtest/gtest.h>
 #include <QApplication>
 
