@@ -3,16 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
+#include "data/safe_file.h"
+
 namespace kelmor {
-
-namespace {
-
-constexpr qint64 kLargestWrite = 1 << 30;
-
-}  // namespace
 
 StandardOutput::StandardOutput() {
     QIODevice::open(WriteOnly | Unbuffered);
@@ -26,19 +21,11 @@ qint64 StandardOutput::writeData(const char* data, qint64 size) {
     if (!failure_.isEmpty()) {
         return -1;
     }
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(STDOUT_FILENO, data + done, std::min(size - done, kLargestWrite));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            Fail(n < 0 ? errno : ENOSPC);
-            return -1;
-        }
-        done += n;
+    if (const int error = WriteAll(STDOUT_FILENO, data, size)) {
+        Fail(error);
+        return -1;
     }
-    return done;
+    return size;
 }
 
 void StandardOutput::Finish() {

@@ -93,24 +93,11 @@ qint64 SafeFile::writeData(const char* data, qint64 size) {
     if (fd_ < 0) {
         return -1;
     }
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd_, data + done, std::min(size - done, kLargestWrite));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            FailWithErrno(errno);
-            return -1;
-        }
-        if (n == 0) {
-            // A regular file that takes no byte has no room for it.
-            FailWithErrno(ENOSPC);
-            return -1;
-        }
-        done += n;
+    if (const int error = WriteAll(fd_, data, size)) {
+        FailWithErrno(error);
+        return -1;
     }
-    return done;
+    return size;
 }
 
 qint64 SafeFile::readData(char*, qint64) {
@@ -192,6 +179,24 @@ void SafeFile::Discard() {
         ::unlink(QFile::encodeName(temporary_).constData());
         temporary_.clear();
     }
+}
+
+int WriteAll(int fd, const char* data, qint64 size) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, std::min(size - done, kLargestWrite));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return errno;
+        }
+        if (n == 0) {
+            return ENOSPC;
+        }
+        done += n;
+    }
+    return 0;
 }
 
 FileWrite WriteFileSafely(const QString& path, const char* contents, qint64 size) {

@@ -61,6 +61,11 @@ struct FileWrite {
 // Replaces `path` with `size` bytes of `contents` through a SafeFile.
 FileWrite WriteFileSafely(const QString& path, const char* contents, qint64 size);
 
+// Writes all `size` bytes to the descriptor `fd`, again after an interruption. 0 when every
+// byte was taken, otherwise the system's error number; a descriptor that takes no byte
+// has no room for it (ENOSPC).
+int WriteAll(int fd, const char* data, qint64 size);
+
 // A write beyond the file-size limit (ulimit -f) then fails with "File too large" like any
 // other failing write, instead of the signal ending the program. Each program calls it
 // first thing.
