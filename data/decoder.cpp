@@ -1,5 +1,7 @@
 #include "decoder.h"
 
+#include "sample_conversion.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -121,37 +123,17 @@ struct RecordReader {
     int Word(int offset) const { return Byte(offset) << 8 | Byte(offset + 1); }
 };
 
-void ConvertRecord(Model model, const RecordReader& record, Extended calibrationFactor,
-                   DateTime startTime, int hour, const PressureCoefficients& p,
-                   SampleRecord& sample) {
-    const int pulses = record.Word(record.size - 2);
-    sample = SampleRecord{};
-    sample.PulseCount = pulses;
-    sample.Concentration = pulses == 0 ? 0 : pulses * calibrationFactor;
-    sample.Time = static_cast<DateTime>(startTime + static_cast<Extended>(hour + 1) / 24);
-    // Reciprocal, root, product, in this order: 225 pulses at 6.0 give 89.
-    sample.Error = sample.PulseCount > 0
-                       ? std::trunc(sample.Concentration * std::sqrt(1 / sample.PulseCount))
-                       : 0;
+// The record's climate readings packed as ClimateReadings describes.
+ClimateReadings ReadClimate(Model model, const RecordReader& record) {
     if (model == Model::V6) {
-        const Extended h = record.Word(0);
-        const Extended t = record.Word(2);
-        sample.Temperature = 0.01L * t - 40;
-        sample.Humidity = (0.00008L * h + 0.01L) * (sample.Temperature - 25) +
-                          (0.0405L * h - 4 - 0.0000028L * h * h);
-    } else if (model == Model::V7) {
-        const int hb = record.Byte(0);
-        const int tb = record.Byte(1);
-        const int pb = record.Byte(2);
-        // The sensor's 10-bit temperature: the byte with its bits 3..2 repeated below.
-        const Extended tr = 4 * tb + (tb / 4) % 4;
-        sample.Temperature = std::trunc(-((tr - 605.75L) / 5.35L) + 9);
-        sample.Humidity = std::trunc((hb / 255.0L * 3.3L - 0.5L) * 45);
-        const Extended padc = 4 * pb;
-        const Extended tadc = 4 * tb;
-        const Extended pcomp = p.A0 + (p.B1 + p.C12 * tadc) * padc + p.B2 * tadc;
-        sample.Pressure = pcomp * 65 / 1023 + 50;
+        return static_cast<ClimateReadings>(record.Word(0)) << 16 |
+               static_cast<ClimateReadings>(record.Word(2));
     }
+    if (model == Model::V7) {
+        return static_cast<ClimateReadings>(record.Byte(0) << 16 | record.Byte(1) << 8 |
+                                            record.Byte(2));
+    }
+    return 0;
 }
 
 void AppendMemoSegment(QString& memo, int start, int end, const StartDate& date, bool empty) {
@@ -236,8 +218,11 @@ DecodeOutcome Decode(MeasurementData& data, Model model, const DecodeContext& co
         row = {cursor, cursor + rowLength - 1, startTime};
         for (int k = 0; k < rowLength; ++k) {
             const RecordReader record{image, area, start - 1 - k * recordSize, recordSize};
-            ConvertRecord(model, record, header.CalibrationFactor, startTime, k,
-                          header.Coefficients, data.SampleTable[cursor + k]);
+            const ClimateReadings climate = ReadClimate(model, record);
+            data.SampleTable[cursor + k] =
+                ConvertReadings(model, record.Word(record.size - 2), climate,
+                                header.CalibrationFactor, startTime, k, header.Coefficients);
+            data.ClimateTable[cursor + k] = climate;
         }
         cursor += rowLength;
         ++data.MeasurementCount;
@@ -255,6 +240,7 @@ DecodeOutcome Decode(MeasurementData& data, Model model, const DecodeContext& co
     }
     if (!inPlace) {
         std::copy_n(data.SampleTable.begin(), cursor, data.WorkingSamples.begin());
+        std::copy_n(data.ClimateTable.begin(), cursor, data.WorkingClimate.begin());
     }
 
     DecodeOutcome outcome;
@@ -266,6 +252,8 @@ DecodeOutcome Decode(MeasurementData& data, Model model, const DecodeContext& co
         if (!inPlace) {
             std::copy_n(data.WorkingSamples.begin() + row.FirstSample, count,
                         data.SampleTable.begin() + q);
+            std::copy_n(data.WorkingClimate.begin() + row.FirstSample, count,
+                        data.ClimateTable.begin() + q);
         }
         row.FirstSample = q;
         q += count;

@@ -33,6 +33,8 @@ struct MeasurementEntry {
 };
 
 using SampleTableType = std::array<SampleRecord, kSampleSlots>;
+// Each sample's climate readings as stored (sample_conversion.h), in step with SampleTable.
+using ClimateTableType = std::array<std::uint32_t, kSampleSlots>;
 using MeasurementTableType = std::array<MeasurementEntry, kMeasurementRows>;
 
 // The program's measurement state: the image, the values taken from its header and what
@@ -44,6 +46,7 @@ struct MeasurementData {
     HeaderValues Header;
 
     SampleTableType SampleTable{};
+    ClimateTableType ClimateTable{};
     MeasurementTableType MeasurementTable{};
     std::int32_t LastSampleIndex = -1;
     std::int32_t MeasurementCount = 0;
@@ -53,6 +56,7 @@ struct MeasurementData {
 
     // Decoder working storage, kept for the run so that a decode allocates no samples.
     SampleTableType WorkingSamples{};
+    ClimateTableType WorkingClimate{};
 
     std::uint8_t ModelTag() const { return MeasurementImage[0]; }
 };

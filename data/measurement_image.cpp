@@ -56,7 +56,7 @@ PressureCoefficients DecodePressureCoefficients(const std::uint8_t* b) {
 HeaderValues DeriveHeaderValues(const ImageBuffer& image, Model model) {
     HeaderValues values;
     values.WriteEntryIndex = image[6] / 8;
-    values.CalibrationFactor = image[7] + static_cast<Extended>(image[8]) / 100;
+    values.CalibrationFactor = CalibrationFactorOf(image[7], image[8]);
     if (model == Model::V7) {
         values.WriteAddress = image[1] << 16 | image[2] << 8 | image[3];
         values.Coefficients = DecodePressureCoefficients(&image[9]);
@@ -64,6 +64,10 @@ HeaderValues DeriveHeaderValues(const ImageBuffer& image, Model model) {
         values.WriteAddress = image[2] << 8 | image[3];
     }
     return values;
+}
+
+Extended CalibrationFactorOf(std::uint8_t whole, std::uint8_t hundredths) {
+    return whole + static_cast<Extended>(hundredths) / 100;
 }
 
 std::uint8_t BcdToByte(std::uint8_t value) {

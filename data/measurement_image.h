@@ -52,6 +52,9 @@ struct HeaderValues {
 
 HeaderValues DeriveHeaderValues(const ImageBuffer& image, Model model);
 
+// The calibration factor of header bytes 7 (whole) and 8 (hundredths).
+Extended CalibrationFactorOf(std::uint8_t whole, std::uint8_t hundredths);
+
 // 10 x high nibble + low nibble, computed as byte - 6 x (byte div 16): a nibble above 9
 // is not rejected (0x1F gives 25).
 std::uint8_t BcdToByte(std::uint8_t value);
