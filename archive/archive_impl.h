@@ -1,0 +1,53 @@
+#pragma once
+
+// The archive's internals shared by its source files: the connection and the merging of
+// decoded images into runs.
+
+#include <QSet>
+#include <QSqlDatabase>
+#include <memory>
+
+#include "archive/archive.h"
+#include "data/decoder.h"
+
+namespace kelmor {
+
+struct Archive::Impl {
+    QString connection;
+    QString path;
+    bool readOnly = false;
+    // The decoder's tables for one image at a time, allocated at the first import (they
+    // are large) and reused.
+    mutable std::unique_ptr<MeasurementData> workspace;
+
+    ~Impl();
+    QSqlDatabase Db() const { return QSqlDatabase::database(connection, false); }
+    MeasurementData& Workspace() const;
+
+    // Decodes stored source `sourceId` into `data`, against the time of its read-out.
+    bool DecodeSource(qint64 sourceId, MeasurementData& data, Model& model, QString& serial,
+                      QString& error) const;
+
+    // Merges every measurement of the decoded source into the runs. Runs for which the
+    // source is not the latest are derived again from all their sources in order.
+    bool MergeSource(qint64 sourceId, const QString& serial, Model model,
+                     const MeasurementData& data, bool offerPlaces, ImportOutcome& outcome,
+                     QString& error);
+    // Adds the hours of `row` missing from the run and records those that differ.
+    bool MergeRow(qint64 runId, qint64 sourceId, const MeasurementData& data, int row,
+                  int& hoursAdded, int& conflicts, QString& error);
+    bool RederiveRun(qint64 runId, QString& error);
+
+    // The run of `key`, or none (0) when it is not in the archive; -1 on failure.
+    qint64 FindRun(const RunKey& key, QString& error) const;
+    // Creates a place by name when new; its id, or -1 on failure.
+    qint64 PlaceId(const QString& name, bool create, QString& error);
+
+    QString WriteError(const QString& reason) const;
+    QString ReadError(const QString& reason) const;
+};
+
+// A run's header values as stored: calibration bytes and the V7's coefficient bytes.
+HeaderValues StoredHeader(qint64 calibration, const QByteArray& coefficients);
+
+}  // namespace kelmor
