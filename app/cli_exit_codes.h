@@ -6,9 +6,10 @@ namespace kelmor::cli {
 enum ExitCode {
     kDone = 0,
     kUsage = 1,
-    kBadFile = 2,         // not a readable data file
+    kBadFile = 2,         // not a readable data file or archive, or nothing of that name in it
     kNoMeasurements = 3,  // a data file without measurements
-    kOutputFailed = 4,    // standard output or the report could not be written
+    kOutputFailed = 4,    // standard output, the report or the archive could not be written
+    kInconsistent = 5,    // archive check: the archive is not what its sources give
 };
 
 }  // namespace kelmor::cli

@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+#include "cli_archive.h"
+#include "cli_pulse_lines.h"
 #include "cli_report.h"
 #include "cli_summary.h"
 #include "data/data_file.h"
@@ -93,18 +95,6 @@ std::optional<int> MeasurementRow(const MeasurementData& data, const QCommandLin
     return row;
 }
 
-// The pulse distribution as the chart draws it: every hour of the measurement with the
-// error bar drawn at it.
-class PulseLines : public PulseSink {
-  public:
-    void BeginPulses() override {}
-    void AddPulse(DateTime time, double concentration, double error) override {
-        Out() << FormatIsoLocal(time) << ';' << QString::number(concentration, 'f', 6) << ';'
-              << QString::number(error, 'f', 6) << '\n';
-    }
-    void AddOverlay(Overlay, DateTime, double) override {}
-};
-
 int PulsesCommand(const MeasurementData& data, const QCommandLineParser& parser) {
     const std::optional<int> row = MeasurementRow(data, parser);
     if (!row) {
@@ -167,6 +157,9 @@ int Run(int argc, char** argv) {
     const std::unique_ptr<QCoreApplication> app = cli::MakeCliApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelmor-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.19"));
+    if (QCoreApplication::arguments().value(1) == QLatin1String("archive")) {
+        return cli::ArchiveCommand(QCoreApplication::arguments());
+    }
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
