@@ -253,24 +253,27 @@ ArchiveStatus Archive::RemovePlace(const QString& place) {
 
 namespace {
 
-struct Loaded {
-    SampleRecord sample;
-    long long ms;
+// A stored sample before conversion: the table is filled only with the samples kept.
+struct Stored {
+    long long ms;  // the sample's time at millisecond resolution
+    int run;       // index into the runs
+    int hour;
+    int pulses;
+    ClimateReadings climate;
 };
 
-// Reads the samples of the runs `where` selects, converted as the decoder converts them.
+// Reads the samples of the runs `where` selects, in time order.
 bool LoadRuns(const QSqlDatabase& db, const QString& where, const QVariantList& values,
-              std::vector<Loaded>& samples, RunRow& newest, QString& error) {
+              std::vector<RunRow>& rows, std::vector<Stored>& samples, QString& error) {
     std::optional<QSqlQuery> runs = sql::Exec(
         db,
         QStringLiteral("SELECT r.id, r.start, r.model, r.calibration, r.coefficients FROM runs r "
                        "LEFT JOIN places p ON p.id = r.place_id ") +
-            where + QStringLiteral(" ORDER BY r.start"),
+            where + QStringLiteral(" ORDER BY r.start, r.serial"),
         values, error);
     if (!runs) {
         return false;
     }
-    std::vector<RunRow> rows;
     while (runs->next()) {
         const std::optional<Model> model = sql::ModelFromName(runs->value(2).toString());
         if (!model) {
@@ -281,11 +284,8 @@ bool LoadRuns(const QSqlDatabase& db, const QString& where, const QVariantList& 
         rows.push_back({runs->value(0).toLongLong(), runs->value(1).toLongLong(), *model,
                         StoredHeader(runs->value(3).toLongLong(), coefficients), coefficients});
     }
-    if (rows.empty()) {
-        return true;
-    }
-    newest = rows.back();
-    for (const RunRow& run : rows) {
+    for (int index = 0; index < static_cast<int>(rows.size()); ++index) {
+        const RunRow& run = rows[static_cast<std::size_t>(index)];
         std::optional<QSqlQuery> q =
             sql::Exec(db,
                       QStringLiteral("SELECT hour, pulses, climate FROM samples WHERE run_id = ? "
@@ -304,18 +304,20 @@ bool LoadRuns(const QSqlDatabase& db, const QString& where, const QVariantList& 
                 error = QStringLiteral("run %1 holds a sample out of range").arg(run.id);
                 return false;
             }
-            const SampleRecord sample =
-                ConvertReadings(run.model, pulses, static_cast<ClimateReadings>(climate),
-                                run.header.CalibrationFactor, start, hour, run.header.Coefficients);
-            samples.push_back({sample, MillisecondsOf(sample.Time)});
+            samples.push_back({MillisecondsOf(SampleTime(start, hour)), index, hour, pulses,
+                               static_cast<ClimateReadings>(climate)});
         }
     }
-    std::stable_sort(samples.begin(), samples.end(),
-                     [](const Loaded& a, const Loaded& b) { return a.ms < b.ms; });
+    // Runs follow one another, so the samples mostly are in order already; runs of two
+    // instruments in one place at the same time are interleaved.
+    const auto earlier = [](const Stored& a, const Stored& b) { return a.ms < b.ms; };
+    if (!std::is_sorted(samples.begin(), samples.end(), earlier)) {
+        std::stable_sort(samples.begin(), samples.end(), earlier);
+    }
     return true;
 }
 
-LoadedSamples FillData(const std::vector<Loaded>& samples, const RunRow& newest,
+LoadedSamples FillData(const std::vector<RunRow>& rows, const std::vector<Stored>& samples,
                        MeasurementData& data, const Separators& separators) {
     LoadedSamples loaded;
     const int capacity = kSampleSlots - 1;
@@ -324,8 +326,13 @@ LoadedSamples FillData(const std::vector<Loaded>& samples, const RunRow& newest,
     loaded.cut = skip > 0;
     loaded.samples = total - skip;
     for (int i = 0; i < loaded.samples; ++i) {
-        data.SampleTable[i] = samples[static_cast<std::size_t>(skip + i)].sample;
+        const Stored& s = samples[static_cast<std::size_t>(skip + i)];
+        const RunRow& run = rows[static_cast<std::size_t>(s.run)];
+        data.SampleTable[i] =
+            ConvertReadings(run.model, s.pulses, s.climate, run.header.CalibrationFactor,
+                            RunStartTime(run.start), s.hour, run.header.Coefficients);
     }
+    const RunRow& newest = rows.back();
     data.MeasurementImage.fill(0);
     const ModelLayout& layout = LayoutOf(newest.model);
     data.MeasurementImage[0] = layout.tag;
@@ -359,9 +366,9 @@ LoadedSamples Archive::PlaceData(const QString& place, MeasurementData& data,
         loaded.error = QStringLiteral("There is no place \"%1\" in the archive.").arg(place);
         return loaded;
     }
-    std::vector<Loaded> samples;
-    RunRow newest{0, 0, Model::V7, {}, {}};
-    if (!LoadRuns(impl_->Db(), QStringLiteral("WHERE p.name = ?"), {place}, samples, newest,
+    std::vector<RunRow> rows;
+    std::vector<Stored> samples;
+    if (!LoadRuns(impl_->Db(), QStringLiteral("WHERE p.name = ?"), {place}, rows, samples,
                   loaded.error)) {
         loaded.error = impl_->ReadError(loaded.error);
         return loaded;
@@ -370,16 +377,16 @@ LoadedSamples Archive::PlaceData(const QString& place, MeasurementData& data,
         loaded.error = QStringLiteral("The place \"%1\" holds no samples.").arg(place);
         return loaded;
     }
-    return FillData(samples, newest, data, separators);
+    return FillData(rows, samples, data, separators);
 }
 
 LoadedSamples Archive::RunData(const RunKey& run, MeasurementData& data,
                                const Separators& separators) const {
     LoadedSamples loaded;
-    std::vector<Loaded> samples;
-    RunRow newest{0, 0, Model::V7, {}, {}};
+    std::vector<RunRow> rows;
+    std::vector<Stored> samples;
     if (!LoadRuns(impl_->Db(), QStringLiteral("WHERE r.serial = ? AND r.start = ?"),
-                  {run.serial, run.startMinutes}, samples, newest, loaded.error)) {
+                  {run.serial, run.startMinutes}, rows, samples, loaded.error)) {
         loaded.error = impl_->ReadError(loaded.error);
         return loaded;
     }
@@ -388,7 +395,7 @@ LoadedSamples Archive::RunData(const RunKey& run, MeasurementData& data,
                            .arg(run.serial, FormatRunStart(run.startMinutes));
         return loaded;
     }
-    return FillData(samples, newest, data, separators);
+    return FillData(rows, samples, data, separators);
 }
 
 QList<ConflictInfo> Archive::Conflicts(QString* error) const {

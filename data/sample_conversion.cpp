@@ -4,13 +4,17 @@
 
 namespace kelmor {
 
+DateTime SampleTime(DateTime startTime, int hour) {
+    return static_cast<DateTime>(startTime + static_cast<Extended>(hour + 1) / 24);
+}
+
 SampleRecord ConvertReadings(Model model, int pulses, ClimateReadings climate,
                              Extended calibrationFactor, DateTime startTime, int hour,
                              const PressureCoefficients& p) {
     SampleRecord sample;
     sample.PulseCount = pulses;
     sample.Concentration = pulses == 0 ? 0 : pulses * calibrationFactor;
-    sample.Time = static_cast<DateTime>(startTime + static_cast<Extended>(hour + 1) / 24);
+    sample.Time = SampleTime(startTime, hour);
     // Reciprocal, root, product, in this order: 225 pulses at 6.0 give 89.
     sample.Error = sample.PulseCount > 0
                        ? std::trunc(sample.Concentration * std::sqrt(1 / sample.PulseCount))

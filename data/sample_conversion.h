@@ -14,6 +14,10 @@ namespace kelmor {
 // exactly the values the window shows.
 using ClimateReadings = std::uint32_t;
 
+// The time of hour `hour`'s sample: the end of that hour of a measurement started at
+// `startTime`.
+DateTime SampleTime(DateTime startTime, int hour);
+
 // The converted values of hour `hour` (0 = the first) of a measurement started at
 // `startTime`: the sample the decoder makes of `pulses` and `climate`.
 SampleRecord ConvertReadings(Model model, int pulses, ClimateReadings climate,
