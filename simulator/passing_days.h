@@ -25,12 +25,12 @@ enum class DaysPassedResult {
 
 // Records `days` × 24 hours. The current measurement simply goes on from its last hour. A
 // new measurement begins `days` days before the instrument's clock, so that its last
-// sample is stamped with the clock's present minute (with the demo's clock, which follows the PC's,
-// a read-out then shows the days that passed as the latest ones); when that would reach back into
-// the most recent measurement, it begins at that measurement's last sample instead, since the
-// instrument records one measurement at a time. The memory does not go round: overwriting
-// the oldest hours would leave their directory entry pointing at the newest ones, so a
-// memory without room for all the hours refuses them whole.
+// sample is stamped with the clock's present minute (with the demo's clock, which follows
+// the PC's, a read-out then shows the days that passed as the latest ones); when that
+// would reach back into the most recent measurement, it begins at that measurement's last
+// sample instead, since the instrument records one measurement at a time. The memory does
+// not go round: overwriting the oldest hours would leave their directory entry pointing at
+// the newest ones, so a memory without room for all the hours refuses them whole.
 DaysPassedResult LetDaysPass(KelmorModel& kelmor, int days, RunChoice run);
 
 }  // namespace kelmor
