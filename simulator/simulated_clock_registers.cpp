@@ -24,8 +24,12 @@ int FromBcd(std::uint8_t value) {
 
 SimulatedClockRegisters::SimulatedClockRegisters(Clock& clock) : clock_(clock) {}
 
+QDateTime SimulatedClockRegisters::Now() {
+    return clock_.LocalNow().addMSecs(offsetMs_);
+}
+
 SimulatedClockRegisters::Registers SimulatedClockRegisters::Read() {
-    const QDateTime now = clock_.LocalNow().addMSecs(offsetMs_);
+    const QDateTime now = Now();
     Registers registers = written_;
     registers[2] = ToBcd(now.time().second());
     registers[3] = ToBcd(now.time().minute());

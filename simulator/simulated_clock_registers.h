@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QtGlobal>
 #include <array>
 #include <bitset>
@@ -23,6 +24,8 @@ class SimulatedClockRegisters {
     explicit SimulatedClockRegisters(Clock& clock);
 
     Registers Read();
+    // The time the instrument's clock shows now.
+    QDateTime Now();
     // Registers above 8 do not exist and are ignored.
     void Write(std::uint8_t reg, std::uint8_t value);
 

@@ -13,94 +13,24 @@
 #include <vector>
 
 #include "image_builder.h"
+#include "simulator/indoor_climate.h"
 
 namespace {
 
+using kelmor::Hour;
+using kelmor::kBedroom;
+using kelmor::kCellar;
+using kelmor::kKitchen;
+using kelmor::kLivingRoom;
+using kelmor::kOffice;
 using kelmor::Model;
+using kelmor::Random;
+using kelmor::Room;
+using kelmor::SimulateHour;
+using kelmor::Weather;
 using kelmor::testing::ImageBuilder;
 using kelmor::testing::RawRecord;
 using kelmor::testing::Stamp;
-
-constexpr double kPi = 3.14159265358979323846;
-
-// xorshift64*: the same numbers on every platform, unlike the standard distributions.
-class Random {
-  public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-
-    double Uniform() {
-        state_ ^= state_ >> 12;
-        state_ ^= state_ << 25;
-        state_ ^= state_ >> 27;
-        return static_cast<double>((state_ * 2685821657736338717ULL) >> 11) * 0x1.0p-53;
-    }
-
-    double Normal() {
-        const double u = std::max(Uniform(), 1e-300);
-        return std::sqrt(-2 * std::log(u)) * std::cos(2 * kPi * Uniform());
-    }
-
-    int Poisson(double mean) {
-        if (mean < 30) {
-            const double limit = std::exp(-mean);
-            int k = 0;
-            for (double p = Uniform(); p > limit; p *= Uniform()) {
-                ++k;
-            }
-            return k;
-        }
-        return std::max(0, static_cast<int>(std::lround(mean + std::sqrt(mean) * Normal())));
-    }
-
-  private:
-    std::uint64_t state_;
-};
-
-// One room of a house: its mean radon level and how strongly it follows the day.
-struct Room {
-    double meanBq;
-    double dailySwing;  // relative amplitude of the night-time rise
-    double temperature;
-    double humidity;
-};
-
-struct Weather {
-    double pressureKpa = 101.3;
-    double drift = 1.0;  // slow change of the radon level with the weather
-};
-
-struct Hour {
-    double radonBq;
-    double temperature;
-    double humidity;
-    double pressureKpa;
-};
-
-Hour Simulate(const Room& room, Weather& weather, int hourOfDay, int dayOfYear, Random& random) {
-    // Pressure wanders between lows and highs; radon rises as the pressure falls.
-    weather.pressureKpa += 0.04 * random.Normal() - 0.002 * (weather.pressureKpa - 101.3);
-    weather.drift =
-        std::clamp(weather.drift + 0.02 * random.Normal() - 0.01 * (weather.drift - 1.0) -
-                       0.01 * (weather.pressureKpa - 101.3),
-                   0.4, 1.8);
-    const double night = std::cos(2 * kPi * (hourOfDay - 5) / 24.0);
-    const double season = std::cos(2 * kPi * (dayOfYear - 15) / 365.0);  // higher in winter
-    Hour h;
-    h.radonBq = room.meanBq * weather.drift * (1 + room.dailySwing * night) * (1 + 0.25 * season);
-    h.temperature = room.temperature - 2.0 * night - 1.5 * season + 0.3 * random.Normal();
-    h.humidity =
-        std::clamp(room.humidity + 6.0 * night - 5 * season + 1.5 * random.Normal(), 15.0, 95.0);
-    h.pressureKpa = weather.pressureKpa;
-    return h;
-}
-
-// The inverse of the V6 humidity conversion: the reading that gives `rh` at `temperature`.
-int V6HumidityReading(double rh, double temperature) {
-    const double a = -0.0000028;
-    const double b = 0.0405 + 0.00008 * (temperature - 25);
-    const double c = -4 + 0.01 * (temperature - 25) - rh;
-    return static_cast<int>(std::lround((-b + std::sqrt(b * b - 4 * a * c)) / (2 * a)));
-}
 
 // The V7's sensor coefficients, typical values of its barometer.
 constexpr double kA0 = 2009.75, kB1 = -2.37585, kB2 = -0.92047, kC12 = 0.000790;
@@ -111,17 +41,8 @@ std::uint16_t FixedPointWord(double value, double scale, int shift = 0) {
 }
 
 RawRecord V7Record(const Hour& h, int pulses) {
-    RawRecord r;
-    r.pulses = pulses;
-    const double tr = 605.75 - 5.35 * (h.temperature - 9);
-    r.temperature = std::clamp(static_cast<int>(std::lround(tr / 4)), 0, 255);
-    r.humidity =
-        std::clamp(static_cast<int>(std::lround((h.humidity / 45 + 0.5) / 3.3 * 255)), 0, 255);
-    const double tadc = 4.0 * r.temperature;
-    const double pcomp = (h.pressureKpa - 50) * 1023 / 65;
-    const double padc = (pcomp - kA0 - kB2 * tadc) / (kB1 + kC12 * tadc);
-    r.pressure = std::clamp(static_cast<int>(std::lround(padc / 4)), 0, 255);
-    return r;
+    const kelmor::V7Readings readings = kelmor::V7ReadingsOf(h, {kA0, kB1, kB2, kC12});
+    return RawRecord{pulses, readings.temperature, readings.humidity, readings.pressure};
 }
 
 struct Plan {
@@ -142,7 +63,7 @@ void Record(ImageBuilder& builder, const std::vector<Plan>& plans, double factor
         for (int k = 0; k < plan.hours; ++k) {
             const int hourOfDay = (plan.start.hour + k + 1) % 24;
             const int day = (DayOfYear(plan.start) + (plan.start.hour + k + 1) / 24) % 365;
-            const Hour h = Simulate(plan.room, weather, hourOfDay, day, random);
+            const Hour h = SimulateHour(plan.room, weather, hourOfDay, day, random);
             const int pulses = random.Poisson(h.radonBq / factor);
             switch (builder.Layout().model) {
                 case Model::V5:
@@ -150,8 +71,8 @@ void Record(ImageBuilder& builder, const std::vector<Plan>& plans, double factor
                     break;
                 case Model::V6:
                     records.push_back(
-                        RawRecord{pulses, static_cast<int>(std::lround((h.temperature + 40) * 100)),
-                                  V6HumidityReading(h.humidity, h.temperature), 0});
+                        RawRecord{pulses, kelmor::V6TemperatureReading(h.temperature),
+                                  kelmor::V6HumidityReading(h.humidity, h.temperature), 0});
                     break;
                 case Model::V7:
                     records.push_back(V7Record(h, pulses));
@@ -174,12 +95,6 @@ bool Save(const ImageBuilder& builder, const QString& path) {
                 builder.FreeBytes());
     return true;
 }
-
-const Room kCellar{420, 0.35, 14, 70};
-const Room kLivingRoom{140, 0.45, 21, 48};
-const Room kBedroom{95, 0.55, 18, 52};
-const Room kKitchen{110, 0.40, 22, 55};
-const Room kOffice{60, 0.30, 21, 42};
 
 }  // namespace
 

@@ -1,9 +1,16 @@
 #include "simulator_menu.h"
 
 #include <QActionGroup>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSignalBlocker>
+#include <QSpinBox>
 
+#include "simulator/passing_days.h"
 #include "simulator/simulated_ftdi_bus.h"
 #include "ui/main_window.h"
 
@@ -61,6 +68,11 @@ SimulatorMenu::SimulatorMenu(SimulatedFtdiBus& bus, QByteArray sampleMemory, QWi
     RestoreMemory = addAction(QStringLiteral("Restore the sample memory"));
     RestoreMemory->setToolTip(QStringLiteral("After an erase: the sample measurements again"));
     connect(RestoreMemory, &QAction::triggered, this, &SimulatorMenu::Restore);
+    // A menu item's accessible name is its text.
+    PassingDays = addAction(QStringLiteral("Let N days pass..."));
+    PassingDays->setToolTip(QStringLiteral(
+        "The Kelmor records hourly samples for some days, as between two read-outs"));
+    connect(PassingDays, &QAction::triggered, this, &SimulatorMenu::PassDays);
     setToolTipsVisible(true);
     connect(this, &QMenu::aboutToShow, this, &SimulatorMenu::ShowBusState);
 }
@@ -128,6 +140,55 @@ void SimulatorMenu::ShowBusState() {
 void SimulatorMenu::Restore() {
     bus_.Kelmor()->LoadMemory(reinterpret_cast<const std::uint8_t*>(sampleMemory_.constData()),
                               static_cast<std::size_t>(sampleMemory_.size()));
+}
+
+// Asks how many days and where they go, then lets the Kelmor record them.
+void SimulatorMenu::PassDays() {
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Let N days pass"));
+    auto* days = new QSpinBox(&dialog);
+    days->setRange(1, 365);
+    days->setValue(7);
+    days->setAccessibleName(QStringLiteral("Days"));
+    auto* newRun = new QCheckBox(QStringLiteral("Start a new run"), &dialog);
+    newRun->setToolTip(
+        QStringLiteral("A new measurement that ends now, instead of the current one going on"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(QStringLiteral("Days:"), days);
+    form->addRow(newRun);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const DaysPassedResult result = LetDaysPass(
+        *bus_.Kelmor(), days->value(), newRun->isChecked() ? RunChoice::New : RunChoice::Current);
+    QString refusal;
+    switch (result) {
+        case DaysPassedResult::RunExtended:
+        case DaysPassedResult::RunStarted:
+        case DaysPassedResult::NoDays:
+            return;
+        case DaysPassedResult::MemoryFull:
+            refusal = QStringLiteral(
+                          "The Kelmor's memory has no room for %1 days: nothing was "
+                          "recorded. Erase it, or let fewer days pass.")
+                          .arg(days->value());
+            break;
+        case DaysPassedResult::DirectoryFull:
+            refusal = QStringLiteral(
+                "The Kelmor holds 27 measurements, all its directory has "
+                "room for: no new run was started.");
+            break;
+        case DaysPassedResult::MemoryUnknown:
+            refusal = QStringLiteral(
+                "The Kelmor's memory is not as the instrument writes it: "
+                "nothing was recorded.");
+            break;
+    }
+    QMessageBox::warning(this, QStringLiteral("Let N days pass"), refusal);
 }
 
 SimulatorMenu* AddSimulatorMenu(TForm1& window, SimulatedFtdiBus& bus, QByteArray sampleMemory) {

@@ -34,6 +34,7 @@ class SimulatorMenu : public QMenu {
     QAction* EraseNotConfirmed = nullptr;
     QAction* UnplugDuringReadOut = nullptr;
     QAction* RestoreMemory = nullptr;
+    QAction* PassingDays = nullptr;
 
   private:
     QAction* Toggle(const QString& text, const QString& tip, void (SimulatorMenu::*apply)(bool));
@@ -46,6 +47,7 @@ class SimulatorMenu : public QMenu {
     void CutNextReadOut(bool cut);
     void ShowBusState();
     void Restore();
+    void PassDays();
 
     SimulatedFtdiBus& bus_;
     QByteArray sampleMemory_;
