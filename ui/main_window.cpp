@@ -31,8 +31,8 @@
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/tool_icons.h"
-#include "ui/dialogs/trigger_dialog.h"
-#include "ui/help/user_guide.h"
+#include "ui/dialogs/trigger_level_dialog.h"
+#include "ui/help/user_guide_window.h"
 #include "ui/summary/summary_panel.h"
 
 namespace kelmor {
@@ -63,12 +63,12 @@ QFont PixelFont(int pixels) {
 
 }  // namespace
 
-TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
+MainWindow::MainWindow(const WindowSetup& setup, QWidget* parent)
     : QMainWindow(parent),
       data_(std::make_unique<MeasurementData>()),
       staging_(std::make_unique<ImageBuffer>()),
       workingFolder_(setup.workingFolder.isEmpty() ? QDir::currentPath() : setup.workingFolder) {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("mainWindow"));
     if (setup.clock == nullptr) {
         ownClock_ = std::make_unique<SystemClock>();
     }
@@ -91,35 +91,35 @@ TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
     BuildStatusBar();
     BuildAssessment();
 
-    MeanError_CheckBox = new QCheckBox(this);
-    MeanError_CheckBox->setObjectName(QStringLiteral("MeanError_CheckBox"));
-    MeanError_CheckBox->hide();
-    PulseDistError_CheckBox = new QCheckBox(this);
-    PulseDistError_CheckBox->setObjectName(QStringLiteral("PulseDistError_CheckBox"));
-    PulseDistError_CheckBox->hide();
-    connect(PulseDistError_CheckBox, &QCheckBox::toggled, this, &TForm1::PulseDistErrorChanged);
+    meanErrorCheckBox_ = new QCheckBox(this);
+    meanErrorCheckBox_->setObjectName(QStringLiteral("meanErrorCheckBox"));
+    meanErrorCheckBox_->hide();
+    pulseErrorCheckBox_ = new QCheckBox(this);
+    pulseErrorCheckBox_->setObjectName(QStringLiteral("pulseErrorCheckBox"));
+    pulseErrorCheckBox_->hide();
+    connect(pulseErrorCheckBox_, &QCheckBox::toggled, this, &MainWindow::PulseDistErrorChanged);
 
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(1000);
-    connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(Timer2); });
+    discoveryTimer_ = new QTimer(this);
+    discoveryTimer_->setObjectName(QStringLiteral("discoveryTimer"));
+    discoveryTimer_->setInterval(1000);
+    connect(discoveryTimer_, &QTimer::timeout, this, [this] { WatchConnection(discoveryTimer_); });
 
-    FormCreate(this);
+    StartUp(this);
 
-    About = new TAbout(this);
-    Guide = new TUserGuide(this);
-    Trigger = new TTrigger(this);
-    Trigger->SetHandler([this](int level, bool flash) { TriggerSet(level, flash); });
+    aboutBox_ = new AboutBox(this);
+    userGuide_ = new UserGuideWindow(this);
+    triggerDialog_ = new TriggerLevelDialog(this);
+    triggerDialog_->SetHandler([this](int level, bool flash) { TriggerSet(level, flash); });
 
-    Timer2->start();
+    discoveryTimer_->start();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::BuildMenus() {
+void MainWindow::BuildMenus() {
     auto action = [this](QMenu* menu, const char* name, const QString& text,
                          const QKeySequence& shortcut, const QString& tip,
-                         void (TForm1::*handler)(QObject*)) {
+                         void (MainWindow::*handler)(QObject*)) {
         QAction* a = menu->addAction(text);
         a->setObjectName(QLatin1String(name));
         a->setShortcut(shortcut);
@@ -130,102 +130,104 @@ void TForm1::BuildMenus() {
         return a;
     };
 
-    Main1 = menuBar()->addMenu(QStringLiteral("&Main"));
-    Main1->setObjectName(QStringLiteral("Main1"));
-    Open1 = action(Main1, "Open1", QStringLiteral("Open"), QKeySequence::Open,
-                   QStringLiteral("Load Saved Measurements"), &TForm1::Open1Click);
-    Save1 = action(Main1, "Save1", QStringLiteral("Save"), QKeySequence::Save,
-                   QStringLiteral("Save Measurements"), &TForm1::Save1Click);
-    Print1 = action(Main1, "Print1", QStringLiteral("Print"), QKeySequence::Print,
-                    QStringLiteral("Print Graph"), &TForm1::Print1Click);
-    Main1->addSeparator();
-    Exit1 = action(Main1, "Exit1", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
-                   QString(), &TForm1::Exit1Click);
+    mainMenu_ = menuBar()->addMenu(QStringLiteral("&Main"));
+    mainMenu_->setObjectName(QStringLiteral("mainMenu"));
+    openAction_ = action(mainMenu_, "openAction", QStringLiteral("Open"), QKeySequence::Open,
+                         QStringLiteral("Load Saved Measurements"), &MainWindow::OpenFile);
+    saveAction_ = action(mainMenu_, "saveAction", QStringLiteral("Save"), QKeySequence::Save,
+                         QStringLiteral("Save Measurements"), &MainWindow::Save);
+    printAction_ = action(mainMenu_, "printAction", QStringLiteral("Print"), QKeySequence::Print,
+                          QStringLiteral("Print Graph"), &MainWindow::Print);
+    mainMenu_->addSeparator();
+    exitAction_ = action(mainMenu_, "exitAction", QStringLiteral("Exit"),
+                         QKeySequence(Qt::CTRL | Qt::Key_Q), QString(), &MainWindow::Exit);
 
-    View1 = menuBar()->addMenu(QStringLiteral("View"));
-    View1->setObjectName(QStringLiteral("View1"));
+    viewMenu_ = menuBar()->addMenu(QStringLiteral("View"));
+    viewMenu_->setObjectName(QStringLiteral("viewMenu"));
     views_ = new QActionGroup(this);
     views_->setExclusive(true);
     auto view = [&](const char* name, const QString& text, int key,
-                    void (TForm1::*handler)(QObject*)) {
-        QAction* a =
-            action(View1, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(), handler);
+                    void (MainWindow::*handler)(QObject*)) {
+        QAction* a = action(viewMenu_, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(),
+                            handler);
         a->setCheckable(true);
         views_->addAction(a);
         return a;
     };
-    PulseDistribution1 = view("PulseDistribution1", QStringLiteral("Pulse Distribution"), Qt::Key_1,
-                              &TForm1::PulseDistribution1Click);
-    PulseDistributionandMean1 =
-        view("PulseDistributionandMean1", QStringLiteral("Pulse Distribution and Mean"), Qt::Key_2,
-             &TForm1::PulseDistributionandMean1Click);
-    PulseDistributionMeanandmeanError1 =
-        view("PulseDistributionMeanandmeanError1",
+    pulseDistributionAction_ = view("pulseDistributionAction", QStringLiteral("Pulse Distribution"),
+                                    Qt::Key_1, &MainWindow::ShowPulseDistribution);
+    pulseDistributionAndMeanAction_ =
+        view("pulseDistributionAndMeanAction", QStringLiteral("Pulse Distribution and Mean"),
+             Qt::Key_2, &MainWindow::ShowPulseDistributionAndMean);
+    pulseDistributionMeanAndMeanErrorAction_ =
+        view("pulseDistributionMeanAndMeanErrorAction",
              QStringLiteral("Pulse Distribution, Mean and mean Error"), Qt::Key_3,
-             &TForm1::PulseDistributionMeanandmeanError1Click);
-    MeanandmeanError1 = view("MeanandmeanError1", QStringLiteral("Mean and mean Error"), Qt::Key_4,
-                             &TForm1::MeanandmeanError1Click);
-    Mean1 = view("Mean1", QStringLiteral("Mean"), Qt::Key_5, &TForm1::Mean1Click);
-    View1->addSeparator();
+             &MainWindow::ShowPulseDistributionMeanAndMeanError);
+    meanAndMeanErrorAction_ = view("meanAndMeanErrorAction", QStringLiteral("Mean and mean Error"),
+                                   Qt::Key_4, &MainWindow::ShowMeanAndMeanError);
+    meanAction_ = view("meanAction", QStringLiteral("Mean"), Qt::Key_5, &MainWindow::ShowMean);
+    viewMenu_->addSeparator();
     auto overlay = [&](const char* name, const QString& text, int key,
-                       void (TForm1::*handler)(QObject*)) {
-        QAction* a =
-            action(View1, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(), handler);
+                       void (MainWindow::*handler)(QObject*)) {
+        QAction* a = action(viewMenu_, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(),
+                            handler);
         a->setCheckable(true);
         return a;
     };
     // "&&": a single "&" would make the next letter the item's mnemonic and vanish.
-    Temperature = overlay("Temperature", QStringLiteral("Temperature (V6 && V7)"), Qt::Key_T,
-                          &TForm1::TemperatureClick);
-    Humidity = overlay("Humidity", QStringLiteral("Humidity (V6 && V7)"), Qt::Key_H,
-                       &TForm1::HumidityClick);
-    Pressure =
-        overlay("Pressure", QStringLiteral("Pressure (V7)"), Qt::Key_R, &TForm1::PressureClick);
+    temperatureAction_ = overlay("Temperature", QStringLiteral("Temperature (V6 && V7)"), Qt::Key_T,
+                                 &MainWindow::ToggleTemperature);
+    humidityAction_ = overlay("Humidity", QStringLiteral("Humidity (V6 && V7)"), Qt::Key_H,
+                              &MainWindow::ToggleHumidity);
+    pressureAction_ = overlay("Pressure", QStringLiteral("Pressure (V7)"), Qt::Key_R,
+                              &MainWindow::TogglePressure);
 
-    Assessment1 = menuBar()->addMenu(QStringLiteral("Assessment"));
-    Assessment1->setObjectName(QStringLiteral("Assessment1"));
-    Summary1 =
-        action(Assessment1, "Summary1", QStringLiteral("Summary"), QKeySequence(Qt::Key_F9),
-               QStringLiteral("The figures of the measurement on show"), &TForm1::Summary1Click);
-    Summary1->setCheckable(true);
-    ReferenceLevel1 = Assessment1->addMenu(QStringLiteral("Reference level"));
-    ReferenceLevel1->setObjectName(QStringLiteral("ReferenceLevel1"));
+    assessmentMenu_ = menuBar()->addMenu(QStringLiteral("Assessment"));
+    assessmentMenu_->setObjectName(QStringLiteral("assessmentMenu"));
+    summaryAction_ = action(
+        assessmentMenu_, "summaryAction", QStringLiteral("Summary"), QKeySequence(Qt::Key_F9),
+        QStringLiteral("The figures of the measurement on show"), &MainWindow::ToggleSummary);
+    summaryAction_->setCheckable(true);
+    referenceLevelMenu_ = assessmentMenu_->addMenu(QStringLiteral("Reference level"));
+    referenceLevelMenu_->setObjectName(QStringLiteral("referenceLevelMenu"));
     auto* references = new QActionGroup(this);
     auto reference = [&](const char* name, const QString& text, const QString& tip) {
-        QAction* a =
-            action(ReferenceLevel1, name, text, QKeySequence(), tip, &TForm1::ReferenceLevelClick);
+        QAction* a = action(referenceLevelMenu_, name, text, QKeySequence(), tip,
+                            &MainWindow::ChooseReferenceLevel);
         a->setCheckable(true);
         references->addAction(a);
         return a;
     };
-    NoReference1 = reference("NoReference1", kNoReferenceLevelText, QString());
+    noReferenceAction_ = reference("noReferenceAction", kNoReferenceLevelText, QString());
     for (int i = 0; i < kReferenceLevelPresetCount; ++i) {
         const ReferenceLevelPreset& preset = ReferenceLevelPresets()[static_cast<std::size_t>(i)];
-        ReferencePresets[static_cast<std::size_t>(i)] = reference(
-            "ReferencePreset", QLatin1String(preset.menuText), QString::fromUtf8(preset.source));
+        referencePresetActions_[static_cast<std::size_t>(i)] =
+            reference("referencePresetAction", QLatin1String(preset.menuText),
+                      QString::fromUtf8(preset.source));
     }
-    TypedReference1 = reference("TypedReference1", kTypedReferenceLevelText,
-                                QStringLiteral("The level your national authority gives"));
-    SaveReport1 = action(Assessment1, "SaveReport1", QStringLiteral("Save report..."),
-                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-                         QStringLiteral("A PDF of the chart and the summary to hand on"),
-                         &TForm1::SaveReport1Click);
+    typedReferenceAction_ = reference("typedReferenceAction", kTypedReferenceLevelText,
+                                      QStringLiteral("The level your national authority gives"));
+    saveReportAction_ =
+        action(assessmentMenu_, "saveReportAction", QStringLiteral("Save report..."),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+               QStringLiteral("A PDF of the chart and the summary to hand on"),
+               &MainWindow::SaveRadonReport);
 
-    Help1 = menuBar()->addMenu(QStringLiteral("Help"));
-    Help1->setObjectName(QStringLiteral("Help1"));
-    UserGuide1 = action(Help1, "UserGuide1", QStringLiteral("User guide"),
-                        QKeySequence::HelpContents, QString(), &TForm1::UserGuide1Click);
-    About1 = action(Help1, "About1", QStringLiteral("About"), QKeySequence(), QString(),
-                    &TForm1::About1Click);
+    helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
+    helpMenu_->setObjectName(QStringLiteral("helpMenu"));
+    userGuideAction_ = action(helpMenu_, "userGuideAction", QStringLiteral("User guide"),
+                              QKeySequence::HelpContents, QString(), &MainWindow::ShowUserGuide);
+    aboutAction_ = action(helpMenu_, "aboutAction", QStringLiteral("About"), QKeySequence(),
+                          QString(), &MainWindow::ShowAboutBox);
     // Menus open as windows of their own, which do not take the window's palette.
-    for (QMenu* menu : {Main1, View1, Assessment1, ReferenceLevel1, Help1}) {
+    for (QMenu* menu : {mainMenu_, viewMenu_, assessmentMenu_, referenceLevelMenu_, helpMenu_}) {
         menu->setPalette(palette());
     }
 }
 
-void TForm1::BuildToolBar() {
+void MainWindow::BuildToolBar() {
     QToolBar* bar = addToolBar(QStringLiteral("Tools"));
-    bar->setObjectName(QStringLiteral("ToolBar"));
+    bar->setObjectName(QStringLiteral("toolBar"));
     bar->setMovable(false);
     bar->setFloatable(false);
     bar->setFixedHeight(30);
@@ -234,7 +236,7 @@ void TForm1::BuildToolBar() {
     setContextMenuPolicy(Qt::NoContextMenu);
 
     auto button = [this, bar](const char* name, int width, ToolIconKind icon, const QString& hint,
-                              void (TForm1::*handler)(QObject*)) {
+                              void (MainWindow::*handler)(QObject*)) {
         auto* b = new QToolButton(bar);
         b->setObjectName(QLatin1String(name));
         b->setAutoRaise(true);
@@ -245,106 +247,109 @@ void TForm1::BuildToolBar() {
         buttonActions_[b] = bar->addWidget(b);
         return b;
     };
-    Open_SB = button("Open_SB", 25, ToolIconKind::Open, QStringLiteral("Load Saved Measurements"),
-                     &TForm1::Open1Click);
-    Save_SB = button("Save_SB", 25, ToolIconKind::Save, QStringLiteral("Save Measurements"),
-                     &TForm1::Save1Click);
-    SpeedButton1 = button("SpeedButton1", 30, ToolIconKind::Print, QStringLiteral("Print Graph"),
-                          &TForm1::Print1Click);
-    SpeedButton7 = button("SpeedButton7", 30, ToolIconKind::ReadOut,
-                          QStringLiteral("Load measurements from Kelmor"), &TForm1::Dump_BtnClick);
-    Level_button = button("Level_button", 27, ToolIconKind::TriggerLevel,
-                          QStringLiteral("Set trigger Level"), &TForm1::Level_buttonClick);
-    SpeedButton3 =
-        button("SpeedButton3", 30, ToolIconKind::Clock,
-               QStringLiteral("Syncronize Kelmor  Clock with PC"), &TForm1::SpeedButton3Click);
-    ERASE_BTN = button("ERASE_BTN", 30, ToolIconKind::Erase, QStringLiteral("Erase Kelmor"),
-                       &TForm1::ERASE_BTNClick);
+    openButton_ = button("openButton", 25, ToolIconKind::Open,
+                         QStringLiteral("Load Saved Measurements"), &MainWindow::OpenFile);
+    saveButton_ = button("saveButton", 25, ToolIconKind::Save, QStringLiteral("Save Measurements"),
+                         &MainWindow::Save);
+    printButton_ = button("printButton", 30, ToolIconKind::Print, QStringLiteral("Print Graph"),
+                          &MainWindow::Print);
+    readOutButton_ = button("readOutButton", 30, ToolIconKind::ReadOut,
+                            QStringLiteral("Load measurements from Kelmor"), &MainWindow::ReadOut);
+    triggerLevelButton_ =
+        button("triggerLevelButton", 27, ToolIconKind::TriggerLevel,
+               QStringLiteral("Set trigger Level"), &MainWindow::ChooseTriggerLevel);
+    clockButton_ =
+        button("clockButton", 30, ToolIconKind::Clock,
+               QStringLiteral("Syncronize Kelmor  Clock with PC"), &MainWindow::SetInstrumentClock);
+    eraseButton_ = button("eraseButton", 30, ToolIconKind::Erase, QStringLiteral("Erase Kelmor"),
+                          &MainWindow::EraseInstrument);
 
-    Label3 = new QLabel(QStringLiteral("      Measurement "), bar);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setFont(PixelFont(13));
-    bar->addWidget(Label3);
+    measurementLabel_ = new QLabel(QStringLiteral("      Measurement "), bar);
+    measurementLabel_->setObjectName(QStringLiteral("measurementLabel"));
+    measurementLabel_->setFont(PixelFont(13));
+    bar->addWidget(measurementLabel_);
 
-    ComboBox3 = new QComboBox(bar);
-    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
-    ComboBox3->setEditable(true);
-    ComboBox3->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox3->setMaxVisibleItems(60);
-    ComboBox3->setFixedWidth(224);
-    ComboBox3->setFont(PixelFont(13));
-    ComboBox3->setToolTip(QStringLiteral("Select Measurement"));
-    ComboBox3->setEditText(QStringLiteral("Select  Measurement"));
+    measurementList_ = new QComboBox(bar);
+    measurementList_->setObjectName(QStringLiteral("measurementList"));
+    measurementList_->setEditable(true);
+    measurementList_->setInsertPolicy(QComboBox::NoInsert);
+    measurementList_->setMaxVisibleItems(60);
+    measurementList_->setFixedWidth(224);
+    measurementList_->setFont(PixelFont(13));
+    measurementList_->setToolTip(QStringLiteral("Select Measurement"));
+    measurementList_->setEditText(QStringLiteral("Select  Measurement"));
     // Chosen from the list, the same entry again included: that shows the chart again.
-    connect(ComboBox3, &QComboBox::activated, this, [this] { ComboBox3Change(ComboBox3); });
-    bar->addWidget(ComboBox3);
+    connect(measurementList_, &QComboBox::activated, this,
+            [this] { ChooseMeasurement(measurementList_); });
+    bar->addWidget(measurementList_);
 
-    Label2 = new QLabel(QStringLiteral("  Mean "), bar);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    bar->addWidget(Label2);
+    meanIntervalLabel_ = new QLabel(QStringLiteral("  Mean "), bar);
+    meanIntervalLabel_->setObjectName(QStringLiteral("meanIntervalLabel"));
+    bar->addWidget(meanIntervalLabel_);
 
-    ComboBox2 = new QComboBox(bar);
-    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-    ComboBox2->addItems({QStringLiteral("2h"), QStringLiteral("4h"), QStringLiteral("8h"),
-                         QStringLiteral("12h"), QStringLiteral("24h"), QStringLiteral("2d"),
-                         QStringLiteral("7d"), QStringLiteral("Mean")});
-    ComboBox2->setCurrentIndex(-1);
-    ComboBox2->setFixedWidth(73);
-    ComboBox2->setFont(PixelFont(13));
-    ComboBox2->setToolTip(QStringLiteral("Mean"));
-    connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(ComboBox2); });
-    bar->addWidget(ComboBox2);
+    meanIntervalList_ = new QComboBox(bar);
+    meanIntervalList_->setObjectName(QStringLiteral("meanIntervalList"));
+    meanIntervalList_->addItems({QStringLiteral("2h"), QStringLiteral("4h"), QStringLiteral("8h"),
+                                 QStringLiteral("12h"), QStringLiteral("24h"), QStringLiteral("2d"),
+                                 QStringLiteral("7d"), QStringLiteral("Mean")});
+    meanIntervalList_->setCurrentIndex(-1);
+    meanIntervalList_->setFixedWidth(73);
+    meanIntervalList_->setFont(PixelFont(13));
+    meanIntervalList_->setToolTip(QStringLiteral("Mean"));
+    connect(meanIntervalList_, &QComboBox::activated, this,
+            [this] { ChooseMeanInterval(meanIntervalList_); });
+    bar->addWidget(meanIntervalList_);
 }
 
-void TForm1::BuildChart() {
+void MainWindow::BuildChart() {
     auto* area = new QWidget(this);
     auto* layout = new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
-    Chart1 = new KelmorChart(area);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
-    chartSink_ = std::make_unique<ChartSink>(*Chart1);
-    layout->addWidget(Chart1);
+    chart_ = new KelmorChart(area);
+    chart_->setObjectName(QStringLiteral("chart"));
+    chartSink_ = std::make_unique<ChartSink>(*chart_);
+    layout->addWidget(chart_);
     emptyState_ = new EmptyState(area);
     layout->addWidget(emptyState_);
-    connect(emptyState_, &EmptyState::readOutChosen, this, [this] { Dump_BtnClick(SpeedButton7); });
-    connect(emptyState_, &EmptyState::openChosen, this, [this] { Open1Click(Open_SB); });
+    connect(emptyState_, &EmptyState::readOutChosen, this, [this] { ReadOut(readOutButton_); });
+    connect(emptyState_, &EmptyState::openChosen, this, [this] { OpenFile(openButton_); });
     setCentralWidget(area);
 
-    title = new QLineEdit(Chart1);
-    title->setObjectName(QStringLiteral("title"));
-    title->setFrame(false);
-    title->setGeometry(56, 8, 657, 21);
-    title->setText(QStringLiteral("Measurements"));
+    titleEditor_ = new QLineEdit(chart_);
+    titleEditor_->setObjectName(QStringLiteral("titleEditor"));
+    titleEditor_->setFrame(false);
+    titleEditor_->setGeometry(56, 8, 657, 21);
+    titleEditor_->setText(QStringLiteral("Measurements"));
 
-    connect(Chart1, &KelmorChart::zoomed, this, [this] { Meanonchart1Click(Chart1); });
-    connect(Chart1, &KelmorChart::zoomUndone, this, [this] { Meanonchart1Click(Chart1); });
-    connect(Chart1, &KelmorChart::doubleClicked, this, [this] { Chart1DblClick(Chart1); });
-    connect(Chart1, &KelmorChart::clicked, this, [this] { titleClick(Chart1); });
+    connect(chart_, &KelmorChart::zoomed, this, [this] { WriteFootLine(chart_); });
+    connect(chart_, &KelmorChart::zoomUndone, this, [this] { WriteFootLine(chart_); });
+    connect(chart_, &KelmorChart::doubleClicked, this, [this] { EditTitle(chart_); });
+    connect(chart_, &KelmorChart::clicked, this, [this] { TakeTitle(chart_); });
 }
 
-void TForm1::BuildStatusBar() {
-    StatusBar1 = statusBar();
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(true);
-    panel0_ = new QLabel(StatusBar1);
+void MainWindow::BuildStatusBar() {
+    statusBar_ = statusBar();
+    statusBar_->setObjectName(QStringLiteral("statusBar"));
+    statusBar_->setSizeGripEnabled(true);
+    panel0_ = new QLabel(statusBar_);
     panel0_->setFixedWidth(300);
-    panel1_ = new QLabel(StatusBar1);
+    panel1_ = new QLabel(statusBar_);
     panel1_->setMinimumWidth(50);
-    progress_ = new QProgressBar(StatusBar1);
-    progress_->setObjectName(QStringLiteral("Progress"));
+    progress_ = new QProgressBar(statusBar_);
+    progress_->setObjectName(QStringLiteral("exchangeProgress"));
     // The bytes themselves: at 9600 baud a whole per cent of a V7 memory takes 1.4 s.
     progress_->setFormat(QStringLiteral("%v of %m bytes"));
     progress_->setFixedWidth(
         progress_->fontMetrics().horizontalAdvance(QStringLiteral("131071 of 131071 bytes")) + 24);
     progress_->hide();
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), StatusBar1);
-    cancel_->setObjectName(QStringLiteral("CancelExchange"));
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), statusBar_);
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setToolTip(QStringLiteral("Stop talking to the Kelmor (Escape)"));
     cancel_->hide();
-    StatusBar1->addWidget(panel0_);
-    StatusBar1->addWidget(panel1_, 1);
-    StatusBar1->addPermanentWidget(progress_);
-    StatusBar1->addPermanentWidget(cancel_);
+    statusBar_->addWidget(panel0_);
+    statusBar_->addWidget(panel1_, 1);
+    statusBar_->addPermanentWidget(progress_);
+    statusBar_->addPermanentWidget(cancel_);
 
     runner_ = std::make_unique<ExchangeRunner>();
     connect(runner_.get(), &ExchangeRunner::progressed, this,
@@ -354,17 +359,17 @@ void TForm1::BuildStatusBar() {
             });
 }
 
-void TForm1::BuildAssessment() {
-    SummaryDock = new QDockWidget(QStringLiteral("Summary"), this);
-    SummaryDock->setObjectName(QStringLiteral("SummaryDock"));
+void MainWindow::BuildAssessment() {
+    summaryDock_ = new QDockWidget(QStringLiteral("Summary"), this);
+    summaryDock_->setObjectName(QStringLiteral("summaryDock"));
     // Opened and closed from the Assessment menu (F9) only, so that its state is the menu's.
-    SummaryDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    Summary = new SummaryPanel(SummaryDock);
-    SummaryDock->setWidget(Summary);
-    addDockWidget(Qt::RightDockWidgetArea, SummaryDock);
+    summaryDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    summaryPanel_ = new SummaryPanel(summaryDock_);
+    summaryDock_->setWidget(summaryPanel_);
+    addDockWidget(Qt::RightDockWidgetArea, summaryDock_);
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
@@ -373,18 +378,18 @@ void TForm1::showEvent(QShowEvent* event) {
             frame.moveCenter(screen->availableGeometry().center());
             move(frame.topLeft());
         }
-        FormActivate(this);
+        Reactivate(this);
     }
 }
 
-bool TForm1::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
         return true;
     }
     return QMainWindow::event(event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // Said, not remembered: the window does not close by itself once the Kelmor is done.
     if (state_.exchangeRunning) {
         SetPanelText(1, QStringLiteral("The window cannot close while the Kelmor is busy"));
@@ -394,15 +399,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-void TForm1::FormCreate(QObject*) {
+void MainWindow::StartUp(QObject*) {
     instrument_->SetAttached(false);
     ApplyWindowState();
     Discover();
     instrument_->SetErrorReport(false);
-    Chart1->SetBottomLabelFormat(QStringLiteral("dd/MM hh"));
+    chart_->SetBottomLabelFormat(QStringLiteral("dd/MM hh"));
 }
 
-void TForm1::FormActivate(QObject*) {
+void MainWindow::Reactivate(QObject*) {
     // Only while no image is loaded: an image keeps its own factor, which the trigger
     // level and the foot line's error need.
     if (!data_->ImageLoaded) {
@@ -413,46 +418,46 @@ void TForm1::FormActivate(QObject*) {
     ShowAssessment();
 }
 
-int TForm1::RunOwnModal(QDialog& dialog) {
+int MainWindow::RunOwnModal(QDialog& dialog) {
     const int result = dialogs_->ExecOwn(dialog);
-    FormActivate(this);
+    Reactivate(this);
     return result;
 }
 
-int TForm1::ShowMessage(QMessageBox& box) {
+int MainWindow::ShowMessage(QMessageBox& box) {
     return RunOwnModal(box);
 }
 
-void TForm1::ShowError(const QString& text) {
+void MainWindow::ShowError(const QString& text) {
     QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, this);
     ShowMessage(box);
 }
 
-void TForm1::SetPanelText(int panel, const QString& text) {
+void MainWindow::SetPanelText(int panel, const QString& text) {
     (panel == 0 ? panel0_ : panel1_)->setText(text);
 }
 
-QString TForm1::PanelText(int panel) const {
+QString MainWindow::PanelText(int panel) const {
     return (panel == 0 ? panel0_ : panel1_)->text();
 }
 
-void TForm1::SetCaptionFromPath(const QString& path) {
+void MainWindow::SetCaptionFromPath(const QString& path) {
     setWindowTitle(QFileInfo(path).fileName());
 }
 
-void TForm1::Exit1Click(QObject*) {
+void MainWindow::Exit(QObject*) {
     close();
 }
 
-void TForm1::About1Click(QObject*) {
-    RunOwnModal(*About);
+void MainWindow::ShowAboutBox(QObject*) {
+    RunOwnModal(*aboutBox_);
 }
 
-void TForm1::UserGuide1Click(QObject*) {
+void MainWindow::ShowUserGuide(QObject*) {
     // A window beside the main one, to read while working: not one of its modal windows.
-    Guide->show();
-    Guide->raise();
-    Guide->activateWindow();
+    userGuide_->show();
+    userGuide_->raise();
+    userGuide_->activateWindow();
 }
 
 }  // namespace kelmor

@@ -40,10 +40,10 @@ class FtDriver;
 class InstrumentSession;
 class ChartSink;
 class KelmorChart;
-class TAbout;
-class TTrigger;
+class AboutBox;
+class TriggerLevelDialog;
 class SummaryPanel;
-class TUserGuide;
+class UserGuideWindow;
 
 struct WindowSetup {
     FtDriver* driver = nullptr;         // real USB or the simulated Kelmor
@@ -52,58 +52,57 @@ struct WindowSetup {
     QString workingFolder;              // where the temporary files go; none: the current one
 };
 
-// The main window. Its commands are handlers named after their control and event, as in
-// the window's definition; they take the sending control and run to their end on the
-// user-interface thread. The controls are public under their names so that tests can
+// The main window. Its commands are handlers named for what they do; they take the sending control
+// and run to their end on the user-interface thread. The controls are public so that tests can
 // drive the window as a user does.
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    explicit TForm1(const WindowSetup& setup, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(const WindowSetup& setup, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up and activation.
-    void FormCreate(QObject* sender);
-    void FormActivate(QObject* sender);
+    void StartUp(QObject* sender);
+    void Reactivate(QObject* sender);
     void Discover();
-    void Timer2Timer(QObject* sender);
+    void WatchConnection(QObject* sender);
 
     // Main menu and tool bar.
-    void Open1Click(QObject* sender);
-    void Save1Click(QObject* sender);
-    void Print1Click(QObject* sender);
-    void Exit1Click(QObject* sender);
-    void About1Click(QObject* sender);
-    void UserGuide1Click(QObject* sender);
+    void OpenFile(QObject* sender);
+    void Save(QObject* sender);
+    void Print(QObject* sender);
+    void Exit(QObject* sender);
+    void ShowAboutBox(QObject* sender);
+    void ShowUserGuide(QObject* sender);
 
     // Instrument.
-    void Dump_BtnClick(QObject* sender);
-    void SpeedButton3Click(QObject* sender);
-    void ERASE_BTNClick(QObject* sender);
-    void Level_buttonClick(QObject* sender);
+    void ReadOut(QObject* sender);
+    void SetInstrumentClock(QObject* sender);
+    void EraseInstrument(QObject* sender);
+    void ChooseTriggerLevel(QObject* sender);
 
     // Views.
-    void ComboBox3Change(QObject* sender);
-    void ComboBox2Change(QObject* sender);
+    void ChooseMeasurement(QObject* sender);
+    void ChooseMeanInterval(QObject* sender);
     void DrawPulseDistribution(int m);
-    void PulseDistribution1Click(QObject* sender);
-    void PulseDistributionandMean1Click(QObject* sender);
-    void PulseDistributionMeanandmeanError1Click(QObject* sender);
-    void MeanandmeanError1Click(QObject* sender);
-    void Mean1Click(QObject* sender);
-    void TemperatureClick(QObject* sender);
-    void HumidityClick(QObject* sender);
-    void PressureClick(QObject* sender);
-    void Meanonchart1Click(QObject* sender);
-    void Chart1DblClick(QObject* sender);
-    void titleClick(QObject* sender);
+    void ShowPulseDistribution(QObject* sender);
+    void ShowPulseDistributionAndMean(QObject* sender);
+    void ShowPulseDistributionMeanAndMeanError(QObject* sender);
+    void ShowMeanAndMeanError(QObject* sender);
+    void ShowMean(QObject* sender);
+    void ToggleTemperature(QObject* sender);
+    void ToggleHumidity(QObject* sender);
+    void TogglePressure(QObject* sender);
+    void WriteFootLine(QObject* sender);
+    void EditTitle(QObject* sender);
+    void TakeTitle(QObject* sender);
 
     // The radon assessment.
-    void Summary1Click(QObject* sender);
-    // `sender`: NoReference1, one of ReferencePresets or TypedReference1.
-    void ReferenceLevelClick(QObject* sender);
-    void SaveReport1Click(QObject* sender);
+    void ToggleSummary(QObject* sender);
+    // `sender`: noReferenceAction_, one of referencePresetActions_ or typedReferenceAction_.
+    void ChooseReferenceLevel(QObject* sender);
+    void SaveRadonReport(QObject* sender);
 
     // Opens a data file as Open does, without the dialog (a file handed to the program).
     bool OpenDataFile(const QString& path);
@@ -117,66 +116,66 @@ class TForm1 : public QMainWindow {
     bool ExchangeRunning() const { return state_.exchangeRunning; }
 
     // The menus.
-    QMenu* Main1 = nullptr;
-    QAction* Open1 = nullptr;
-    QAction* Save1 = nullptr;
-    QAction* Print1 = nullptr;
-    QAction* Exit1 = nullptr;
-    QMenu* View1 = nullptr;
-    QAction* PulseDistribution1 = nullptr;
-    QAction* PulseDistributionandMean1 = nullptr;
-    QAction* PulseDistributionMeanandmeanError1 = nullptr;
-    QAction* MeanandmeanError1 = nullptr;
-    QAction* Mean1 = nullptr;
-    QAction* Temperature = nullptr;
-    QAction* Humidity = nullptr;
-    QAction* Pressure = nullptr;
-    QMenu* Assessment1 = nullptr;
-    QAction* Summary1 = nullptr;
-    QMenu* ReferenceLevel1 = nullptr;
-    QAction* NoReference1 = nullptr;
-    std::array<QAction*, kReferenceLevelPresetCount> ReferencePresets{};
-    QAction* TypedReference1 = nullptr;
-    QAction* SaveReport1 = nullptr;
-    QMenu* Help1 = nullptr;
-    QAction* UserGuide1 = nullptr;
-    QAction* About1 = nullptr;
+    QMenu* mainMenu_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* saveAction_ = nullptr;
+    QAction* printAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QAction* pulseDistributionAction_ = nullptr;
+    QAction* pulseDistributionAndMeanAction_ = nullptr;
+    QAction* pulseDistributionMeanAndMeanErrorAction_ = nullptr;
+    QAction* meanAndMeanErrorAction_ = nullptr;
+    QAction* meanAction_ = nullptr;
+    QAction* temperatureAction_ = nullptr;
+    QAction* humidityAction_ = nullptr;
+    QAction* pressureAction_ = nullptr;
+    QMenu* assessmentMenu_ = nullptr;
+    QAction* summaryAction_ = nullptr;
+    QMenu* referenceLevelMenu_ = nullptr;
+    QAction* noReferenceAction_ = nullptr;
+    std::array<QAction*, kReferenceLevelPresetCount> referencePresetActions_{};
+    QAction* typedReferenceAction_ = nullptr;
+    QAction* saveReportAction_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QAction* userGuideAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
 
     // The tool bar.
-    QToolButton* Open_SB = nullptr;
-    QToolButton* Save_SB = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QToolButton* SpeedButton7 = nullptr;
-    QToolButton* Level_button = nullptr;
-    QToolButton* SpeedButton3 = nullptr;
-    QToolButton* ERASE_BTN = nullptr;
-    QLabel* Label3 = nullptr;
-    QComboBox* ComboBox3 = nullptr;
-    QLabel* Label2 = nullptr;
-    QComboBox* ComboBox2 = nullptr;
+    QToolButton* openButton_ = nullptr;
+    QToolButton* saveButton_ = nullptr;
+    QToolButton* printButton_ = nullptr;
+    QToolButton* readOutButton_ = nullptr;
+    QToolButton* triggerLevelButton_ = nullptr;
+    QToolButton* clockButton_ = nullptr;
+    QToolButton* eraseButton_ = nullptr;
+    QLabel* measurementLabel_ = nullptr;
+    QComboBox* measurementList_ = nullptr;
+    QLabel* meanIntervalLabel_ = nullptr;
+    QComboBox* meanIntervalList_ = nullptr;
 
     // The summary of what the chart shows, in a panel beside it.
-    QDockWidget* SummaryDock = nullptr;
-    SummaryPanel* Summary = nullptr;
+    QDockWidget* summaryDock_ = nullptr;
+    SummaryPanel* summaryPanel_ = nullptr;
 
     // The chart, its title editor and the status bar.
-    KelmorChart* Chart1 = nullptr;
-    QLineEdit* title = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QTimer* Timer2 = nullptr;
+    KelmorChart* chart_ = nullptr;
+    QLineEdit* titleEditor_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QTimer* discoveryTimer_ = nullptr;
 
     // Check boxes of the window that are never shown.
-    QCheckBox* MeanError_CheckBox = nullptr;
-    QCheckBox* PulseDistError_CheckBox = nullptr;
+    QCheckBox* meanErrorCheckBox_ = nullptr;
+    QCheckBox* pulseErrorCheckBox_ = nullptr;
 
     // The program's dialogs, created at start-up: the About box, the trigger-level dialog
     // and the user guide.
-    TAbout* About = nullptr;
-    TTrigger* Trigger = nullptr;
-    TUserGuide* Guide = nullptr;
+    AboutBox* aboutBox_ = nullptr;
+    TriggerLevelDialog* triggerDialog_ = nullptr;
+    UserGuideWindow* userGuide_ = nullptr;
 
     // The view state: the measurement on show, as a list index.
-    quint8 CurrentMeasurement = 0;
+    quint8 currentMeasurement_ = 0;
 
   protected:
     // Hints are tool tips only: a status tip would cover the two panels of the status bar.

@@ -15,7 +15,7 @@
 #include "link/clock.h"
 #include "link/ft_driver.h"
 #include "main_window.h"
-#include "ui/dialogs/trigger_dialog.h"
+#include "ui/dialogs/trigger_level_dialog.h"
 
 namespace kelmor {
 
@@ -54,9 +54,9 @@ QString StatusText(const CommandOutcome& outcome) {
 
 // While an instrument exchange runs: the busy cursor, the window's state (only Cancel
 // acts), and no discovery pass.
-class TForm1::ExchangeScope {
+class MainWindow::ExchangeScope {
   public:
-    explicit ExchangeScope(TForm1& window) : window_(window) {
+    explicit ExchangeScope(MainWindow& window) : window_(window) {
         window_.state_.exchangeRunning = true;
         window_.ApplyWindowState();
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -72,10 +72,10 @@ class TForm1::ExchangeScope {
     ExchangeScope& operator=(const ExchangeScope&) = delete;
 
   private:
-    TForm1& window_;
+    MainWindow& window_;
 };
 
-void TForm1::RunExchange(const std::function<void()>& command, bool cancellable) {
+void MainWindow::RunExchange(const std::function<void()>& command, bool cancellable) {
     const ExchangeScope scope(*this);
     instrument_->Cancel().Reset();
     cancel_->setVisible(cancellable);
@@ -86,7 +86,7 @@ void TForm1::RunExchange(const std::function<void()>& command, bool cancellable)
     }
 }
 
-void TForm1::Discover() {
+void MainWindow::Discover() {
     SetPanelText(0, QString());
     const bool attached = instrument_->Discover();
     state_.instrumentAttached = attached;
@@ -103,14 +103,14 @@ void TForm1::Discover() {
     ApplyWindowState();
 }
 
-void TForm1::Timer2Timer(QObject*) {
+void MainWindow::WatchConnection(QObject*) {
     // The watch never looks at the port while an exchange has it open.
     if (!state_.exchangeRunning) {
         Discover();
     }
 }
 
-void TForm1::SpeedButton3Click(QObject*) {
+void MainWindow::SetInstrumentClock(QObject*) {
     if (state_.exchangeRunning) {
         return;
     }
@@ -133,7 +133,7 @@ void TForm1::SpeedButton3Click(QObject*) {
                                                         : StatusText(outcome));
 }
 
-void TForm1::ERASE_BTNClick(QObject*) {
+void MainWindow::EraseInstrument(QObject*) {
     if (state_.exchangeRunning) {
         return;
     }
@@ -167,11 +167,11 @@ void TForm1::ERASE_BTNClick(QObject*) {
     }
 }
 
-void TForm1::Level_buttonClick(QObject*) {
-    RunOwnModal(*Trigger);
+void MainWindow::ChooseTriggerLevel(QObject*) {
+    RunOwnModal(*triggerDialog_);
 }
 
-void TForm1::TriggerSet(int level, bool flash) {
+void MainWindow::TriggerSet(int level, bool flash) {
     if (state_.exchangeRunning) {
         return;
     }
@@ -200,7 +200,7 @@ void TForm1::TriggerSet(int level, bool flash) {
     }
 }
 
-void TForm1::Dump_BtnClick(QObject*) {
+void MainWindow::ReadOut(QObject*) {
     if (state_.exchangeRunning) {
         return;
     }

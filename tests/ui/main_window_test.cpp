@@ -15,7 +15,7 @@
 #include "data/text_export.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
-#include "ui/dialogs/trigger_dialog.h"
+#include "ui/dialogs/trigger_level_dialog.h"
 #include "window_harness.h"
 
 using namespace kelmor;
@@ -44,8 +44,8 @@ class MainWindowTest : public QObject {
 
 void MainWindowTest::startState() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
-    QCOMPARE(f.objectName(), QStringLiteral("Form1"));
+    MainWindow& f = *w.window;
+    QCOMPARE(f.objectName(), QStringLiteral("mainWindow"));
     QCOMPARE(f.windowTitle(), QStringLiteral("Kelmor  Computer Interface Version 2.19"));
 
     const QList<QAction*> menus = f.menuBar()->actions();
@@ -54,12 +54,12 @@ void MainWindowTest::startState() {
     QCOMPARE(menus[1]->text(), QStringLiteral("View"));
     QCOMPARE(menus[2]->text(), QStringLiteral("Assessment"));
     QCOMPARE(menus[3]->text(), QStringLiteral("Help"));
-    QCOMPARE(f.Open1->text(), QStringLiteral("Open"));
-    QCOMPARE(f.Save1->text(), QStringLiteral("Save"));
-    QCOMPARE(f.Print1->text(), QStringLiteral("Print"));
-    QCOMPARE(f.Exit1->text(), QStringLiteral("Exit"));
+    QCOMPARE(f.openAction_->text(), QStringLiteral("Open"));
+    QCOMPARE(f.saveAction_->text(), QStringLiteral("Save"));
+    QCOMPARE(f.printAction_->text(), QStringLiteral("Print"));
+    QCOMPARE(f.exitAction_->text(), QStringLiteral("Exit"));
     QStringList views;
-    for (QAction* a : f.View1->actions()) {
+    for (QAction* a : f.viewMenu_->actions()) {
         if (!a->isSeparator()) {
             views << a->iconText();  // the text as the menu shows it, "&&" as "&"
         }
@@ -68,23 +68,24 @@ void MainWindowTest::startState() {
              QStringList({"Pulse Distribution", "Pulse Distribution and Mean",
                           "Pulse Distribution, Mean and mean Error", "Mean and mean Error", "Mean",
                           "Temperature (V6 & V7)", "Humidity (V6 & V7)", "Pressure (V7)"}));
-    QCOMPARE(f.About1->text(), QStringLiteral("About"));
+    QCOMPARE(f.aboutAction_->text(), QStringLiteral("About"));
 
     // Before any image: no View menu, no Save, no list.
-    QVERIFY(!f.View1->isEnabled());
-    QVERIFY(!f.View1->menuAction()->isEnabled());
-    QVERIFY(!f.Save1->isEnabled());
-    QVERIFY(!f.Save_SB->isEnabled());
-    QVERIFY(f.PulseDistribution1->isChecked());
-    QVERIFY(!f.Temperature->isEnabled());
-    QVERIFY(!f.Humidity->isEnabled());
-    QVERIFY(f.Pressure->isEnabled());
-    QVERIFY(!f.Temperature->isChecked() && !f.Humidity->isChecked() && !f.Pressure->isChecked());
+    QVERIFY(!f.viewMenu_->isEnabled());
+    QVERIFY(!f.viewMenu_->menuAction()->isEnabled());
+    QVERIFY(!f.saveAction_->isEnabled());
+    QVERIFY(!f.saveButton_->isEnabled());
+    QVERIFY(f.pulseDistributionAction_->isChecked());
+    QVERIFY(!f.temperatureAction_->isEnabled());
+    QVERIFY(!f.humidityAction_->isEnabled());
+    QVERIFY(f.pressureAction_->isEnabled());
+    QVERIFY(!f.temperatureAction_->isChecked() && !f.humidityAction_->isChecked() &&
+            !f.pressureAction_->isChecked());
 
     // The tool bar in its order, with its hints and widths.
-    const QList<QToolButton*> expected = {f.Open_SB,      f.Save_SB,      f.SpeedButton1,
-                                          f.SpeedButton7, f.Level_button, f.SpeedButton3,
-                                          f.ERASE_BTN};
+    const QList<QToolButton*> expected = {f.openButton_,    f.saveButton_,         f.printButton_,
+                                          f.readOutButton_, f.triggerLevelButton_, f.clockButton_,
+                                          f.eraseButton_};
     const QStringList hints = {"Load Saved Measurements",
                                "Save Measurements",
                                "Print Graph",
@@ -103,66 +104,66 @@ void MainWindowTest::startState() {
         QCOMPARE(expected[i]->height(), 25);
         QVERIFY(!expected[i]->icon().isNull());
     }
-    QVERIFY(bar->widgetForAction(bar->actions()[7]) == f.Label3);
-    QVERIFY(bar->widgetForAction(bar->actions()[8]) == f.ComboBox3);
-    QVERIFY(bar->widgetForAction(bar->actions()[9]) == f.Label2);
-    QVERIFY(bar->widgetForAction(bar->actions()[10]) == f.ComboBox2);
-    QVERIFY(f.Open_SB->isEnabled());
-    QVERIFY(f.SpeedButton1->isEnabled());
+    QVERIFY(bar->widgetForAction(bar->actions()[7]) == f.measurementLabel_);
+    QVERIFY(bar->widgetForAction(bar->actions()[8]) == f.measurementList_);
+    QVERIFY(bar->widgetForAction(bar->actions()[9]) == f.meanIntervalLabel_);
+    QVERIFY(bar->widgetForAction(bar->actions()[10]) == f.meanIntervalList_);
+    QVERIFY(f.openButton_->isEnabled());
+    QVERIFY(f.printButton_->isEnabled());
     // The first discovery pass found the simulated Kelmor.
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
-    QVERIFY(f.SpeedButton7->isEnabled());
-    QVERIFY(f.SpeedButton3->isEnabled());
-    QVERIFY(f.ERASE_BTN->isEnabled());
-    QVERIFY(!f.Level_button->isEnabled());
-    QVERIFY(f.Level_button->isHidden());
+    QVERIFY(f.readOutButton_->isEnabled());
+    QVERIFY(f.clockButton_->isEnabled());
+    QVERIFY(f.eraseButton_->isEnabled());
+    QVERIFY(!f.triggerLevelButton_->isEnabled());
+    QVERIFY(f.triggerLevelButton_->isHidden());
 
-    QCOMPARE(f.Label3->text(), QStringLiteral("      Measurement "));
-    QCOMPARE(f.Label2->text(), QStringLiteral("  Mean "));
-    QCOMPARE(f.ComboBox3->currentText(), QStringLiteral("Select  Measurement"));
-    QCOMPARE(f.ComboBox3->toolTip(), QStringLiteral("Select Measurement"));
-    QVERIFY(f.ComboBox3->isEditable());
-    QVERIFY(!f.ComboBox3->isEnabled());
-    QCOMPARE(f.ComboBox3->maxVisibleItems(), 60);
-    QCOMPARE(f.ComboBox3->width(), 224);
-    QCOMPARE(f.ComboBox2->count(), 8);
-    QCOMPARE(f.ComboBox2->itemText(0), QStringLiteral("2h"));
-    QCOMPARE(f.ComboBox2->itemText(7), QStringLiteral("Mean"));
-    QCOMPARE(f.ComboBox2->currentIndex(), -1);
-    QVERIFY(!f.ComboBox2->isEditable());
-    QVERIFY(!f.ComboBox2->isEnabled());
-    QCOMPARE(f.ComboBox2->width(), 73);
+    QCOMPARE(f.measurementLabel_->text(), QStringLiteral("      Measurement "));
+    QCOMPARE(f.meanIntervalLabel_->text(), QStringLiteral("  Mean "));
+    QCOMPARE(f.measurementList_->currentText(), QStringLiteral("Select  Measurement"));
+    QCOMPARE(f.measurementList_->toolTip(), QStringLiteral("Select Measurement"));
+    QVERIFY(f.measurementList_->isEditable());
+    QVERIFY(!f.measurementList_->isEnabled());
+    QCOMPARE(f.measurementList_->maxVisibleItems(), 60);
+    QCOMPARE(f.measurementList_->width(), 224);
+    QCOMPARE(f.meanIntervalList_->count(), 8);
+    QCOMPARE(f.meanIntervalList_->itemText(0), QStringLiteral("2h"));
+    QCOMPARE(f.meanIntervalList_->itemText(7), QStringLiteral("Mean"));
+    QCOMPARE(f.meanIntervalList_->currentIndex(), -1);
+    QVERIFY(!f.meanIntervalList_->isEditable());
+    QVERIFY(!f.meanIntervalList_->isEnabled());
+    QCOMPARE(f.meanIntervalList_->width(), 73);
 
-    QVERIFY(f.Chart1->isHidden());
-    QCOMPARE(f.Chart1->TitleLines(), QStringList({"Measurements"}));
-    QVERIFY(f.Chart1->FootLines().join(QString()).isEmpty());
-    QVERIFY(f.title->isHidden());
-    QCOMPARE(f.title->text(), QStringLiteral("Measurements"));
-    QVERIFY(f.MeanError_CheckBox->isHidden() && !f.MeanError_CheckBox->isChecked());
-    QVERIFY(f.PulseDistError_CheckBox->isHidden());
-    QCOMPARE(f.CurrentMeasurement, 0);
-    QVERIFY(f.Timer2->isActive());
-    QCOMPARE(f.Timer2->interval(), 1000);
-    QVERIFY(f.About);
-    QVERIFY(f.Trigger);
+    QVERIFY(f.chart_->isHidden());
+    QCOMPARE(f.chart_->TitleLines(), QStringList({"Measurements"}));
+    QVERIFY(f.chart_->FootLines().join(QString()).isEmpty());
+    QVERIFY(f.titleEditor_->isHidden());
+    QCOMPARE(f.titleEditor_->text(), QStringLiteral("Measurements"));
+    QVERIFY(f.meanErrorCheckBox_->isHidden() && !f.meanErrorCheckBox_->isChecked());
+    QVERIFY(f.pulseErrorCheckBox_->isHidden());
+    QCOMPARE(f.currentMeasurement_, 0);
+    QVERIFY(f.discoveryTimer_->isActive());
+    QCOMPARE(f.discoveryTimer_->interval(), 1000);
+    QVERIFY(f.aboutBox_);
+    QVERIFY(f.triggerDialog_);
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.0L);
 }
 
 void MainWindowTest::startStateWithoutInstrument() {
     WindowUnderTest w(Model::V7, false);
     QCOMPARE(w.window->PanelText(0), QString());
-    QVERIFY(!w.window->SpeedButton7->isEnabled());
-    QVERIFY(!w.window->SpeedButton3->isEnabled());
-    QVERIFY(!w.window->ERASE_BTN->isEnabled());
-    QVERIFY(!w.window->Level_button->isEnabled());
-    QVERIFY(w.window->Open_SB->isEnabled());
+    QVERIFY(!w.window->readOutButton_->isEnabled());
+    QVERIFY(!w.window->clockButton_->isEnabled());
+    QVERIFY(!w.window->eraseButton_->isEnabled());
+    QVERIFY(!w.window->triggerLevelButton_->isEnabled());
+    QVERIFY(w.window->openButton_->isEnabled());
 }
 
 void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
-    QCOMPARE(w.dialogs.fileDialogs, QStringList({"OpenDialog1"}));
+    QCOMPARE(w.dialogs.fileDialogs, QStringList({"openDialog"}));
     QCOMPARE(w.dialogs.fileFilters, QStringList({"Rn Data File (*.Rn)"}));
     QVERIFY(w.dialogs.messages.isEmpty());
     QCOMPARE(f.windowTitle(), QStringLiteral("kelmor-v7.Rn"));
@@ -170,23 +171,23 @@ void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
     QCOMPARE(f.ChosenFormat(), 1);
 
     QStringList items;
-    for (int i = 0; i < f.ComboBox3->count(); ++i) {
-        items << f.ComboBox3->itemText(i);
+    for (int i = 0; i < f.measurementList_->count(); ++i) {
+        items << f.measurementList_->itemText(i);
     }
     const QString reference =
         QString::fromUtf8(ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v7-list.txt"));
     QCOMPARE(items.join('\n') + '\n', reference);
-    QCOMPARE(f.ComboBox3->currentIndex(), -1);
-    QCOMPARE(f.ComboBox3->currentText(), QStringLiteral("Select Measurement"));
-    QVERIFY(f.ComboBox3->isEnabled());
-    QVERIFY(f.Save1->isEnabled() && f.Save_SB->isEnabled());
-    QVERIFY(f.Temperature->isEnabled() && f.Humidity->isEnabled());
-    QVERIFY(!f.View1->isEnabled());
-    QVERIFY(!f.ComboBox2->isEnabled());
-    QVERIFY(f.PulseDistribution1->isChecked());
-    QVERIFY(!f.SpeedButton7->isEnabled());  // until the next discovery pass
-    f.Timer2Timer(f.Timer2);
-    QVERIFY(f.SpeedButton7->isEnabled());
+    QCOMPARE(f.measurementList_->currentIndex(), -1);
+    QCOMPARE(f.measurementList_->currentText(), QStringLiteral("Select Measurement"));
+    QVERIFY(f.measurementList_->isEnabled());
+    QVERIFY(f.saveAction_->isEnabled() && f.saveButton_->isEnabled());
+    QVERIFY(f.temperatureAction_->isEnabled() && f.humidityAction_->isEnabled());
+    QVERIFY(!f.viewMenu_->isEnabled());
+    QVERIFY(!f.meanIntervalList_->isEnabled());
+    QVERIFY(f.pulseDistributionAction_->isChecked());
+    QVERIFY(!f.readOutButton_->isEnabled());  // until the next discovery pass
+    f.WatchConnection(f.discoveryTimer_);
+    QVERIFY(f.readOutButton_->isEnabled());
 
     // The sample list file, with CR LF line ends, and the directory diagnostics.
     QByteArray samples = ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v7-samples.txt");
@@ -201,79 +202,79 @@ void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
 void MainWindowTest::aV5ImageDisablesTheClimateItemsButNotPressure() {
     WindowUnderTest w;
     w.Open(SamplePath("v7"));
-    QVERIFY(w.window->Temperature->isEnabled());
+    QVERIFY(w.window->temperatureAction_->isEnabled());
     w.Choose(0);  // the View menu opens
-    w.window->Temperature->trigger();
-    w.window->Pressure->trigger();
+    w.window->temperatureAction_->trigger();
+    w.window->pressureAction_->trigger();
     w.Open(SamplePath("v5"));
-    QVERIFY(!w.window->Temperature->isEnabled());
-    QVERIFY(!w.window->Temperature->isChecked());
-    QVERIFY(w.window->Pressure->isChecked());
-    QVERIFY(!w.window->Humidity->isEnabled());
-    QVERIFY(w.window->Pressure->isEnabled());
+    QVERIFY(!w.window->temperatureAction_->isEnabled());
+    QVERIFY(!w.window->temperatureAction_->isChecked());
+    QVERIFY(w.window->pressureAction_->isChecked());
+    QVERIFY(!w.window->humidityAction_->isEnabled());
+    QVERIFY(w.window->pressureAction_->isEnabled());
     QVERIFY(!QFile::exists(w.WorkingFile("debug.tmp")) ||
             ReadAll(w.WorkingFile("debug.tmp")).count('\f') == 27);  // only the V7 decode's
     w.Open(SamplePath("v6"));
-    QVERIFY(w.window->Temperature->isEnabled());
+    QVERIFY(w.window->temperatureAction_->isEnabled());
     QCOMPARE(ReadAll(w.WorkingFile("debug.tmp")).count('\f'), 54);  // the memo grows
 }
 
 void MainWindowTest::choosingMeasurementsEnablesTheViews() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     w.Choose(2);
-    QVERIFY(f.Chart1->isVisible() || !f.isVisible());
-    QVERIFY(!f.Chart1->isHidden());
-    QVERIFY(f.View1->isEnabled());
-    QVERIFY(!f.ComboBox2->isEnabled());
-    QCOMPARE(f.CurrentMeasurement, 2);
-    f.MeanandmeanError1Click(f.MeanandmeanError1);
-    QVERIFY(f.ComboBox2->isEnabled());
+    QVERIFY(f.chart_->isVisible() || !f.isVisible());
+    QVERIFY(!f.chart_->isHidden());
+    QVERIFY(f.viewMenu_->isEnabled());
+    QVERIFY(!f.meanIntervalList_->isEnabled());
+    QCOMPARE(f.currentMeasurement_, 2);
+    f.ShowMeanAndMeanError(f.meanAndMeanErrorAction_);
+    QVERIFY(f.meanIntervalList_->isEnabled());
     // "All measurements" takes the View menu and the Mean list away.
-    w.Choose(f.ComboBox3->count() - 1);
-    QVERIFY(!f.View1->isEnabled());
-    QVERIFY(!f.ComboBox2->isEnabled());
-    QCOMPARE(f.Chart1->Series4()->Count(), f.Data().LastSampleIndex + 1);
+    w.Choose(f.measurementList_->count() - 1);
+    QVERIFY(!f.viewMenu_->isEnabled());
+    QVERIFY(!f.meanIntervalList_->isEnabled());
+    QCOMPARE(f.chart_->Series4()->Count(), f.Data().LastSampleIndex + 1);
     // Text typed into the list names no entry and changes nothing.
-    f.ComboBox3->setEditText(QStringLiteral("something"));
-    f.ComboBox3->setCurrentIndex(-1);
-    f.ComboBox3Change(f.ComboBox3);
-    QCOMPARE(f.CurrentMeasurement, f.ComboBox3->count() - 1);
+    f.measurementList_->setEditText(QStringLiteral("something"));
+    f.measurementList_->setCurrentIndex(-1);
+    f.ChooseMeasurement(f.measurementList_);
+    QCOMPARE(f.currentMeasurement_, f.measurementList_->count() - 1);
 }
 
 void MainWindowTest::activationHidesTheChartAfterOwnWindowsOnly() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     w.Choose(1);
-    QVERIFY(!f.Chart1->isHidden());
+    QVERIFY(!f.chart_->isHidden());
     // A file dialog is the system's: the chart stays.
     w.Save(w.WorkingFile("kept.Rn"), 1);
-    QVERIFY(!f.Chart1->isHidden());
+    QVERIFY(!f.chart_->isHidden());
     // The About box is the program's own.
-    f.About1Click(f.About1);
-    QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("About"));
-    QVERIFY(f.Chart1->isHidden());
+    f.ShowAboutBox(f.aboutAction_);
+    QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("aboutBox"));
+    QVERIFY(f.chart_->isHidden());
     // Choosing the measurement again shows it again.
     w.Choose(1);
-    QVERIFY(!f.Chart1->isHidden());
+    QVERIFY(!f.chart_->isHidden());
     // So is a message box: the clock's question, answered with Cancel.
     w.dialogs.AnswerNext(QMessageBox::Cancel);
-    f.SpeedButton3Click(f.SpeedButton3);
-    QVERIFY(f.Chart1->isHidden());
+    f.SetInstrumentClock(f.clockButton_);
+    QVERIFY(f.chart_->isHidden());
     QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 }
 
 void MainWindowTest::activationKeepsTheFactorOfALoadedImage() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     f.Data().Header.CalibrationFactor = 1.5L;
-    f.About1Click(f.About1);
+    f.ShowAboutBox(f.aboutAction_);
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.0L);  // no image yet
     w.Open(SamplePath("v7"));
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
-    f.About1Click(f.About1);
+    f.ShowAboutBox(f.aboutAction_);
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
 }
 
@@ -287,9 +288,9 @@ void MainWindowTest::saveOpenSaveGivesIdenticalBytes() {
         QCOMPARE(w.window->windowTitle(), QStringLiteral("first.Rn"));
         QCOMPARE(w.window->ChosenFormat(), 1);
         QCOMPARE(ReadAll(first), ReadAll(SamplePath(model)));
-        const int items = w.window->ComboBox3->count();
+        const int items = w.window->measurementList_->count();
         w.Open(first);
-        QCOMPARE(w.window->ComboBox3->count(), items);
+        QCOMPARE(w.window->measurementList_->count(), items);
         w.Save(second, 1);
         QCOMPARE(ReadAll(second), ReadAll(first));
         QVERIFY(w.dialogs.messages.isEmpty());
@@ -300,14 +301,14 @@ void MainWindowTest::saveOpenSaveGivesIdenticalBytes() {
 
 void MainWindowTest::openFailuresLeaveTheStateUntouched() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     w.Choose(3);
     const ImageBuffer image = f.Data().MeasurementImage;
     const int lastSample = f.Data().LastSampleIndex;
-    const int items = f.ComboBox3->count();
+    const int items = f.measurementList_->count();
     const QString caption = f.windowTitle();
-    const int seriesPoints = f.Chart1->Series4()->Count();
+    const int seriesPoints = f.chart_->Series4()->Count();
 
     auto write = [&](const QString& name, const QByteArray& bytes) {
         QFile file(w.WorkingFile(name));
@@ -330,26 +331,26 @@ void MainWindowTest::openFailuresLeaveTheStateUntouched() {
         QVERIFY(w.dialogs.messages[0].contains(QFileInfo(path).fileName()));
         QVERIFY(f.Data().MeasurementImage == image);
         QCOMPARE(f.Data().LastSampleIndex, lastSample);
-        QCOMPARE(f.ComboBox3->count(), items);
+        QCOMPARE(f.measurementList_->count(), items);
         QCOMPARE(f.windowTitle(), caption);
-        QCOMPARE(f.Chart1->Series4()->Count(), seriesPoints);
-        QVERIFY(f.Temperature->isEnabled());
+        QCOMPARE(f.chart_->Series4()->Count(), seriesPoints);
+        QVERIFY(f.temperatureAction_->isEnabled());
         QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
     }
 }
 
 void MainWindowTest::openCancelledReadsNothing() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v6"));
     w.Choose(0);
     w.dialogs.CancelFile();
-    f.Open1Click(f.Open1);
+    f.OpenFile(f.openAction_);
     // The open has hidden the chart and disabled the read-out button before the dialog.
-    QVERIFY(f.Chart1->isHidden());
-    QVERIFY(!f.SpeedButton7->isEnabled());
+    QVERIFY(f.chart_->isHidden());
+    QVERIFY(!f.readOutButton_->isEnabled());
     QCOMPARE(f.windowTitle(), QStringLiteral("kelmor-v6.Rn"));
-    QCOMPARE(f.ComboBox3->count(), 6);
+    QCOMPARE(f.measurementList_->count(), 6);
 }
 
 void MainWindowTest::textExportIsTheExportOfTheWholeImage() {
@@ -368,13 +369,13 @@ void MainWindowTest::textExportIsTheExportOfTheWholeImage() {
 void MainWindowTest::theSaveDialogOffersTheFourFormats() {
     WindowUnderTest w;
     w.dialogs.CancelFile();
-    w.window->Save1Click(w.window->Save1);
+    w.window->Save(w.window->saveAction_);
     QVERIFY2(w.dialogs.filePreset.endsWith(QStringLiteral("/RnData.Rn")),
              qPrintable(w.dialogs.filePreset));
     w.Open(SamplePath("v5"));
     w.dialogs.CancelFile();
-    w.window->Save1Click(w.window->Save1);
-    QCOMPARE(w.dialogs.fileDialogs.last(), QStringLiteral("SaveDialog1"));
+    w.window->Save(w.window->saveAction_);
+    QCOMPARE(w.dialogs.fileDialogs.last(), QStringLiteral("saveDialog"));
     QCOMPARE(w.dialogs.fileFilters, QStringList({"Rn Data File (*.Rn)", "Bmp Graphics (*.Bmp)",
                                                  "Wmf Graphics (*.Wmf)", "Text (.txt) (*.txt)"}));
     QCOMPARE(w.dialogs.fileDefaultSuffix, QStringLiteral("Rn"));
@@ -393,7 +394,7 @@ void MainWindowTest::bitmapIsTheChartOnWhite() {
     QVERIFY(w.dialogs.messages.isEmpty());
     QVERIFY(ReadAll(path).startsWith("BM"));
     const QImage picture(path);
-    QCOMPARE(picture.size(), w.window->Chart1->size());
+    QCOMPARE(picture.size(), w.window->chart_->size());
     QCOMPARE(picture.pixelColor(1, 1), QColor(Qt::white));
     // The pulse distribution is red.
     int red = 0;
@@ -420,17 +421,17 @@ void MainWindowTest::aFailingSaveIsReported() {
 
 void MainWindowTest::noMeasurementsGivesTheMessage() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     QFile file(w.WorkingFile("blank.Rn"));
     file.open(QIODevice::WriteOnly);
     file.write(QByteArray("1") + QByteArray(8191, 0));
     file.close();
     w.Open(file.fileName());
     QCOMPARE(w.dialogs.messages, QStringList({"No measurements saved in V5! "}));
-    QCOMPARE(f.ComboBox3->count(), 0);
-    QCOMPARE(f.ComboBox3->currentText(), QStringLiteral("Select Measurement"));
-    QVERIFY(!f.Save1->isEnabled());
-    QVERIFY(!f.ComboBox3->isEnabled());
+    QCOMPARE(f.measurementList_->count(), 0);
+    QCOMPARE(f.measurementList_->currentText(), QStringLiteral("Select Measurement"));
+    QVERIFY(!f.saveAction_->isEnabled());
+    QVERIFY(!f.measurementList_->isEnabled());
     QCOMPARE(ReadAll(w.WorkingFile("v5dat.tmp")), QByteArray());
 }
 

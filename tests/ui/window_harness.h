@@ -132,7 +132,7 @@ struct WindowUnderTest {
         setup.clock = &clock;
         setup.dialogs = &dialogs;
         setup.workingFolder = folder.path();
-        window = std::make_unique<TForm1>(setup);
+        window = std::make_unique<MainWindow>(setup);
     }
 
     QString WorkingFile(const QString& name) const { return folder.filePath(name); }
@@ -140,24 +140,24 @@ struct WindowUnderTest {
     // Opens a data file through the Open command, as a user does.
     void Open(const QString& path) {
         dialogs.ChooseFile(path);
-        window->Open1Click(window->Open_SB);
+        window->OpenFile(window->openButton_);
     }
 
     void Save(const QString& path, int format) {
         dialogs.ChooseFile(path, format);
-        window->Save1Click(window->Save_SB);
+        window->Save(window->saveButton_);
     }
 
     void Choose(int listIndex) {
-        window->ComboBox3->setCurrentIndex(listIndex);
-        window->ComboBox3Change(window->ComboBox3);
+        window->measurementList_->setCurrentIndex(listIndex);
+        window->ChooseMeasurement(window->measurementList_);
     }
 
     FakeClock clock;
     QTemporaryDir folder;
     ScriptedDialogs dialogs;
     std::unique_ptr<SimulatedFtdiBus> bus;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 }  // namespace kelmor::testing

@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "ui/chart/kelmor_chart.h"
-#include "ui/help/user_guide.h"
+#include "ui/help/user_guide_window.h"
 #include "window_harness.h"
 
 using namespace kelmor;
@@ -36,21 +36,21 @@ namespace {
 // A shown, active window on the V7 sample with its fourth measurement chosen.
 struct ActiveWindow {
     ActiveWindow() {
-        TForm1& f = *w.window;
+        MainWindow& f = *w.window;
         f.resize(1000, 600);
         f.show();
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         w.Open(SamplePath("v7"));
         w.Choose(3);
-        QVERIFY(f.View1->isEnabled());
-        f.Timer2Timer(f.Timer2);  // the pass after the open arms the read-out again
+        QVERIFY(f.viewMenu_->isEnabled());
+        f.WatchConnection(f.discoveryTimer_);  // the pass after the open arms the read-out again
     }
 
     WindowUnderTest w;
 };
 
-void ClickMenuItem(TForm1& f, QMenu* menu, QAction* item) {
+void ClickMenuItem(MainWindow& f, QMenu* menu, QAction* item) {
     QMenuBar* bar = f.menuBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
     QTRY_VERIFY(menu->isVisible());
@@ -60,7 +60,7 @@ void ClickMenuItem(TForm1& f, QMenu* menu, QAction* item) {
 
 // Sent as a key press and release to the window: QTest's key clicks translate only the
 // keys of a typewriter, not F1.
-void TypeShortcut(TForm1& f, const QKeySequence& shortcut) {
+void TypeShortcut(MainWindow& f, const QKeySequence& shortcut) {
     const QKeyCombination key = shortcut[0];
     QTest::sendKeyEvent(QTest::Press, &f, key.key(), QString(), key.keyboardModifiers());
     QTest::sendKeyEvent(QTest::Release, &f, key.key(), QString(), key.keyboardModifiers());
@@ -88,12 +88,12 @@ bool LastMessageStartsWith(ActiveWindow& a, const char* text) {
 
 bool ViewShown(ActiveWindow& a, ChartView view, QAction* item, const char* title) {
     return a.w.window->State().view == view && item->isChecked() &&
-           a.w.window->Chart1->TitleLines() == QStringList({QLatin1String(title)});
+           a.w.window->chart_->TitleLines() == QStringList({QLatin1String(title)});
 }
 
 std::vector<Route> Routes() {
     std::vector<Route> routes;
-    auto button = [&routes](const QString& name, QToolButton* TForm1::*control,
+    auto button = [&routes](const QString& name, QToolButton* MainWindow::*control,
                             std::function<bool(ActiveWindow&)> reached) {
         routes.push_back({name + QStringLiteral(" button"),
                           [control](ActiveWindow& a) {
@@ -101,11 +101,12 @@ std::vector<Route> Routes() {
                           },
                           reached});
     };
-    auto item = [&routes](const QString& name, QMenu* TForm1::*menu, QAction* TForm1::*action,
-                          std::function<bool(ActiveWindow&)> reached, bool shortcut = true) {
+    auto item = [&routes](const QString& name, QMenu* MainWindow::*menu,
+                          QAction* MainWindow::*action, std::function<bool(ActiveWindow&)> reached,
+                          bool shortcut = true) {
         routes.push_back({name + QStringLiteral(" menu item"),
                           [menu, action](ActiveWindow& a) {
-                              TForm1& f = *a.w.window;
+                              MainWindow& f = *a.w.window;
                               ClickMenuItem(f, f.*menu, f.*action);
                           },
                           reached});
@@ -114,101 +115,108 @@ std::vector<Route> Routes() {
         }
         routes.push_back({name + QStringLiteral(" shortcut"),
                           [action](ActiveWindow& a) {
-                              TForm1& f = *a.w.window;
+                              MainWindow& f = *a.w.window;
                               TypeShortcut(f, (f.*action)->shortcut());
                           },
                           reached});
     };
 
-    const auto opened = [](ActiveWindow& a) { return LastFileDialogIs(a, "OpenDialog1"); };
-    const auto saved = [](ActiveWindow& a) { return LastFileDialogIs(a, "SaveDialog1"); };
+    const auto opened = [](ActiveWindow& a) { return LastFileDialogIs(a, "openDialog"); };
+    const auto saved = [](ActiveWindow& a) { return LastFileDialogIs(a, "saveDialog"); };
     const auto printed = [](ActiveWindow& a) { return a.w.dialogs.printDialogs == 1; };
-    button("Open", &TForm1::Open_SB, opened);
-    item("Open", &TForm1::Main1, &TForm1::Open1, opened);
-    button("Save", &TForm1::Save_SB, saved);
-    item("Save", &TForm1::Main1, &TForm1::Save1, saved);
-    button("Print", &TForm1::SpeedButton1, printed);
-    item("Print", &TForm1::Main1, &TForm1::Print1, printed);
-    item("Exit", &TForm1::Main1, &TForm1::Exit1,
+    button("Open", &MainWindow::openButton_, opened);
+    item("Open", &MainWindow::mainMenu_, &MainWindow::openAction_, opened);
+    button("Save", &MainWindow::saveButton_, saved);
+    item("Save", &MainWindow::mainMenu_, &MainWindow::saveAction_, saved);
+    button("Print", &MainWindow::printButton_, printed);
+    item("Print", &MainWindow::mainMenu_, &MainWindow::printAction_, printed);
+    item("Exit", &MainWindow::mainMenu_, &MainWindow::exitAction_,
          [](ActiveWindow& a) { return !a.w.window->isVisible(); });
-    item("Summary", &TForm1::Assessment1, &TForm1::Summary1,
-         [](ActiveWindow& a) { return a.w.window->SummaryDock->isVisible(); });
-    item("Save report", &TForm1::Assessment1, &TForm1::SaveReport1,
-         [](ActiveWindow& a) { return LastFileDialogIs(a, "ReportDialog"); });
-    item("User guide", &TForm1::Help1, &TForm1::UserGuide1,
-         [](ActiveWindow& a) { return a.w.window->Guide->isVisible(); });
+    item("Summary", &MainWindow::assessmentMenu_, &MainWindow::summaryAction_,
+         [](ActiveWindow& a) { return a.w.window->summaryDock_->isVisible(); });
+    item("Save report", &MainWindow::assessmentMenu_, &MainWindow::saveReportAction_,
+         [](ActiveWindow& a) { return LastFileDialogIs(a, "reportDialog"); });
+    item("User guide", &MainWindow::helpMenu_, &MainWindow::userGuideAction_,
+         [](ActiveWindow& a) { return a.w.window->userGuide_->isVisible(); });
     const bool noShortcut = false;
     item(
-        "About", &TForm1::Help1, &TForm1::About1,
-        [](ActiveWindow& a) { return a.w.dialogs.dialogsShown.contains(QStringLiteral("About")); },
+        "About", &MainWindow::helpMenu_, &MainWindow::aboutAction_,
+        [](ActiveWindow& a) {
+            return a.w.dialogs.dialogsShown.contains(QStringLiteral("aboutBox"));
+        },
         noShortcut);
 
-    button("Read-out", &TForm1::SpeedButton7, [](ActiveWindow& a) {
+    button("Read-out", &MainWindow::readOutButton_, [](ActiveWindow& a) {
         return a.w.window->State().levelShown && !a.w.bus->Kelmor()->ReceivedCommands().empty();
     });
-    button("Trigger level", &TForm1::Level_button, [](ActiveWindow& a) {
-        return a.w.dialogs.dialogsShown.contains(QStringLiteral("Trigger"));
+    button("Trigger level", &MainWindow::triggerLevelButton_, [](ActiveWindow& a) {
+        return a.w.dialogs.dialogsShown.contains(QStringLiteral("triggerLevelDialog"));
     });
-    button("Clock", &TForm1::SpeedButton3, [](ActiveWindow& a) {
+    button("Clock", &MainWindow::clockButton_, [](ActiveWindow& a) {
         return LastMessageStartsWith(a, "The Kelmor clock will be syncronized");
     });
-    button("Erase", &TForm1::ERASE_BTN, [](ActiveWindow& a) {
+    button("Erase", &MainWindow::eraseButton_, [](ActiveWindow& a) {
         return LastMessageStartsWith(a, "The measurements in the Kelmor will be erased!");
     });
 
-    item("Pulse Distribution", &TForm1::View1, &TForm1::PulseDistribution1, [](ActiveWindow& a) {
-        // Chosen from the "Mean" view the test starts the row in.
-        return ViewShown(a, ChartView::PulseDistribution, a.w.window->PulseDistribution1,
-                         "Measurements") &&
-               a.w.window->Chart1->Series2()->Count() == 0;
-    });
-    item("Pulse Distribution and Mean", &TForm1::View1, &TForm1::PulseDistributionandMean1,
+    item("Pulse Distribution", &MainWindow::viewMenu_, &MainWindow::pulseDistributionAction_,
          [](ActiveWindow& a) {
+             // Chosen from the "Mean" view the test starts the row in.
+             return ViewShown(a, ChartView::PulseDistribution, a.w.window->pulseDistributionAction_,
+                              "Measurements") &&
+                    a.w.window->chart_->Series2()->Count() == 0;
+         });
+    item("Pulse Distribution and Mean", &MainWindow::viewMenu_,
+         &MainWindow::pulseDistributionAndMeanAction_, [](ActiveWindow& a) {
              return ViewShown(a, ChartView::PulseDistributionAndMean,
-                              a.w.window->PulseDistributionandMean1, "2h-Mean");
+                              a.w.window->pulseDistributionAndMeanAction_, "2h-Mean");
          });
-    item("Pulse Distribution, Mean and mean Error", &TForm1::View1,
-         &TForm1::PulseDistributionMeanandmeanError1, [](ActiveWindow& a) {
+    item("Pulse Distribution, Mean and mean Error", &MainWindow::viewMenu_,
+         &MainWindow::pulseDistributionMeanAndMeanErrorAction_, [](ActiveWindow& a) {
              return ViewShown(a, ChartView::PulseDistributionMeanAndMeanError,
-                              a.w.window->PulseDistributionMeanandmeanError1, "2h-Mean");
+                              a.w.window->pulseDistributionMeanAndMeanErrorAction_, "2h-Mean");
          });
-    item("Mean and mean Error", &TForm1::View1, &TForm1::MeanandmeanError1, [](ActiveWindow& a) {
-        return ViewShown(a, ChartView::MeanAndMeanError, a.w.window->MeanandmeanError1,
-                         "2h-Mean") &&
-               a.w.window->Chart1->Series3()->Count() > 0;
+    item("Mean and mean Error", &MainWindow::viewMenu_, &MainWindow::meanAndMeanErrorAction_,
+         [](ActiveWindow& a) {
+             return ViewShown(a, ChartView::MeanAndMeanError, a.w.window->meanAndMeanErrorAction_,
+                              "2h-Mean") &&
+                    a.w.window->chart_->Series3()->Count() > 0;
+         });
+    item("Mean", &MainWindow::viewMenu_, &MainWindow::meanAction_, [](ActiveWindow& a) {
+        return ViewShown(a, ChartView::Mean, a.w.window->meanAction_, "2h-Mean") &&
+               a.w.window->chart_->Series3()->Count() == 0;
     });
-    item("Mean", &TForm1::View1, &TForm1::Mean1, [](ActiveWindow& a) {
-        return ViewShown(a, ChartView::Mean, a.w.window->Mean1, "2h-Mean") &&
-               a.w.window->Chart1->Series3()->Count() == 0;
+    item("Temperature", &MainWindow::viewMenu_, &MainWindow::temperatureAction_, [](ActiveWindow& a) {
+        return a.w.window->temperatureAction_->isChecked() &&
+               a.w.window->chart_->Series1()->Count() > 0;
     });
-    item("Temperature", &TForm1::View1, &TForm1::Temperature, [](ActiveWindow& a) {
-        return a.w.window->Temperature->isChecked() && a.w.window->Chart1->Series1()->Count() > 0;
+    item("Humidity", &MainWindow::viewMenu_, &MainWindow::humidityAction_, [](ActiveWindow& a) {
+        return a.w.window->humidityAction_->isChecked() &&
+               a.w.window->chart_->Series5()->Count() > 0;
     });
-    item("Humidity", &TForm1::View1, &TForm1::Humidity, [](ActiveWindow& a) {
-        return a.w.window->Humidity->isChecked() && a.w.window->Chart1->Series5()->Count() > 0;
-    });
-    item("Pressure", &TForm1::View1, &TForm1::Pressure, [](ActiveWindow& a) {
-        return a.w.window->Pressure->isChecked() && a.w.window->Chart1->Series6()->Count() > 0;
+    item("Pressure", &MainWindow::viewMenu_, &MainWindow::pressureAction_, [](ActiveWindow& a) {
+        return a.w.window->pressureAction_->isChecked() &&
+               a.w.window->chart_->Series6()->Count() > 0;
     });
 
     routes.push_back({QStringLiteral("Measurement list from the keyboard"),
                       [](ActiveWindow& a) {
-                          a.w.window->ComboBox3->setFocus();
-                          QTest::keyClick(a.w.window->ComboBox3, Qt::Key_Down);
+                          a.w.window->measurementList_->setFocus();
+                          QTest::keyClick(a.w.window->measurementList_, Qt::Key_Down);
                       },
-                      [](ActiveWindow& a) { return a.w.window->CurrentMeasurement == 4; }});
+                      [](ActiveWindow& a) { return a.w.window->currentMeasurement_ == 4; }});
     routes.push_back({QStringLiteral("Mean list from the keyboard"),
                       [](ActiveWindow& a) {
-                          a.w.window->ComboBox2->setFocus();
-                          QTest::keyClick(a.w.window->ComboBox2, Qt::Key_Down);
+                          a.w.window->meanIntervalList_->setFocus();
+                          QTest::keyClick(a.w.window->meanIntervalList_, Qt::Key_Down);
                       },
                       [](ActiveWindow& a) {
-                          return a.w.window->ComboBox2->currentIndex() == 1 &&
-                                 a.w.window->Chart1->TitleLines() == QStringList({"4h-Mean"});
+                          return a.w.window->meanIntervalList_->currentIndex() == 1 &&
+                                 a.w.window->chart_->TitleLines() == QStringList({"4h-Mean"});
                       }});
     routes.push_back({QStringLiteral("Zoom by dragging on the chart"),
                       [](ActiveWindow& a) {
-                          KelmorChart* chart = a.w.window->Chart1;
+                          KelmorChart* chart = a.w.window->chart_;
                           const QPoint from = PlotPoint(*chart, 0.3, 0.2);
                           const QPoint to = PlotPoint(*chart, 0.5, 0.8);
                           QTest::mousePress(chart, Qt::LeftButton, {}, from);
@@ -217,28 +225,28 @@ std::vector<Route> Routes() {
                           QTest::mouseRelease(chart, Qt::LeftButton, {}, to);
                       },
                       [](ActiveWindow& a) {
-                          return a.w.window->Chart1->IsZoomed() &&
-                                 a.w.window->Chart1->FootLines().value(0).contains(
+                          return a.w.window->chart_->IsZoomed() &&
+                                 a.w.window->chart_->FootLines().value(0).contains(
                                      QStringLiteral("Radonlevel :"));
                       }});
     routes.push_back({QStringLiteral("Double click on the chart"),
                       [](ActiveWindow& a) {
-                          QTest::mouseDClick(a.w.window->Chart1, Qt::LeftButton, {},
-                                             PlotPoint(*a.w.window->Chart1, 0.5, 0.5));
+                          QTest::mouseDClick(a.w.window->chart_, Qt::LeftButton, {},
+                                             PlotPoint(*a.w.window->chart_, 0.5, 0.5));
                       },
-                      [](ActiveWindow& a) { return a.w.window->title->isVisible(); }});
+                      [](ActiveWindow& a) { return a.w.window->titleEditor_->isVisible(); }});
     routes.push_back(
         {QStringLiteral("Click on the chart after editing the title"),
          [](ActiveWindow& a) {
-             TForm1& f = *a.w.window;
-             QTest::mouseDClick(f.Chart1, Qt::LeftButton, {}, PlotPoint(*f.Chart1, 0.5, 0.5));
-             f.title->selectAll();
-             QTest::keyClicks(f.title, QStringLiteral("Cellar"));
-             QTest::mouseClick(f.Chart1, Qt::LeftButton, {}, PlotPoint(*f.Chart1, 0.5, 0.5));
+             MainWindow& f = *a.w.window;
+             QTest::mouseDClick(f.chart_, Qt::LeftButton, {}, PlotPoint(*f.chart_, 0.5, 0.5));
+             f.titleEditor_->selectAll();
+             QTest::keyClicks(f.titleEditor_, QStringLiteral("Cellar"));
+             QTest::mouseClick(f.chart_, Qt::LeftButton, {}, PlotPoint(*f.chart_, 0.5, 0.5));
          },
          [](ActiveWindow& a) {
-             return !a.w.window->title->isVisible() &&
-                    a.w.window->Chart1->TitleLines() == QStringList({"Cellar"});
+             return !a.w.window->titleEditor_->isVisible() &&
+                    a.w.window->chart_->TitleLines() == QStringList({"Cellar"});
          }});
     return routes;
 }
@@ -248,16 +256,16 @@ std::vector<Route> Routes() {
 void WiringTest::everyCommandReachesItsHandler() {
     for (const Route& route : Routes()) {
         ActiveWindow a;
-        TForm1& f = *a.w.window;
+        MainWindow& f = *a.w.window;
         // The Pulse Distribution row starts from another view, the others from the first.
         if (route.name.startsWith(QStringLiteral("Pulse Distribution "))) {
-            f.Mean1Click(f.Mean1);
+            f.ShowMean(f.meanAction_);
         }
         if (route.name.startsWith(QStringLiteral("Mean list"))) {
-            f.Mean1Click(f.Mean1);
+            f.ShowMean(f.meanAction_);
         }
         if (route.name.startsWith(QStringLiteral("Trigger"))) {
-            f.Dump_BtnClick(f.SpeedButton7);  // the button appears with a read-out
+            f.ReadOut(f.readOutButton_);  // the button appears with a read-out
         }
         a.w.dialogs.printTo.clear();  // the print dialog is cancelled
         for (int i = 0; i < 4; ++i) {
@@ -272,43 +280,45 @@ void WiringTest::everyCommandReachesItsHandler() {
 
 void WiringTest::itemsOfADisabledMenuAreOutOfReachByShortcutToo() {
     ActiveWindow a;
-    TForm1& f = *a.w.window;
-    a.w.Choose(f.ComboBox3->count() - 1);  // "All measurements": no View menu
-    QVERIFY(!f.View1->isEnabled());
-    for (const QAction* item : {f.PulseDistributionandMean1, f.Mean1, f.Pressure}) {
+    MainWindow& f = *a.w.window;
+    a.w.Choose(f.measurementList_->count() - 1);  // "All measurements": no View menu
+    QVERIFY(!f.viewMenu_->isEnabled());
+    for (const QAction* item :
+         {f.pulseDistributionAndMeanAction_, f.meanAction_, f.pressureAction_}) {
         TypeShortcut(f, item->shortcut());
     }
     QCOMPARE(f.State().view, ChartView::PulseDistribution);
-    QVERIFY(f.PulseDistribution1->isChecked());
-    QVERIFY(!f.Pressure->isChecked());
-    QCOMPARE(f.Chart1->Series2()->Count(), 0);
-    QCOMPARE(f.Chart1->Series6()->Count(), 0);
+    QVERIFY(f.pulseDistributionAction_->isChecked());
+    QVERIFY(!f.pressureAction_->isChecked());
+    QCOMPARE(f.chart_->Series2()->Count(), 0);
+    QCOMPARE(f.chart_->Series6()->Count(), 0);
 }
 
 void WiringTest::hintsAreToolTipsAndLeaveThePanelsAlone() {
     ActiveWindow a;
-    TForm1& f = *a.w.window;
+    MainWindow& f = *a.w.window;
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
-    for (QToolButton* b :
-         {f.Open_SB, f.Save_SB, f.SpeedButton1, f.SpeedButton7, f.SpeedButton3, f.ERASE_BTN}) {
+    for (QToolButton* b : {f.openButton_, f.saveButton_, f.printButton_, f.readOutButton_,
+                           f.clockButton_, f.eraseButton_}) {
         QVERIFY(!b->toolTip().isEmpty());
         QTest::mouseMove(b);
         QCoreApplication::processEvents();
-        QVERIFY2(f.StatusBar1->currentMessage().isEmpty(), qPrintable(b->toolTip()));
+        QVERIFY2(f.statusBar_->currentMessage().isEmpty(), qPrintable(b->toolTip()));
     }
     // Hovering the items of an opened menu neither.
     QMenuBar* bar = f.menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(f.Main1->menuAction()).center());
-    QTRY_VERIFY(f.Main1->isVisible());
-    for (QAction* item : f.Main1->actions()) {
-        QTest::mouseMove(f.Main1, f.Main1->actionGeometry(item).center());
+    QTest::mouseClick(bar, Qt::LeftButton, {},
+                      bar->actionGeometry(f.mainMenu_->menuAction()).center());
+    QTRY_VERIFY(f.mainMenu_->isVisible());
+    for (QAction* item : f.mainMenu_->actions()) {
+        QTest::mouseMove(f.mainMenu_, f.mainMenu_->actionGeometry(item).center());
         QCoreApplication::processEvents();
-        QVERIFY(f.StatusBar1->currentMessage().isEmpty());
+        QVERIFY(f.statusBar_->currentMessage().isEmpty());
     }
-    f.Main1->close();
+    f.mainMenu_->close();
     // The panels are painted with their texts.
-    const QImage bar0 = f.StatusBar1->grab().toImage();
-    QVERIFY(f.StatusBar1->findChildren<QLabel*>().first()->isVisible());
+    const QImage bar0 = f.statusBar_->grab().toImage();
+    QVERIFY(f.statusBar_->findChildren<QLabel*>().first()->isVisible());
     QVERIFY(!bar0.isNull());
 }
 
@@ -353,32 +363,32 @@ double TextContrast(const QImage& image, const QRect& area) {
 
 void WiringTest::disabledMenuTitlesAndItemsAreReadable() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QVERIFY(!f.View1->isEnabled());  // no image yet
+    QVERIFY(!f.viewMenu_->isEnabled());  // no image yet
     const QImage bar = f.menuBar()->grab().toImage();
-    const QRect title = f.menuBar()->actionGeometry(f.View1->menuAction());
+    const QRect title = f.menuBar()->actionGeometry(f.viewMenu_->menuAction());
     QVERIFY2(TextContrast(bar, title) >= 3.0,
              qPrintable(QString::number(TextContrast(bar, title))));
 
     // A V5 image: the View menu opens, its climate items are disabled.
     w.Open(SamplePath("v5"));
     w.Choose(0);
-    QVERIFY(!f.Temperature->isEnabled());
+    QVERIFY(!f.temperatureAction_->isEnabled());
     QMenuBar* menus = f.menuBar();
     QTest::mouseClick(menus, Qt::LeftButton, {},
-                      menus->actionGeometry(f.View1->menuAction()).center());
-    QTRY_VERIFY(f.View1->isVisible());
-    const QImage menu = f.View1->grab().toImage();
-    const double contrast = TextContrast(menu, f.View1->actionGeometry(f.Temperature));
+                      menus->actionGeometry(f.viewMenu_->menuAction()).center());
+    QTRY_VERIFY(f.viewMenu_->isVisible());
+    const QImage menu = f.viewMenu_->grab().toImage();
+    const double contrast = TextContrast(menu, f.viewMenu_->actionGeometry(f.temperatureAction_));
     QVERIFY2(contrast >= 3.0, qPrintable(QString::number(contrast)));
-    f.View1->close();
+    f.viewMenu_->close();
 }
 
 void WiringTest::theSaveDialogKeepsTheChosenFormat() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     QCOMPARE(w.dialogs.fileSelectedFilter, QStringLiteral("Rn Data File (*.Rn)"));
     const QString text = w.WorkingFile(QStringLiteral("all.txt"));
@@ -388,20 +398,20 @@ void WiringTest::theSaveDialogKeepsTheChosenFormat() {
 
     // Saved again: the dialog offers the same name in the same format.
     w.dialogs.CancelFile();
-    f.Save1Click(f.Save_SB);
+    f.Save(f.saveButton_);
     QCOMPARE(w.dialogs.filePreset, text);
     QCOMPARE(w.dialogs.fileSelectedFilter, QStringLiteral("Text (.txt) (*.txt)"));
     QCOMPARE(w.dialogs.fileDefaultSuffix, QStringLiteral("txt"));
 
     // Confirmed as offered, it writes the text again, never the image over it.
     w.dialogs.ChooseFile(text, 0);  // the filter the dialog opened with
-    f.Save1Click(f.Save_SB);
+    f.Save(f.saveButton_);
     QCOMPARE(ReadAll(text), exported);
 
     // Opening a data file makes the data file the format again.
     w.Open(SamplePath("v5"));
     w.dialogs.CancelFile();
-    f.Save1Click(f.Save_SB);
+    f.Save(f.saveButton_);
     QCOMPARE(w.dialogs.fileSelectedFilter, QStringLiteral("Rn Data File (*.Rn)"));
 }
 

@@ -23,7 +23,7 @@ SimulatorMenu::SimulatorMenu(SimulatedFtdiBus& bus, QByteArray sampleMemory, QWi
     : QMenu(QStringLiteral("Simulator"), parent),
       bus_(bus),
       sampleMemory_(std::move(sampleMemory)) {
-    setObjectName(QStringLiteral("Simulator1"));
+    setObjectName(QStringLiteral("simulatorMenu"));
     PluggedIn = Toggle(QStringLiteral("Kelmor plugged in"),
                        QStringLiteral("Unplug the simulated Kelmor, or plug it in again"),
                        &SimulatorMenu::Plug);
@@ -130,10 +130,11 @@ void SimulatorMenu::Restore() {
                               static_cast<std::size_t>(sampleMemory_.size()));
 }
 
-SimulatorMenu* AddSimulatorMenu(TForm1& window, SimulatedFtdiBus& bus, QByteArray sampleMemory) {
+SimulatorMenu* AddSimulatorMenu(MainWindow& window, SimulatedFtdiBus& bus,
+                                QByteArray sampleMemory) {
     auto* menu = new SimulatorMenu(bus, std::move(sampleMemory), &window);
     menu->setPalette(window.palette());
-    window.menuBar()->insertMenu(window.Help1->menuAction(), menu);
+    window.menuBar()->insertMenu(window.helpMenu_->menuAction(), menu);
     return menu;
 }
 

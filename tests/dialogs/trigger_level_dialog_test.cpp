@@ -9,10 +9,10 @@
 #include "dialog_test_helpers.h"
 #include "suites.h"
 #include "ui/dialogs/circle_shape.h"
-#include "ui/dialogs/trigger_dialog.h"
+#include "ui/dialogs/trigger_level_dialog.h"
 #include "ui/dialogs/up_down.h"
 
-using kelmor::TTrigger;
+using kelmor::TriggerLevelDialog;
 
 namespace {
 
@@ -29,7 +29,7 @@ struct RecordingTrigger {
             stillShownWhenCalled = dialog.isVisible();
         });
     }
-    TTrigger dialog;
+    TriggerLevelDialog dialog;
     std::vector<SetCall> calls;
     bool stillShownWhenCalled = false;
 };
@@ -51,8 +51,8 @@ class TriggerDialogTest : public QObject {
 
   private slots:
     void controlsStartAsDefined() {
-        TTrigger t;
-        QCOMPARE(t.objectName(), QString("Trigger"));
+        TriggerLevelDialog t;
+        QCOMPARE(t.objectName(), QString("triggerLevelDialog"));
         QCOMPARE(t.windowTitle(), QString("Trigger level"));
         const Qt::WindowFlags flags = t.windowFlags();
         QVERIFY((flags & Qt::WindowType_Mask) == Qt::Tool);
@@ -60,37 +60,37 @@ class TriggerDialogTest : public QObject {
         QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinMaxButtonsHint)));
 
-        QCOMPARE(t.Shape1->objectName(), QString("Shape1"));
-        QCOMPARE(t.Shape1->Fill(), QColor(Qt::red));
-        QCOMPARE(t.Shape2->objectName(), QString("Shape2"));
-        QCOMPARE(t.Shape2->Fill(), QColor(0, 255, 0));
-        QCOMPARE(t.Label2->text(), QString("High Level"));
-        QCOMPARE(t.Label3->text(), QString("Low Level"));
-        QVERIFY(Beside(t.Shape1, t.Label2));
-        QVERIFY(Beside(t.Shape2, t.Label3));
-        QCOMPARE(t.findChild<QLabel*>("Label1")->text(),
+        QCOMPARE(t.highLamp_->objectName(), QString("highLamp"));
+        QCOMPARE(t.highLamp_->Fill(), QColor(Qt::red));
+        QCOMPARE(t.lowLamp_->objectName(), QString("lowLamp"));
+        QCOMPARE(t.lowLamp_->Fill(), QColor(0, 255, 0));
+        QCOMPARE(t.highLabel_->text(), QString("High Level"));
+        QCOMPARE(t.lowLabel_->text(), QString("Low Level"));
+        QVERIFY(Beside(t.highLamp_, t.highLabel_));
+        QVERIFY(Beside(t.lowLamp_, t.lowLabel_));
+        QCOMPARE(t.findChild<QLabel*>("triggerLabel")->text(),
                  QString("Trigger between Low and High level at"));
-        QCOMPARE(t.findChild<QLabel*>("Label4")->text(), QString("Bq/m3"));
+        QCOMPARE(t.findChild<QLabel*>("unitLabel")->text(), QString("Bq/m3"));
 
-        auto* edit = t.findChild<QLineEdit*>("Level_edit");
+        auto* edit = t.findChild<QLineEdit*>("levelEdit");
         QVERIFY(edit != nullptr && edit->isReadOnly() && edit->isEnabled());
         QCOMPARE(edit->text(), QString("200"));
-        auto* upDown = t.findChild<kelmor::UpDown*>("UpDown1");
+        auto* upDown = t.findChild<kelmor::UpDown*>("levelUpDown");
         QVERIFY(upDown != nullptr);
         QCOMPARE(upDown->Minimum(), 50);
         QCOMPARE(upDown->Maximum(), 2000);
         QCOMPARE(upDown->Increment(), 25);
         QCOMPARE(upDown->Position(), 200);
-        auto* flash = t.findChild<QCheckBox*>("CheckBox1");
+        auto* flash = t.findChild<QCheckBox*>("flashCheckBox");
         QVERIFY(flash != nullptr && !flash->isChecked());
         QCOMPARE(flash->text(), QString("Flash RED/GREEN"));
-        QCOMPARE(t.findChild<QPushButton*>("Button1")->text(), QString("Set"));
-        QCOMPARE(t.findChild<QPushButton*>("Button2")->text(), QString("Cancel"));
-        QVERIFY(t.Button1->isDefault());
+        QCOMPARE(t.findChild<QPushButton*>("setButton")->text(), QString("Set"));
+        QCOMPARE(t.findChild<QPushButton*>("cancelButton")->text(), QString("Cancel"));
+        QVERIFY(t.setButton_->isDefault());
     }
 
     void everyTextFitsInTheDialog() {
-        TTrigger t;
+        TriggerLevelDialog t;
         for (const QWidget* child : t.findChildren<QWidget*>()) {
             QVERIFY2(t.rect().contains(child->geometry()), qPrintable(child->objectName()));
             if (child->inherits("QLabel") || child->inherits("QCheckBox")) {
@@ -98,48 +98,48 @@ class TriggerDialogTest : public QObject {
                          qPrintable(child->objectName()));
             }
         }
-        QVERIFY(!t.Button1->geometry().intersects(t.Button2->geometry()));
+        QVERIFY(!t.setButton_->geometry().intersects(t.cancelButton_->geometry()));
     }
 
     void upDownStepsBy25WithinLimits() {
-        TTrigger t;
-        Click(t.UpDown1->UpButton());
-        QCOMPARE(t.UpDown1->Position(), 225);
-        QCOMPARE(t.Level_edit->text(), QString("225"));
-        Click(t.UpDown1->DownButton());
-        Click(t.UpDown1->DownButton());
-        QCOMPARE(t.Level_edit->text(), QString("175"));
+        TriggerLevelDialog t;
+        Click(t.levelUpDown_->UpButton());
+        QCOMPARE(t.levelUpDown_->Position(), 225);
+        QCOMPARE(t.levelEdit_->text(), QString("225"));
+        Click(t.levelUpDown_->DownButton());
+        Click(t.levelUpDown_->DownButton());
+        QCOMPARE(t.levelEdit_->text(), QString("175"));
         for (int i = 0; i < 10; ++i) {
-            QTest::keyClick(t.Level_edit, Qt::Key_Down);
+            QTest::keyClick(t.levelEdit_, Qt::Key_Down);
         }
-        QCOMPARE(t.UpDown1->Position(), 50);
-        QCOMPARE(t.Level_edit->text(), QString("50"));
+        QCOMPARE(t.levelUpDown_->Position(), 50);
+        QCOMPARE(t.levelEdit_->text(), QString("50"));
         for (int i = 0; i < 100; ++i) {
-            QTest::keyClick(t.UpDown1, Qt::Key_Up);
+            QTest::keyClick(t.levelUpDown_, Qt::Key_Up);
         }
-        QCOMPARE(t.UpDown1->Position(), 2000);
-        Click(t.UpDown1->UpButton());
-        QCOMPARE(t.Level_edit->text(), QString("2000"));
-        t.UpDown1->SetPosition(-5);
-        QCOMPARE(t.Level_edit->text(), QString("50"));
+        QCOMPARE(t.levelUpDown_->Position(), 2000);
+        Click(t.levelUpDown_->UpButton());
+        QCOMPARE(t.levelEdit_->text(), QString("2000"));
+        t.levelUpDown_->SetPosition(-5);
+        QCOMPARE(t.levelEdit_->text(), QString("50"));
     }
 
     void flashDisablesEditButNotUpDown() {
-        TTrigger t;
-        Click(t.CheckBox1);
-        QVERIFY(t.CheckBox1->isChecked());
-        QVERIFY(!t.Level_edit->isEnabled());
-        QVERIFY(t.UpDown1->isEnabled());
-        Click(t.UpDown1->UpButton());
-        QCOMPARE(t.Level_edit->text(), QString("225"));
-        Click(t.CheckBox1);
-        QVERIFY(t.Level_edit->isEnabled());
+        TriggerLevelDialog t;
+        Click(t.flashCheckBox_);
+        QVERIFY(t.flashCheckBox_->isChecked());
+        QVERIFY(!t.levelEdit_->isEnabled());
+        QVERIFY(t.levelUpDown_->isEnabled());
+        Click(t.levelUpDown_->UpButton());
+        QCOMPARE(t.levelEdit_->text(), QString("225"));
+        Click(t.flashCheckBox_);
+        QVERIFY(t.levelEdit_->isEnabled());
     }
 
     void cancelAndEscapeSendNothing() {
         RecordingTrigger r;
         r.dialog.open();
-        Click(r.dialog.Button2);
+        Click(r.dialog.cancelButton_);
         QVERIFY(!r.dialog.isVisible());
         QCOMPARE(r.dialog.result(), int(QDialog::Rejected));
         r.dialog.open();
@@ -151,9 +151,9 @@ class TriggerDialogTest : public QObject {
     void setHandsOverLevelAndFlashThenCloses() {
         RecordingTrigger r;
         r.dialog.open();
-        Click(r.dialog.UpDown1->UpButton());
-        Click(r.dialog.UpDown1->UpButton());
-        Click(r.dialog.Button1);
+        Click(r.dialog.levelUpDown_->UpButton());
+        Click(r.dialog.levelUpDown_->UpButton());
+        Click(r.dialog.setButton_);
         QVERIFY(!r.dialog.isVisible());
         QCOMPARE(r.dialog.result(), int(QDialog::Accepted));
         QCOMPARE(r.calls.size(), size_t(1));
@@ -163,9 +163,9 @@ class TriggerDialogTest : public QObject {
 
         // Enter means "Set" even with the focus on the check box, and the flash goes along.
         r.dialog.open();
-        Click(r.dialog.CheckBox1);
-        r.dialog.CheckBox1->setFocus();
-        QTest::keyClick(r.dialog.CheckBox1, Qt::Key_Return);
+        Click(r.dialog.flashCheckBox_);
+        r.dialog.flashCheckBox_->setFocus();
+        QTest::keyClick(r.dialog.flashCheckBox_, Qt::Key_Return);
         QVERIFY(!r.dialog.isVisible());
         QCOMPARE(r.calls.size(), size_t(2));
         QCOMPARE(r.calls[1].level, 250);
@@ -178,28 +178,28 @@ class TriggerDialogTest : public QObject {
         RecordingTrigger r;
         r.dialog.setParent(&owner, r.dialog.windowFlags());
         r.dialog.open();
-        r.dialog.UpDown1->SetPosition(500);
-        Click(r.dialog.CheckBox1);
-        Click(r.dialog.Button2);
+        r.dialog.levelUpDown_->SetPosition(500);
+        Click(r.dialog.flashCheckBox_);
+        Click(r.dialog.cancelButton_);
 
         owner.move(260, 140);
         r.dialog.open();
         const QPoint offset = r.dialog.frameGeometry().center() - owner.frameGeometry().center();
         QVERIFY(offset.manhattanLength() <= 2);
-        QCOMPARE(r.dialog.Level_edit->text(), QString("500"));
-        QVERIFY(r.dialog.CheckBox1->isChecked());
-        QVERIFY(!r.dialog.Level_edit->isEnabled());
+        QCOMPARE(r.dialog.levelEdit_->text(), QString("500"));
+        QVERIFY(r.dialog.flashCheckBox_->isChecked());
+        QVERIFY(!r.dialog.levelEdit_->isEnabled());
         Screenshot(r.dialog, "trigger_dialog");
-        Click(r.dialog.Button1);
+        Click(r.dialog.setButton_);
         QCOMPARE(r.calls.size(), size_t(1));
         QCOMPARE(r.calls[0].level, 500);
         QCOMPARE(r.calls[0].flash, true);
     }
 
     void setWithoutHandlerOnlyCloses() {
-        TTrigger t;
+        TriggerLevelDialog t;
         t.open();
-        Click(t.Button1);
+        Click(t.setButton_);
         QVERIFY(!t.isVisible());
     }
 };
@@ -209,4 +209,4 @@ int RunTriggerDialogTests(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "trigger_dialog_test.moc"
+#include "trigger_level_dialog_test.moc"
