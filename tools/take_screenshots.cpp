@@ -68,8 +68,7 @@ class ReportDialogs : public DesktopDialogs {
 };
 
 void Choose(MainWindow& window, int index) {
-    window.measurementList_->setCurrentIndex(index);
-    window.ChooseMeasurement(window.measurementList_);
+    window.ChooseMeasurement(index);
 }
 
 }  // namespace
@@ -102,59 +101,64 @@ int main(int argc, char** argv) {
     ok &= window.OpenDataFile(samples + QStringLiteral("kelmor-v7.Rn"));
     Choose(window, 3);
     ok &= Save(window, out, "pulse-distribution.png");
-    window.ShowPulseDistributionAndMean(window.pulseDistributionAndMeanAction_);
-    window.meanIntervalList_->setCurrentIndex(4);
-    window.ChooseMeanInterval(window.meanIntervalList_);
+    window.findChild<QAction*>(QStringLiteral("pulseDistributionAndMeanAction"))->trigger();
+    QComboBox* means = window.findChild<QComboBox*>(QStringLiteral("meanIntervalList"));
+    means->setCurrentIndex(4);
+    emit means->activated(4);
     ok &= Save(window, out, "pulse-distribution-and-24h-mean.png");
-    window.ShowMeanAndMeanError(window.meanAndMeanErrorAction_);
-    window.temperatureAction_->trigger();
+    window.findChild<QAction*>(QStringLiteral("meanAndMeanErrorAction"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("temperatureAction"))->trigger();
     ok &= Save(window, out, "mean-error-and-temperature.png");
-    window.temperatureAction_->trigger();
+    window.findChild<QAction*>(QStringLiteral("temperatureAction"))->trigger();
     Choose(window, 8);
     ok &= Save(window, out, "all-measurements.png");
 
     // A zoom into a week of the fourth measurement, as a mouse drag does it.
     Choose(window, 3);
-    window.pressureAction_->trigger();
-    const QRect plot = window.chart_->axisRect()->rect();
+    window.findChild<QAction*>(QStringLiteral("pressureAction"))->trigger();
+    const QRect plot = window.findChild<KelmorChart*>(QStringLiteral("chart"))->axisRect()->rect();
     const QPoint from(plot.left() + plot.width() * 2 / 5, plot.top() + 5);
     const QPoint to(plot.left() + plot.width() * 3 / 5, plot.bottom() - 5);
-    QTest::mousePress(window.chart_, Qt::LeftButton, {}, from);
-    QTest::mouseMove(window.chart_, to);
-    QTest::mouseRelease(window.chart_, Qt::LeftButton, {}, to);
+    QTest::mousePress(window.findChild<KelmorChart*>(QStringLiteral("chart")), Qt::LeftButton, {},
+                      from);
+    QTest::mouseMove(window.findChild<KelmorChart*>(QStringLiteral("chart")), to);
+    QTest::mouseRelease(window.findChild<KelmorChart*>(QStringLiteral("chart")), Qt::LeftButton, {},
+                        to);
     ok &= Save(window, out, "zoomed-with-pressure.png");
 
     // The summary beside the chart, with the EU reference level, and its report.
-    window.pressureAction_->trigger();
+    window.findChild<QAction*>(QStringLiteral("pressureAction"))->trigger();
     Choose(window, 3);
-    window.referencePresetActions_[2]->trigger();
-    window.summaryAction_->trigger();
+    window.findChildren<QAction*>(QStringLiteral("referencePresetAction")).value(2)->trigger();
+    window.findChild<QAction*>(QStringLiteral("summaryAction"))->trigger();
     window.resize(1280, 640);
     ok &= Save(window, out, "summary.png");
-    window.saveReportAction_->trigger();
-    window.summaryAction_->trigger();
-    window.referencePresetActions_[2]->trigger();
-    window.noReferenceAction_->trigger();
+    window.findChild<QAction*>(QStringLiteral("saveReportAction"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("summaryAction"))->trigger();
+    window.findChildren<QAction*>(QStringLiteral("referencePresetAction")).value(2)->trigger();
+    window.findChild<QAction*>(QStringLiteral("noReferenceAction"))->trigger();
     window.resize(1000, 560);
 
     // A Kelmor that gives a model code no Kelmor has, with the Simulator menu open.
     simulator->WrongModel->trigger();
-    window.WatchConnection(window.discoveryTimer_);
-    window.readOutButton_->click();
+    window.WatchConnection();
+    window.findChild<QToolButton*>(QStringLiteral("readOutButton"))->click();
     window.menuBar()->setActiveAction(simulator->menuAction());
     ok &= QTest::qWaitForWindowExposed(simulator);
     simulator->setActiveAction(simulator->WrongModel);
     ok &= SaveScreen(window, out, "simulator-wrong-model.png");
     simulator->close();
 
-    window.aboutBox_->show();
-    ok &= QTest::qWaitForWindowExposed(window.aboutBox_);
-    ok &= Save(*window.aboutBox_, out, "about.png");
-    window.aboutBox_->hide();
+    window.findChild<AboutBox*>(QStringLiteral("aboutBox"))->show();
+    ok &= QTest::qWaitForWindowExposed(window.findChild<AboutBox*>(QStringLiteral("aboutBox")));
+    ok &= Save(*window.findChild<AboutBox*>(QStringLiteral("aboutBox")), out, "about.png");
+    window.findChild<AboutBox*>(QStringLiteral("aboutBox"))->hide();
 
-    window.userGuideAction_->trigger();
-    ok &= QTest::qWaitForWindowExposed(window.userGuide_);
-    ok &= Save(*window.userGuide_, out, "user-guide.png");
-    window.userGuide_->hide();
+    window.findChild<QAction*>(QStringLiteral("userGuideAction"))->trigger();
+    ok &= QTest::qWaitForWindowExposed(
+        window.findChild<UserGuideWindow*>(QStringLiteral("userGuide")));
+    ok &= Save(*window.findChild<UserGuideWindow*>(QStringLiteral("userGuide")), out,
+               "user-guide.png");
+    window.findChild<UserGuideWindow*>(QStringLiteral("userGuide"))->hide();
     return ok ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
@@ -25,6 +26,7 @@
 #include "desktop_dialogs.h"
 #include "empty_state.h"
 #include "exchange_runner.h"
+#include "instrument/transfer_estimate.h"
 #include "instrument_session.h"
 #include "link/clock.h"
 #include "ui/chart/chart_sink.h"
@@ -40,6 +42,12 @@ namespace kelmor {
 namespace {
 
 const QString kCaption = QStringLiteral("Kelmor  Computer Interface Version 2.19");
+
+// The tool tips of the instrument's tool buttons, which its menu items repeat.
+const QString kReadOutHint = QStringLiteral("Load measurements from Kelmor");
+const QString kClockHint = QStringLiteral("Syncronize Kelmor  Clock with PC");
+const QString kEraseHint = QStringLiteral("Erase Kelmor");
+const QString kTriggerLevelHint = QStringLiteral("Set trigger Level");
 
 // The window is silver. Disabled texts keep a contrast of more than 4:1 against it; the
 // usual light grey would make a disabled menu title vanish.
@@ -61,6 +69,23 @@ QFont PixelFont(int pixels) {
     return font;
 }
 
+QAction* AddItem(QMenu* menu, const char* name, const QString& text,
+                 const QKeySequence& shortcut = {}, const QString& tip = {}) {
+    QAction* item = menu->addAction(text);
+    item->setObjectName(QLatin1String(name));
+    item->setShortcut(shortcut);
+    if (!tip.isEmpty()) {
+        item->setToolTip(tip);
+    }
+    return item;
+}
+
+QMenu* AddMenu(QMenuBar* bar, const char* name, const QString& title) {
+    QMenu* menu = bar->addMenu(title);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(const WindowSetup& setup, QWidget* parent)
@@ -78,6 +103,8 @@ MainWindow::MainWindow(const WindowSetup& setup, QWidget* parent)
     }
     dialogs_ = setup.dialogs ? setup.dialogs : ownDialogs_.get();
     instrument_ = std::make_unique<InstrumentSession>(*setup.driver, *clock_);
+    runner_ = std::make_unique<ExchangeRunner>();
+    estimate_ = std::make_unique<TransferEstimate>(*clock_);
 
     setWindowTitle(kCaption);
     setWindowIcon(ApplicationIcon());
@@ -97,106 +124,81 @@ MainWindow::MainWindow(const WindowSetup& setup, QWidget* parent)
     pulseErrorCheckBox_ = new QCheckBox(this);
     pulseErrorCheckBox_->setObjectName(QStringLiteral("pulseErrorCheckBox"));
     pulseErrorCheckBox_->hide();
-    connect(pulseErrorCheckBox_, &QCheckBox::toggled, this, &MainWindow::PulseDistErrorChanged);
 
     discoveryTimer_ = new QTimer(this);
     discoveryTimer_->setObjectName(QStringLiteral("discoveryTimer"));
     discoveryTimer_->setInterval(1000);
-    connect(discoveryTimer_, &QTimer::timeout, this, [this] { WatchConnection(discoveryTimer_); });
-
-    StartUp(this);
 
     aboutBox_ = new AboutBox(this);
     userGuide_ = new UserGuideWindow(this);
     triggerDialog_ = new TriggerLevelDialog(this);
-    triggerDialog_->SetHandler([this](int level, bool flash) { TriggerSet(level, flash); });
 
+    NameForScreenReaders();
+    ConnectSignals();
+    StartUp();
     discoveryTimer_->start();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildMenus() {
-    auto action = [this](QMenu* menu, const char* name, const QString& text,
-                         const QKeySequence& shortcut, const QString& tip,
-                         void (MainWindow::*handler)(QObject*)) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(QLatin1String(name));
-        a->setShortcut(shortcut);
-        if (!tip.isEmpty()) {
-            a->setToolTip(tip);
-        }
-        connect(a, &QAction::triggered, this, [this, a, handler] { (this->*handler)(a); });
-        return a;
-    };
-
-    mainMenu_ = menuBar()->addMenu(QStringLiteral("&Main"));
-    mainMenu_->setObjectName(QStringLiteral("mainMenu"));
-    openAction_ = action(mainMenu_, "openAction", QStringLiteral("Open"), QKeySequence::Open,
-                         QStringLiteral("Load Saved Measurements"), &MainWindow::OpenFile);
-    saveAction_ = action(mainMenu_, "saveAction", QStringLiteral("Save"), QKeySequence::Save,
-                         QStringLiteral("Save Measurements"), &MainWindow::Save);
-    printAction_ = action(mainMenu_, "printAction", QStringLiteral("Print"), QKeySequence::Print,
-                          QStringLiteral("Print Graph"), &MainWindow::Print);
+    mainMenu_ = AddMenu(menuBar(), "mainMenu", QStringLiteral("&Main"));
+    openAction_ = AddItem(mainMenu_, "openAction", QStringLiteral("Open"), QKeySequence::Open,
+                          QStringLiteral("Load Saved Measurements"));
+    saveAction_ = AddItem(mainMenu_, "saveAction", QStringLiteral("Save"), QKeySequence::Save,
+                          QStringLiteral("Save Measurements"));
+    printAction_ = AddItem(mainMenu_, "printAction", QStringLiteral("Print"), QKeySequence::Print,
+                           QStringLiteral("Print Graph"));
     mainMenu_->addSeparator();
-    exitAction_ = action(mainMenu_, "exitAction", QStringLiteral("Exit"),
-                         QKeySequence(Qt::CTRL | Qt::Key_Q), QString(), &MainWindow::Exit);
+    exitAction_ = AddItem(mainMenu_, "exitAction", QStringLiteral("Exit"),
+                          QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    viewMenu_ = menuBar()->addMenu(QStringLiteral("View"));
-    viewMenu_->setObjectName(QStringLiteral("viewMenu"));
+    BuildInstrumentMenu();
+
+    viewMenu_ = AddMenu(menuBar(), "viewMenu", QStringLiteral("&View"));
     views_ = new QActionGroup(this);
     views_->setExclusive(true);
-    auto view = [&](const char* name, const QString& text, int key,
-                    void (MainWindow::*handler)(QObject*)) {
-        QAction* a = action(viewMenu_, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(),
-                            handler);
-        a->setCheckable(true);
-        views_->addAction(a);
-        return a;
+    auto view = [this](const char* name, const QString& text, int key) {
+        QAction* item = AddItem(viewMenu_, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)));
+        item->setCheckable(true);
+        views_->addAction(item);
+        return item;
     };
-    pulseDistributionAction_ = view("pulseDistributionAction", QStringLiteral("Pulse Distribution"),
-                                    Qt::Key_1, &MainWindow::ShowPulseDistribution);
-    pulseDistributionAndMeanAction_ =
-        view("pulseDistributionAndMeanAction", QStringLiteral("Pulse Distribution and Mean"),
-             Qt::Key_2, &MainWindow::ShowPulseDistributionAndMean);
+    pulseDistributionAction_ =
+        view("pulseDistributionAction", QStringLiteral("Pulse Distribution"), Qt::Key_1);
+    pulseDistributionAndMeanAction_ = view(
+        "pulseDistributionAndMeanAction", QStringLiteral("Pulse Distribution and Mean"), Qt::Key_2);
     pulseDistributionMeanAndMeanErrorAction_ =
         view("pulseDistributionMeanAndMeanErrorAction",
-             QStringLiteral("Pulse Distribution, Mean and mean Error"), Qt::Key_3,
-             &MainWindow::ShowPulseDistributionMeanAndMeanError);
-    meanAndMeanErrorAction_ = view("meanAndMeanErrorAction", QStringLiteral("Mean and mean Error"),
-                                   Qt::Key_4, &MainWindow::ShowMeanAndMeanError);
-    meanAction_ = view("meanAction", QStringLiteral("Mean"), Qt::Key_5, &MainWindow::ShowMean);
+             QStringLiteral("Pulse Distribution, Mean and mean Error"), Qt::Key_3);
+    meanAndMeanErrorAction_ =
+        view("meanAndMeanErrorAction", QStringLiteral("Mean and mean Error"), Qt::Key_4);
+    meanAction_ = view("meanAction", QStringLiteral("Mean"), Qt::Key_5);
     viewMenu_->addSeparator();
-    auto overlay = [&](const char* name, const QString& text, int key,
-                       void (MainWindow::*handler)(QObject*)) {
-        QAction* a = action(viewMenu_, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(),
-                            handler);
-        a->setCheckable(true);
-        return a;
+    auto overlay = [this](const char* name, const QString& text, int key) {
+        QAction* item = AddItem(viewMenu_, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)));
+        item->setCheckable(true);
+        return item;
     };
     // "&&": a single "&" would make the next letter the item's mnemonic and vanish.
-    temperatureAction_ = overlay("Temperature", QStringLiteral("Temperature (V6 && V7)"), Qt::Key_T,
-                                 &MainWindow::ToggleTemperature);
-    humidityAction_ = overlay("Humidity", QStringLiteral("Humidity (V6 && V7)"), Qt::Key_H,
-                              &MainWindow::ToggleHumidity);
-    pressureAction_ = overlay("Pressure", QStringLiteral("Pressure (V7)"), Qt::Key_R,
-                              &MainWindow::TogglePressure);
+    temperatureAction_ =
+        overlay("temperatureAction", QStringLiteral("Temperature (V6 && V7)"), Qt::Key_T);
+    humidityAction_ = overlay("humidityAction", QStringLiteral("Humidity (V6 && V7)"), Qt::Key_H);
+    pressureAction_ = overlay("pressureAction", QStringLiteral("Pressure (V7)"), Qt::Key_R);
 
-    assessmentMenu_ = menuBar()->addMenu(QStringLiteral("Assessment"));
-    assessmentMenu_->setObjectName(QStringLiteral("assessmentMenu"));
-    summaryAction_ = action(
-        assessmentMenu_, "summaryAction", QStringLiteral("Summary"), QKeySequence(Qt::Key_F9),
-        QStringLiteral("The figures of the measurement on show"), &MainWindow::ToggleSummary);
+    assessmentMenu_ = AddMenu(menuBar(), "assessmentMenu", QStringLiteral("&Assessment"));
+    summaryAction_ =
+        AddItem(assessmentMenu_, "summaryAction", QStringLiteral("Summary"),
+                QKeySequence(Qt::Key_F9), QStringLiteral("The figures of the measurement on show"));
     summaryAction_->setCheckable(true);
     referenceLevelMenu_ = assessmentMenu_->addMenu(QStringLiteral("Reference level"));
     referenceLevelMenu_->setObjectName(QStringLiteral("referenceLevelMenu"));
     auto* references = new QActionGroup(this);
-    auto reference = [&](const char* name, const QString& text, const QString& tip) {
-        QAction* a = action(referenceLevelMenu_, name, text, QKeySequence(), tip,
-                            &MainWindow::ChooseReferenceLevel);
-        a->setCheckable(true);
-        references->addAction(a);
-        return a;
+    auto reference = [this, references](const char* name, const QString& text, const QString& tip) {
+        QAction* item = AddItem(referenceLevelMenu_, name, text, QKeySequence(), tip);
+        item->setCheckable(true);
+        references->addAction(item);
+        return item;
     };
     noReferenceAction_ = reference("noReferenceAction", kNoReferenceLevelText, QString());
     for (int i = 0; i < kReferenceLevelPresetCount; ++i) {
@@ -208,68 +210,74 @@ void MainWindow::BuildMenus() {
     typedReferenceAction_ = reference("typedReferenceAction", kTypedReferenceLevelText,
                                       QStringLiteral("The level your national authority gives"));
     saveReportAction_ =
-        action(assessmentMenu_, "saveReportAction", QStringLiteral("Save report..."),
-               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-               QStringLiteral("A PDF of the chart and the summary to hand on"),
-               &MainWindow::SaveRadonReport);
+        AddItem(assessmentMenu_, "saveReportAction", QStringLiteral("Save report..."),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                QStringLiteral("A PDF of the chart and the summary to hand on"));
 
-    helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
-    helpMenu_->setObjectName(QStringLiteral("helpMenu"));
-    userGuideAction_ = action(helpMenu_, "userGuideAction", QStringLiteral("User guide"),
-                              QKeySequence::HelpContents, QString(), &MainWindow::ShowUserGuide);
-    aboutAction_ = action(helpMenu_, "aboutAction", QStringLiteral("About"), QKeySequence(),
-                          QString(), &MainWindow::ShowAboutBox);
+    helpMenu_ = AddMenu(menuBar(), "helpMenu", QStringLiteral("&Help"));
+    userGuideAction_ = AddItem(helpMenu_, "userGuideAction", QStringLiteral("User guide"),
+                               QKeySequence::HelpContents);
+    aboutAction_ = AddItem(helpMenu_, "aboutAction", QStringLiteral("About"));
     // Menus open as windows of their own, which do not take the window's palette.
-    for (QMenu* menu : {mainMenu_, viewMenu_, assessmentMenu_, referenceLevelMenu_, helpMenu_}) {
+    for (QMenu* menu :
+         {mainMenu_, instrumentMenu_, viewMenu_, assessmentMenu_, referenceLevelMenu_, helpMenu_}) {
         menu->setPalette(palette());
     }
 }
 
+// The tool bar's instrument commands again, for the keyboard: once a measurement is on
+// show the tool bar is out of the keyboard's reach. The shortcuts clash with none of the
+// window's (Ctrl+R is the pressure, Ctrl+T the temperature) nor with the editing keys of the
+// measurement list's text field (Ctrl+K deletes to the end of its line).
+void MainWindow::BuildInstrumentMenu() {
+    instrumentMenu_ = AddMenu(menuBar(), "instrumentMenu", QStringLiteral("&Instrument"));
+    readOutAction_ =
+        AddItem(instrumentMenu_, "readOutAction", kReadOutHint, QKeySequence(Qt::CTRL | Qt::Key_L));
+    clockAction_ = AddItem(instrumentMenu_, "clockAction", kClockHint,
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+    eraseAction_ = AddItem(instrumentMenu_, "eraseAction", kEraseHint,
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    triggerLevelAction_ = AddItem(instrumentMenu_, "triggerLevelAction", kTriggerLevelHint,
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+}
+
 void MainWindow::BuildToolBar() {
-    QToolBar* bar = addToolBar(QStringLiteral("Tools"));
-    bar->setObjectName(QStringLiteral("toolBar"));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setFixedHeight(30);
-    bar->setIconSize(QSize(20, 20));
-    bar->toggleViewAction()->setVisible(false);
+    toolBar_ = addToolBar(QStringLiteral("Tools"));
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->setFixedHeight(30);
+    toolBar_->setIconSize(QSize(20, 20));
+    toolBar_->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    auto button = [this, bar](const char* name, int width, ToolIconKind icon, const QString& hint,
-                              void (MainWindow::*handler)(QObject*)) {
-        auto* b = new QToolButton(bar);
+    auto button = [this](const char* name, int width, ToolIconKind icon, const QString& hint) {
+        auto* b = new QToolButton(toolBar_);
         b->setObjectName(QLatin1String(name));
         b->setAutoRaise(true);
         b->setFixedSize(width, 25);
         b->setIcon(ToolIcon(icon));
         b->setToolTip(hint);
-        connect(b, &QToolButton::clicked, this, [this, b, handler] { (this->*handler)(b); });
-        buttonActions_[b] = bar->addWidget(b);
+        toolBar_->addWidget(b);
         return b;
     };
-    openButton_ = button("openButton", 25, ToolIconKind::Open,
-                         QStringLiteral("Load Saved Measurements"), &MainWindow::OpenFile);
-    saveButton_ = button("saveButton", 25, ToolIconKind::Save, QStringLiteral("Save Measurements"),
-                         &MainWindow::Save);
-    printButton_ = button("printButton", 30, ToolIconKind::Print, QStringLiteral("Print Graph"),
-                          &MainWindow::Print);
-    readOutButton_ = button("readOutButton", 30, ToolIconKind::ReadOut,
-                            QStringLiteral("Load measurements from Kelmor"), &MainWindow::ReadOut);
+    openButton_ =
+        button("openButton", 25, ToolIconKind::Open, QStringLiteral("Load Saved Measurements"));
+    saveButton_ = button("saveButton", 25, ToolIconKind::Save, QStringLiteral("Save Measurements"));
+    printButton_ = button("printButton", 30, ToolIconKind::Print, QStringLiteral("Print Graph"));
+    readOutButton_ = button("readOutButton", 30, ToolIconKind::ReadOut, kReadOutHint);
     triggerLevelButton_ =
-        button("triggerLevelButton", 27, ToolIconKind::TriggerLevel,
-               QStringLiteral("Set trigger Level"), &MainWindow::ChooseTriggerLevel);
-    clockButton_ =
-        button("clockButton", 30, ToolIconKind::Clock,
-               QStringLiteral("Syncronize Kelmor  Clock with PC"), &MainWindow::SetInstrumentClock);
-    eraseButton_ = button("eraseButton", 30, ToolIconKind::Erase, QStringLiteral("Erase Kelmor"),
-                          &MainWindow::EraseInstrument);
+        button("triggerLevelButton", 27, ToolIconKind::TriggerLevel, kTriggerLevelHint);
+    triggerLevelButtonSlot_ = toolBar_->actions().constLast();
+    clockButton_ = button("clockButton", 30, ToolIconKind::Clock, kClockHint);
+    eraseButton_ = button("eraseButton", 30, ToolIconKind::Erase, kEraseHint);
 
-    measurementLabel_ = new QLabel(QStringLiteral("      Measurement "), bar);
+    measurementLabel_ = new QLabel(QStringLiteral("      Measurement "), toolBar_);
     measurementLabel_->setObjectName(QStringLiteral("measurementLabel"));
     measurementLabel_->setFont(PixelFont(13));
-    bar->addWidget(measurementLabel_);
+    toolBar_->addWidget(measurementLabel_);
 
-    measurementList_ = new QComboBox(bar);
+    measurementList_ = new QComboBox(toolBar_);
     measurementList_->setObjectName(QStringLiteral("measurementList"));
     measurementList_->setEditable(true);
     measurementList_->setInsertPolicy(QComboBox::NoInsert);
@@ -278,16 +286,14 @@ void MainWindow::BuildToolBar() {
     measurementList_->setFont(PixelFont(13));
     measurementList_->setToolTip(QStringLiteral("Select Measurement"));
     measurementList_->setEditText(QStringLiteral("Select  Measurement"));
-    // Chosen from the list, the same entry again included: that shows the chart again.
-    connect(measurementList_, &QComboBox::activated, this,
-            [this] { ChooseMeasurement(measurementList_); });
-    bar->addWidget(measurementList_);
+    toolBar_->addWidget(measurementList_);
+    measurementLabel_->setBuddy(measurementList_);
 
-    meanIntervalLabel_ = new QLabel(QStringLiteral("  Mean "), bar);
+    meanIntervalLabel_ = new QLabel(QStringLiteral("  Mean "), toolBar_);
     meanIntervalLabel_->setObjectName(QStringLiteral("meanIntervalLabel"));
-    bar->addWidget(meanIntervalLabel_);
+    toolBar_->addWidget(meanIntervalLabel_);
 
-    meanIntervalList_ = new QComboBox(bar);
+    meanIntervalList_ = new QComboBox(toolBar_);
     meanIntervalList_->setObjectName(QStringLiteral("meanIntervalList"));
     meanIntervalList_->addItems({QStringLiteral("2h"), QStringLiteral("4h"), QStringLiteral("8h"),
                                  QStringLiteral("12h"), QStringLiteral("24h"), QStringLiteral("2d"),
@@ -296,9 +302,9 @@ void MainWindow::BuildToolBar() {
     meanIntervalList_->setFixedWidth(73);
     meanIntervalList_->setFont(PixelFont(13));
     meanIntervalList_->setToolTip(QStringLiteral("Mean"));
-    connect(meanIntervalList_, &QComboBox::activated, this,
-            [this] { ChooseMeanInterval(meanIntervalList_); });
-    bar->addWidget(meanIntervalList_);
+    toolBar_->addWidget(meanIntervalList_);
+    meanIntervalLabel_->setBuddy(meanIntervalList_);
+    setTabOrder(measurementList_, meanIntervalList_);
 }
 
 void MainWindow::BuildChart() {
@@ -311,8 +317,6 @@ void MainWindow::BuildChart() {
     layout->addWidget(chart_);
     emptyState_ = new EmptyState(area);
     layout->addWidget(emptyState_);
-    connect(emptyState_, &EmptyState::readOutChosen, this, [this] { ReadOut(readOutButton_); });
-    connect(emptyState_, &EmptyState::openChosen, this, [this] { OpenFile(openButton_); });
     setCentralWidget(area);
 
     titleEditor_ = new QLineEdit(chart_);
@@ -320,43 +324,33 @@ void MainWindow::BuildChart() {
     titleEditor_->setFrame(false);
     titleEditor_->setGeometry(56, 8, 657, 21);
     titleEditor_->setText(QStringLiteral("Measurements"));
-
-    connect(chart_, &KelmorChart::zoomed, this, [this] { WriteFootLine(chart_); });
-    connect(chart_, &KelmorChart::zoomUndone, this, [this] { WriteFootLine(chart_); });
-    connect(chart_, &KelmorChart::doubleClicked, this, [this] { EditTitle(chart_); });
-    connect(chart_, &KelmorChart::clicked, this, [this] { TakeTitle(chart_); });
 }
 
 void MainWindow::BuildStatusBar() {
-    statusBar_ = statusBar();
-    statusBar_->setObjectName(QStringLiteral("statusBar"));
-    statusBar_->setSizeGripEnabled(true);
-    panel0_ = new QLabel(statusBar_);
-    panel0_->setFixedWidth(300);
-    panel1_ = new QLabel(statusBar_);
-    panel1_->setMinimumWidth(50);
-    progress_ = new QProgressBar(statusBar_);
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    bar->setSizeGripEnabled(true);
+    instrumentPanel_ = new QLabel(bar);
+    instrumentPanel_->setObjectName(QStringLiteral("instrumentPanel"));
+    instrumentPanel_->setFixedWidth(300);
+    commandPanel_ = new QLabel(bar);
+    commandPanel_->setObjectName(QStringLiteral("commandPanel"));
+    commandPanel_->setMinimumWidth(50);
+    progress_ = new QProgressBar(bar);
     progress_->setObjectName(QStringLiteral("exchangeProgress"));
-    // The bytes themselves: at 9600 baud a whole per cent of a V7 memory takes 1.4 s.
-    progress_->setFormat(QStringLiteral("%v of %m bytes"));
+    // As wide as the byte count it shows until the line's rate is known.
     progress_->setFixedWidth(
-        progress_->fontMetrics().horizontalAdvance(QStringLiteral("131071 of 131071 bytes")) + 24);
+        progress_->fontMetrics().horizontalAdvance(QStringLiteral("131 071 of 131 071 bytes")) +
+        24);
     progress_->hide();
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), statusBar_);
-    cancel_->setObjectName(QStringLiteral("cancelButton"));
-    cancel_->setToolTip(QStringLiteral("Stop talking to the Kelmor (Escape)"));
-    cancel_->hide();
-    statusBar_->addWidget(panel0_);
-    statusBar_->addWidget(panel1_, 1);
-    statusBar_->addPermanentWidget(progress_);
-    statusBar_->addPermanentWidget(cancel_);
-
-    runner_ = std::make_unique<ExchangeRunner>();
-    connect(runner_.get(), &ExchangeRunner::progressed, this,
-            [this](quint32 received, quint32 requested) {
-                progress_->setRange(0, static_cast<int>(requested));
-                progress_->setValue(static_cast<int>(received));
-            });
+    cancelExchangeButton_ = new QPushButton(QStringLiteral("Cancel"), bar);
+    cancelExchangeButton_->setObjectName(QStringLiteral("cancelExchangeButton"));
+    cancelExchangeButton_->setToolTip(QStringLiteral("Stop talking to the Kelmor (Escape)"));
+    cancelExchangeButton_->hide();
+    bar->addWidget(instrumentPanel_);
+    bar->addWidget(commandPanel_, 1);
+    bar->addPermanentWidget(progress_);
+    bar->addPermanentWidget(cancelExchangeButton_);
 }
 
 void MainWindow::BuildAssessment() {
@@ -369,6 +363,101 @@ void MainWindow::BuildAssessment() {
     addDockWidget(Qt::RightDockWidgetArea, summaryDock_);
 }
 
+// A screen reader announces a control by its name; the tool buttons show only a picture,
+// and a list's name is not its entry.
+void MainWindow::NameForScreenReaders() {
+    auto name = [](QWidget* widget, const QString& text, const QString& description) {
+        widget->setAccessibleName(text);
+        widget->setAccessibleDescription(description);
+    };
+    name(openButton_, QStringLiteral("Open"), openButton_->toolTip());
+    name(saveButton_, QStringLiteral("Save"), saveButton_->toolTip());
+    name(printButton_, QStringLiteral("Print"), printButton_->toolTip());
+    name(readOutButton_, QStringLiteral("Read out"), kReadOutHint);
+    name(triggerLevelButton_, QStringLiteral("Trigger level"), kTriggerLevelHint);
+    name(clockButton_, QStringLiteral("Clock"), kClockHint);
+    name(eraseButton_, QStringLiteral("Erase"), kEraseHint);
+    name(measurementList_, QStringLiteral("Measurement"),
+         QStringLiteral("The measurement the chart shows, or all measurements"));
+    name(meanIntervalList_, QStringLiteral("Mean"),
+         QStringLiteral("The interval of the running mean"));
+    // The lists' pop-ups and the measurement list's text field are controls of their own.
+    name(measurementList_->view(), measurementList_->accessibleName(), QString());
+    name(measurementList_->lineEdit(), measurementList_->accessibleName(),
+         measurementList_->accessibleDescription());
+    name(meanIntervalList_->view(), meanIntervalList_->accessibleName(), QString());
+    // The button that the tool bar shows when the window is too narrow for all its tools.
+    if (auto* more = toolBar_->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        name(more, QStringLiteral("More tools"), QString());
+    }
+    name(chart_, QStringLiteral("Chart"),
+         QStringLiteral("Radon concentration in Bq/m3 over time; the foot line gives the mean "
+                        "radon level of the range on show"));
+    name(titleEditor_, QStringLiteral("Chart title"),
+         QStringLiteral("Click the chart to take the new title"));
+    name(summaryPanel_, QStringLiteral("Summary"),
+         QStringLiteral("The figures of what the chart shows"));
+    name(instrumentPanel_, QStringLiteral("Instrument"), QString());
+    name(commandPanel_, QStringLiteral("Last command"), QString());
+    name(progress_, QStringLiteral("Read-out progress"),
+         QStringLiteral("The time left and the bytes received from the Kelmor"));
+    name(cancelExchangeButton_, QStringLiteral("Cancel"), cancelExchangeButton_->toolTip());
+    name(meanErrorCheckBox_, QStringLiteral("Mean error bars"), QString());
+    name(pulseErrorCheckBox_, QStringLiteral("Pulse distribution error bars"), QString());
+}
+
+void MainWindow::ConnectSignals() {
+    connect(openAction_, &QAction::triggered, this, &MainWindow::OpenFile);
+    connect(saveAction_, &QAction::triggered, this, &MainWindow::Save);
+    connect(printAction_, &QAction::triggered, this, &MainWindow::Print);
+    connect(exitAction_, &QAction::triggered, this, &MainWindow::close);
+    connect(openButton_, &QToolButton::clicked, this, &MainWindow::OpenFile);
+    connect(saveButton_, &QToolButton::clicked, this, &MainWindow::Save);
+    connect(printButton_, &QToolButton::clicked, this, &MainWindow::Print);
+
+    connect(readOutAction_, &QAction::triggered, this, &MainWindow::ReadOut);
+    connect(clockAction_, &QAction::triggered, this, &MainWindow::SetInstrumentClock);
+    connect(eraseAction_, &QAction::triggered, this, &MainWindow::EraseInstrument);
+    connect(triggerLevelAction_, &QAction::triggered, this, &MainWindow::ChooseTriggerLevel);
+    connect(readOutButton_, &QToolButton::clicked, this, &MainWindow::ReadOut);
+    connect(clockButton_, &QToolButton::clicked, this, &MainWindow::SetInstrumentClock);
+    connect(eraseButton_, &QToolButton::clicked, this, &MainWindow::EraseInstrument);
+    connect(triggerLevelButton_, &QToolButton::clicked, this, &MainWindow::ChooseTriggerLevel);
+    connect(emptyState_, &EmptyState::readOutChosen, this, &MainWindow::ReadOut);
+    connect(emptyState_, &EmptyState::openChosen, this, &MainWindow::OpenFile);
+    triggerDialog_->SetHandler([this](int level, bool flash) { SendTriggerLevel(level, flash); });
+    connect(runner_.get(), &ExchangeRunner::progressed, this, &MainWindow::ShowProgress);
+    connect(discoveryTimer_, &QTimer::timeout, this, &MainWindow::WatchConnection);
+
+    // Chosen from the list, the same entry again included: that shows the chart again.
+    connect(measurementList_, &QComboBox::activated, this, &MainWindow::ChooseMeasurement);
+    connect(meanIntervalList_, &QComboBox::activated, this, &MainWindow::ChooseMeanInterval);
+    connect(pulseDistributionAction_, &QAction::triggered, this,
+            &MainWindow::ShowPulseDistribution);
+    connect(pulseDistributionAndMeanAction_, &QAction::triggered, this,
+            &MainWindow::ShowPulseDistributionAndMean);
+    connect(pulseDistributionMeanAndMeanErrorAction_, &QAction::triggered, this,
+            &MainWindow::ShowPulseDistributionMeanAndMeanError);
+    connect(meanAndMeanErrorAction_, &QAction::triggered, this, &MainWindow::ShowMeanAndMeanError);
+    connect(meanAction_, &QAction::triggered, this, &MainWindow::ShowMean);
+    connect(temperatureAction_, &QAction::triggered, this, &MainWindow::ToggleTemperature);
+    connect(humidityAction_, &QAction::triggered, this, &MainWindow::ToggleHumidity);
+    connect(pressureAction_, &QAction::triggered, this, &MainWindow::TogglePressure);
+    connect(pulseErrorCheckBox_, &QCheckBox::toggled, this, &MainWindow::PulseDistErrorChanged);
+    connect(chart_, &KelmorChart::zoomed, this, &MainWindow::WriteFootLine);
+    connect(chart_, &KelmorChart::zoomUndone, this, &MainWindow::WriteFootLine);
+    connect(chart_, &KelmorChart::doubleClicked, this, &MainWindow::EditTitle);
+    connect(chart_, &KelmorChart::clicked, this, &MainWindow::TakeTitle);
+
+    connect(summaryAction_, &QAction::triggered, this, &MainWindow::ToggleSummary);
+    for (QAction* item : referenceLevelMenu_->actions()) {
+        connect(item, &QAction::triggered, this, [this, item] { ChooseReferenceLevel(item); });
+    }
+    connect(saveReportAction_, &QAction::triggered, this, &MainWindow::SaveRadonReport);
+    connect(userGuideAction_, &QAction::triggered, this, &MainWindow::ShowUserGuide);
+    connect(aboutAction_, &QAction::triggered, this, &MainWindow::ShowAboutBox);
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
@@ -378,7 +467,7 @@ void MainWindow::showEvent(QShowEvent* event) {
             frame.moveCenter(screen->availableGeometry().center());
             move(frame.topLeft());
         }
-        Reactivate(this);
+        Reactivate();
     }
 }
 
@@ -399,7 +488,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-void MainWindow::StartUp(QObject*) {
+void MainWindow::StartUp() {
     instrument_->SetAttached(false);
     ApplyWindowState();
     Discover();
@@ -407,7 +496,7 @@ void MainWindow::StartUp(QObject*) {
     chart_->SetBottomLabelFormat(QStringLiteral("dd/MM hh"));
 }
 
-void MainWindow::Reactivate(QObject*) {
+void MainWindow::Reactivate() {
     // Only while no image is loaded: an image keeps its own factor, which the trigger
     // level and the foot line's error need.
     if (!data_->ImageLoaded) {
@@ -420,7 +509,7 @@ void MainWindow::Reactivate(QObject*) {
 
 int MainWindow::RunOwnModal(QDialog& dialog) {
     const int result = dialogs_->ExecOwn(dialog);
-    Reactivate(this);
+    Reactivate();
     return result;
 }
 
@@ -434,26 +523,22 @@ void MainWindow::ShowError(const QString& text) {
 }
 
 void MainWindow::SetPanelText(int panel, const QString& text) {
-    (panel == 0 ? panel0_ : panel1_)->setText(text);
+    (panel == 0 ? instrumentPanel_ : commandPanel_)->setText(text);
 }
 
 QString MainWindow::PanelText(int panel) const {
-    return (panel == 0 ? panel0_ : panel1_)->text();
+    return (panel == 0 ? instrumentPanel_ : commandPanel_)->text();
 }
 
 void MainWindow::SetCaptionFromPath(const QString& path) {
     setWindowTitle(QFileInfo(path).fileName());
 }
 
-void MainWindow::Exit(QObject*) {
-    close();
-}
-
-void MainWindow::ShowAboutBox(QObject*) {
+void MainWindow::ShowAboutBox() {
     RunOwnModal(*aboutBox_);
 }
 
-void MainWindow::ShowUserGuide(QObject*) {
+void MainWindow::ShowUserGuide() {
     // A window beside the main one, to read while working: not one of its modal windows.
     userGuide_->show();
     userGuide_->raise();

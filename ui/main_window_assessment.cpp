@@ -28,7 +28,7 @@ constexpr int kSummaryWidth = 420;
 
 }  // namespace
 
-void MainWindow::ToggleSummary(QObject*) {
+void MainWindow::ToggleSummary() {
     state_.summaryShown = summaryAction_->isChecked();
     // The panel takes its room beside the chart from the screen where there is some, not
     // from the chart and its foot line; closed, it gives the room back.
@@ -52,8 +52,8 @@ void MainWindow::ToggleSummary(QObject*) {
     ShowAssessment();
 }
 
-void MainWindow::ChooseReferenceLevel(QObject* sender) {
-    if (sender == typedReferenceAction_) {
+void MainWindow::ChooseReferenceLevel(const QAction* item) {
+    if (item == typedReferenceAction_) {
         QInputDialog dialog(this);
         dialog.setObjectName(QStringLiteral("referenceLevelDialog"));
         dialog.setWindowTitle(QStringLiteral("Reference level"));
@@ -74,7 +74,7 @@ void MainWindow::ChooseReferenceLevel(QObject* sender) {
     } else {
         state_.referencePreset = WindowState::kNoReference;
         for (int i = 0; i < kReferenceLevelPresetCount; ++i) {
-            if (sender == referencePresetActions_[static_cast<std::size_t>(i)]) {
+            if (item == referencePresetActions_[static_cast<std::size_t>(i)]) {
                 state_.referencePreset = i;
             }
         }
@@ -118,7 +118,7 @@ void MainWindow::ShowAssessment() {
                             measurementList_->itemText(state_.chosenMeasurement));
 }
 
-void MainWindow::SaveRadonReport(QObject*) {
+void MainWindow::SaveRadonReport() {
     const std::optional<SummaryScope> scope = ShownScope();
     if (!scope) {
         return;

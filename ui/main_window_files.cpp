@@ -34,7 +34,7 @@ const QStringList kSuffixes = {QStringLiteral("Rn"), QStringLiteral("Bmp"), QStr
 
 }  // namespace
 
-void MainWindow::OpenFile(QObject*) {
+void MainWindow::OpenFile() {
     state_.chartShown = false;
     state_.readOutArmed = false;  // until the next discovery pass
     state_.replacingImage = true;
@@ -139,7 +139,7 @@ void MainWindow::WriteTemporaryFiles(bool withMemo) {
     }
 }
 
-void MainWindow::Save(QObject*) {
+void MainWindow::Save() {
     QFileDialog dialog(this, QStringLiteral("Save"));
     dialog.setObjectName(QStringLiteral("saveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -196,7 +196,7 @@ QPrinter& MainWindow::Printer() {
     return *printer_;
 }
 
-void MainWindow::Print(QObject*) {
+void MainWindow::Print() {
     QPrinter& printer = Printer();
     QPrintDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("printDialog"));

@@ -10,6 +10,7 @@
 #include "instrument/clock_sync.h"
 #include "instrument/erase_command.h"
 #include "instrument/memory_readout.h"
+#include "instrument/transfer_estimate.h"
 #include "instrument/trigger_level.h"
 #include "instrument_session.h"
 #include "link/clock.h"
@@ -64,7 +65,7 @@ class MainWindow::ExchangeScope {
     ~ExchangeScope() {
         QApplication::restoreOverrideCursor();
         window_.progress_->hide();
-        window_.cancel_->hide();
+        window_.cancelExchangeButton_->hide();
         window_.state_.exchangeRunning = false;
         window_.ApplyWindowState();
     }
@@ -78,9 +79,9 @@ class MainWindow::ExchangeScope {
 void MainWindow::RunExchange(const std::function<void()>& command, bool cancellable) {
     const ExchangeScope scope(*this);
     instrument_->Cancel().Reset();
-    cancel_->setVisible(cancellable);
+    cancelExchangeButton_->setVisible(cancellable);
     if (cancellable) {
-        runner_->Run(command, cancel_, [this] { instrument_->Cancel().Raise(); });
+        runner_->Run(command, cancelExchangeButton_, [this] { instrument_->Cancel().Raise(); });
     } else {
         runner_->Run(command);
     }
@@ -103,14 +104,14 @@ void MainWindow::Discover() {
     ApplyWindowState();
 }
 
-void MainWindow::WatchConnection(QObject*) {
+void MainWindow::WatchConnection() {
     // The watch never looks at the port while an exchange has it open.
     if (!state_.exchangeRunning) {
         Discover();
     }
 }
 
-void MainWindow::SetInstrumentClock(QObject*) {
+void MainWindow::SetInstrumentClock() {
     if (state_.exchangeRunning) {
         return;
     }
@@ -133,7 +134,7 @@ void MainWindow::SetInstrumentClock(QObject*) {
                                                         : StatusText(outcome));
 }
 
-void MainWindow::EraseInstrument(QObject*) {
+void MainWindow::EraseInstrument() {
     if (state_.exchangeRunning) {
         return;
     }
@@ -152,6 +153,7 @@ void MainWindow::EraseInstrument(QObject*) {
                                       runner_->Post([this] {
                                           SetPanelText(1, QStringLiteral("Erasing Kelmor"));
                                           // The erase tells no progress: a busy indicator.
+                                          progress_->setToolTip(QString());
                                           progress_->setRange(0, 0);
                                           progress_->show();
                                       });
@@ -167,11 +169,11 @@ void MainWindow::EraseInstrument(QObject*) {
     }
 }
 
-void MainWindow::ChooseTriggerLevel(QObject*) {
+void MainWindow::ChooseTriggerLevel() {
     RunOwnModal(*triggerDialog_);
 }
 
-void MainWindow::TriggerSet(int level, bool flash) {
+void MainWindow::SendTriggerLevel(int level, bool flash) {
     if (state_.exchangeRunning) {
         return;
     }
@@ -200,7 +202,7 @@ void MainWindow::TriggerSet(int level, bool flash) {
     }
 }
 
-void MainWindow::ReadOut(QObject*) {
+void MainWindow::ReadOut() {
     if (state_.exchangeRunning) {
         return;
     }
@@ -209,6 +211,7 @@ void MainWindow::ReadOut(QObject*) {
     ApplyWindowState();
 
     MemoryReadout& readout = instrument_->Readout();
+    estimate_->Restart();
     ReadoutOutcome outcome;
     RunExchange(
         [&] {
@@ -219,11 +222,15 @@ void MainWindow::ReadOut(QObject*) {
                         SetPanelText(1, QStringLiteral("Transfering measurements"));
                         progress_->setRange(0, 1);
                         progress_->setValue(0);
+                        progress_->setFormat(QString());
+                        progress_->setToolTip(QString());
                         progress_->show();
                     });
                 },
                 [this](std::uint32_t received, std::uint32_t requested) {
-                    runner_->ReportProgress(received, requested);
+                    estimate_->Report(received, requested);
+                    runner_->ReportProgress(received, requested,
+                                            estimate_->SecondsLeft().value_or(-1));
                 });
         },
         true);
@@ -255,6 +262,15 @@ void MainWindow::ReadOut(QObject*) {
             QMessageBox::Ok, this);
         ShowMessage(box);
     }
+}
+
+void MainWindow::ShowProgress(quint32 received, quint32 requested, int secondsLeft) {
+    progress_->setRange(0, static_cast<int>(requested));
+    progress_->setValue(static_cast<int>(received));
+    // The time left is what a person plans by; the bytes stay at hand in the tool tip.
+    const QString bytes = ByteCountText(received, requested);
+    progress_->setFormat(secondsLeft >= 0 ? TimeLeftText(secondsLeft) : bytes);
+    progress_->setToolTip(bytes);
 }
 
 }  // namespace kelmor

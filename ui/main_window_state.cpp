@@ -26,13 +26,22 @@ void MainWindow::ApplyWindowState() {
     saveAction_->setEnabled(s.measurementsLoaded && idle);
     saveButton_->setEnabled(s.measurementsLoaded && idle);
 
-    readOutButton_->setEnabled(s.readOutArmed && idle);
-    clockButton_->setEnabled(s.instrumentAttached && idle);
-    eraseButton_->setEnabled(s.instrumentAttached && idle);
+    // The instrument's commands, on the tool bar and in the Instrument menu alike.
+    const bool readOut = s.readOutArmed && idle;
+    const bool attached = s.instrumentAttached && idle;
+    const bool level = s.levelArmed && idle;
+    readOutButton_->setEnabled(readOut);
+    readOutAction_->setEnabled(readOut);
+    clockButton_->setEnabled(attached);
+    clockAction_->setEnabled(attached);
+    eraseButton_->setEnabled(attached);
+    eraseAction_->setEnabled(attached);
     // A tool button in a tool bar shows and hides with its action there.
-    buttonActions_[triggerLevelButton_]->setVisible(s.levelShown);
+    triggerLevelButtonSlot_->setVisible(s.levelShown);
     triggerLevelButton_->setVisible(s.levelShown);
-    triggerLevelButton_->setEnabled(s.levelArmed && idle);
+    triggerLevelButton_->setEnabled(level);
+    triggerLevelAction_->setVisible(s.levelShown);
+    triggerLevelAction_->setEnabled(level);
 
     measurementList_->setEnabled(s.measurementsLoaded && idle);
     meanIntervalList_->setEnabled(s.view != ChartView::PulseDistribution && idle);
@@ -70,8 +79,8 @@ void MainWindow::ApplyWindowState() {
 
     chart_->setVisible(s.chartShown);
     emptyState_->setVisible(!s.chartShown);
-    emptyState_->SetInstrument(s.instrumentAttached, readOutButton_->isEnabled());
-    emptyState_->SetOpenEnabled(openButton_->isEnabled());
+    emptyState_->SetInstrument(s.instrumentAttached, readOut);
+    emptyState_->SetOpenEnabled(idle);
     emptyState_->SetMeasurementsListed(measurementList_->count() > 0);
     titleEditor_->setVisible(s.titleEditing);
 }

@@ -65,11 +65,12 @@ void MainWindow::DrawPulseDistribution(int m) {
     kelmor::DrawPulseDistribution(*data_, m, state_.overlays, *chartSink_);
 }
 
-void MainWindow::ChooseMeasurement(QObject*) {
-    const int chosen = measurementList_->currentIndex();
-    if (chosen < 0 || chosen >= kMeasurementRows) {
+void MainWindow::ChooseMeasurement(int listIndex) {
+    if (listIndex < 0 || listIndex >= measurementList_->count() || listIndex >= kMeasurementRows) {
         return;  // edited text that names no entry
     }
+    measurementList_->setCurrentIndex(listIndex);
+    const int chosen = listIndex;
     const ChartRedraw redraw(*this);
     state_.chosenMeasurement = chosen;
     state_.allMeasurementsChosen = chosen == measurementList_->count() - 1;
@@ -83,19 +84,19 @@ void MainWindow::ChooseMeasurement(QObject*) {
     currentMeasurement_ = static_cast<quint8>(chosen);
     DrawPulseDistribution(currentMeasurement_);
     chart_->RepaintNow();
-    WriteFootLine(chart_);
+    WriteFootLine();
 }
 
-void MainWindow::ShowPulseDistribution(QObject*) {
+void MainWindow::ShowPulseDistribution() {
     const ChartRedraw redraw(*this);
     ShowView(ChartView::PulseDistribution);
     ClearViewSeries();
     chart_->SetTitleLines({kMeasurementsTitle});
     DrawPulseDistribution(currentMeasurement_);
-    WriteFootLine(chart_);
+    WriteFootLine();
 }
 
-void MainWindow::ShowPulseDistributionAndMean(QObject*) {
+void MainWindow::ShowPulseDistributionAndMean() {
     const ChartRedraw redraw(*this);
     state_.meanError = false;
     ShowView(ChartView::PulseDistributionAndMean);
@@ -103,12 +104,12 @@ void MainWindow::ShowPulseDistributionAndMean(QObject*) {
         currentMeasurement_ = static_cast<quint8>(measurementList_->currentIndex());
     }
     SelectDefaultInterval(1);
-    ChooseMeanInterval(meanIntervalList_);
+    ChooseMeanInterval();
     // No foot line follows: it stays the one the undo of the zoom wrote.
     DrawPulseDistribution(currentMeasurement_);
 }
 
-void MainWindow::ShowPulseDistributionMeanAndMeanError(QObject*) {
+void MainWindow::ShowPulseDistributionMeanAndMeanError() {
     const ChartRedraw redraw(*this);
     ShowView(ChartView::PulseDistributionMeanAndMeanError);
     ClearViewSeries();
@@ -116,33 +117,33 @@ void MainWindow::ShowPulseDistributionMeanAndMeanError(QObject*) {
     state_.meanError = true;
     ApplyWindowState();
     DrawPulseDistribution(currentMeasurement_);
-    ChooseMeanInterval(meanIntervalList_);
-    WriteFootLine(chart_);
+    ChooseMeanInterval();
+    WriteFootLine();
 }
 
-void MainWindow::ShowMeanAndMeanError(QObject*) {
+void MainWindow::ShowMeanAndMeanError() {
     const ChartRedraw redraw(*this);
     ShowView(ChartView::MeanAndMeanError);
     ClearViewSeries();
     SelectDefaultInterval(0);
     state_.meanError = true;
     ApplyWindowState();
-    ChooseMeanInterval(meanIntervalList_);
-    WriteFootLine(chart_);
+    ChooseMeanInterval();
+    WriteFootLine();
 }
 
-void MainWindow::ShowMean(QObject*) {
+void MainWindow::ShowMean() {
     const ChartRedraw redraw(*this);
     ShowView(ChartView::Mean);
     ClearViewSeries();
     SelectDefaultInterval(0);
     state_.meanError = false;
     ApplyWindowState();
-    ChooseMeanInterval(meanIntervalList_);
-    WriteFootLine(chart_);
+    ChooseMeanInterval();
+    WriteFootLine();
 }
 
-void MainWindow::ChooseMeanInterval(QObject*) {
+void MainWindow::ChooseMeanInterval() {
     const ChartRedraw redraw(*this);
     chart_->SetTitleLines({});
     const int item = meanIntervalList_->currentIndex();
@@ -165,33 +166,33 @@ void MainWindow::ChooseMeanInterval(QObject*) {
 void MainWindow::RunCheckedView() {
     switch (state_.view) {
         case ChartView::PulseDistribution:
-            return ShowPulseDistribution(pulseDistributionAction_);
+            return ShowPulseDistribution();
         case ChartView::PulseDistributionAndMean:
-            return ShowPulseDistributionAndMean(pulseDistributionAndMeanAction_);
+            return ShowPulseDistributionAndMean();
         case ChartView::PulseDistributionMeanAndMeanError:
-            return ShowPulseDistributionMeanAndMeanError(pulseDistributionMeanAndMeanErrorAction_);
+            return ShowPulseDistributionMeanAndMeanError();
         case ChartView::MeanAndMeanError:
-            return ShowMeanAndMeanError(meanAndMeanErrorAction_);
+            return ShowMeanAndMeanError();
         case ChartView::Mean:
-            return ShowMean(meanAction_);
+            return ShowMean();
     }
 }
 
 // The overlay items toggle their own check mark as they are triggered; the state takes it.
-void MainWindow::ToggleTemperature(QObject*) {
+void MainWindow::ToggleTemperature() {
     state_.overlays.temperature = temperatureAction_->isChecked();
     RunCheckedView();
 }
-void MainWindow::ToggleHumidity(QObject*) {
+void MainWindow::ToggleHumidity() {
     state_.overlays.humidity = humidityAction_->isChecked();
     RunCheckedView();
 }
-void MainWindow::TogglePressure(QObject*) {
+void MainWindow::TogglePressure() {
     state_.overlays.pressure = pressureAction_->isChecked();
     RunCheckedView();
 }
 
-void MainWindow::WriteFootLine(QObject*) {
+void MainWindow::WriteFootLine() {
     const ChartRedraw redraw(*this);
     // The axes take the ranges of the series as they now stand.
     chart_->RepaintNow();
@@ -209,7 +210,7 @@ void MainWindow::DrawReferenceLevel() {
     chart_->SetReferenceLevel(ChosenReferenceLevel());
 }
 
-void MainWindow::EditTitle(QObject*) {
+void MainWindow::EditTitle() {
     titleEditor_->setText(chart_->TitleText());
     state_.titleEditing = true;
     ApplyWindowState();
@@ -217,7 +218,7 @@ void MainWindow::EditTitle(QObject*) {
     titleEditor_->setFocus();
 }
 
-void MainWindow::TakeTitle(QObject*) {
+void MainWindow::TakeTitle() {
     if (state_.titleEditing) {
         const ChartRedraw redraw(*this);
         chart_->SetTitleLines(titleEditor_->text().split(QLatin1Char('\n')));

@@ -18,9 +18,9 @@ void CompareLabel(const AboutBox& box, const char* name, const QString& text, QP
     QVERIFY2(label != nullptr, name);
     QCOMPARE(label->text(), text);
     QCOMPARE(label->pos(), at);
-    QCOMPARE(label->parentWidget(), box.panel_);
+    QCOMPARE(label->parentWidget(), Child<QFrame>(box, "panel"));
     // Every label must be readable in full inside the panel.
-    QVERIFY2(label->geometry().right() < box.panel_->width(), name);
+    QVERIFY2(label->geometry().right() < Child<QFrame>(box, "panel")->width(), name);
 }
 
 }  // namespace
@@ -42,12 +42,12 @@ class AboutBoxTest : public QObject {
         QCOMPARE(box.font().family(), QString("MS Sans Serif"));
         QCOMPARE(box.palette().color(QPalette::Window), box.palette().color(QPalette::Button));
 
-        QCOMPARE(box.banner_->objectName(), QString("banner"));
-        QCOMPARE(box.banner_->geometry(), QRect(0, 0, 361, 81));
-        QCOMPARE(box.banner_->pixmap().size(), QSize(358, 82));
-        QCOMPARE(box.panel_->geometry(), QRect(80, 88, 225, 89));
-        QCOMPARE(box.panel_->frameShape(), QFrame::Panel);
-        QCOMPARE(box.panel_->frameShadow(), QFrame::Raised);
+        QCOMPARE(Child<QLabel>(box, "banner")->objectName(), QString("banner"));
+        QCOMPARE(Child<QLabel>(box, "banner")->geometry(), QRect(0, 0, 361, 81));
+        QCOMPARE(Child<QLabel>(box, "banner")->pixmap().size(), QSize(358, 82));
+        QCOMPARE(Child<QFrame>(box, "panel")->geometry(), QRect(80, 88, 225, 89));
+        QCOMPARE(Child<QFrame>(box, "panel")->frameShape(), QFrame::Panel);
+        QCOMPARE(Child<QFrame>(box, "panel")->frameShadow(), QFrame::Raised);
 
         CompareLabel(box, "productLabel", "Kelmor PC Interface", {42, 8});
         CompareLabel(box, "versionLabel", "Version 2.19", {75, 24});
@@ -75,7 +75,7 @@ class AboutBoxTest : public QObject {
             const QPoint offset = box.frameGeometry().center() - owner.frameGeometry().center();
             QVERIFY2(offset.manhattanLength() <= 2,
                      qPrintable(QString("off by %1,%2").arg(offset.x()).arg(offset.y())));
-            QTest::mouseClick(box.okButton_, Qt::LeftButton);
+            QTest::mouseClick(Child<QPushButton>(box, "okButton"), Qt::LeftButton);
             QVERIFY(!box.isVisible());
             QCOMPARE(box.result(), int(QDialog::Accepted));
         }
@@ -108,10 +108,10 @@ class AboutBoxTest : public QObject {
         QFETCH(QByteArray, bytes);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^About box banner not shown: .+"));
         AboutBox box(nullptr, bytes);
-        QVERIFY(box.banner_->pixmap().isNull());
+        QVERIFY(Child<QLabel>(box, "banner")->pixmap().isNull());
         box.open();
         QVERIFY(box.isVisible());
-        QCOMPARE(box.versionLabel_->text(), QString("Version 2.19"));
+        QCOMPARE(Child<QLabel>(box, "versionLabel")->text(), QString("Version 2.19"));
         Screenshot(box, "about_box_without_banner");
         QTest::keyClick(&box, Qt::Key_Return);
         QVERIFY(!box.isVisible());

@@ -60,14 +60,14 @@ class TriggerDialogTest : public QObject {
         QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinMaxButtonsHint)));
 
-        QCOMPARE(t.highLamp_->objectName(), QString("highLamp"));
-        QCOMPARE(t.highLamp_->Fill(), QColor(Qt::red));
-        QCOMPARE(t.lowLamp_->objectName(), QString("lowLamp"));
-        QCOMPARE(t.lowLamp_->Fill(), QColor(0, 255, 0));
-        QCOMPARE(t.highLabel_->text(), QString("High Level"));
-        QCOMPARE(t.lowLabel_->text(), QString("Low Level"));
-        QVERIFY(Beside(t.highLamp_, t.highLabel_));
-        QVERIFY(Beside(t.lowLamp_, t.lowLabel_));
+        QCOMPARE(Child<kelmor::CircleShape>(t, "highLamp")->objectName(), QString("highLamp"));
+        QCOMPARE(Child<kelmor::CircleShape>(t, "highLamp")->Fill(), QColor(Qt::red));
+        QCOMPARE(Child<kelmor::CircleShape>(t, "lowLamp")->objectName(), QString("lowLamp"));
+        QCOMPARE(Child<kelmor::CircleShape>(t, "lowLamp")->Fill(), QColor(0, 255, 0));
+        QCOMPARE(Child<QLabel>(t, "highLabel")->text(), QString("High Level"));
+        QCOMPARE(Child<QLabel>(t, "lowLabel")->text(), QString("Low Level"));
+        QVERIFY(Beside(Child<kelmor::CircleShape>(t, "highLamp"), Child<QLabel>(t, "highLabel")));
+        QVERIFY(Beside(Child<kelmor::CircleShape>(t, "lowLamp"), Child<QLabel>(t, "lowLabel")));
         QCOMPARE(t.findChild<QLabel*>("triggerLabel")->text(),
                  QString("Trigger between Low and High level at"));
         QCOMPARE(t.findChild<QLabel*>("unitLabel")->text(), QString("Bq/m3"));
@@ -86,7 +86,7 @@ class TriggerDialogTest : public QObject {
         QCOMPARE(flash->text(), QString("Flash RED/GREEN"));
         QCOMPARE(t.findChild<QPushButton*>("setButton")->text(), QString("Set"));
         QCOMPARE(t.findChild<QPushButton*>("cancelButton")->text(), QString("Cancel"));
-        QVERIFY(t.setButton_->isDefault());
+        QVERIFY(Child<QPushButton>(t, "setButton")->isDefault());
     }
 
     void everyTextFitsInTheDialog() {
@@ -98,48 +98,50 @@ class TriggerDialogTest : public QObject {
                          qPrintable(child->objectName()));
             }
         }
-        QVERIFY(!t.setButton_->geometry().intersects(t.cancelButton_->geometry()));
+        QVERIFY(!Child<QPushButton>(t, "setButton")
+                     ->geometry()
+                     .intersects(Child<QPushButton>(t, "cancelButton")->geometry()));
     }
 
     void upDownStepsBy25WithinLimits() {
         TriggerLevelDialog t;
-        Click(t.levelUpDown_->UpButton());
-        QCOMPARE(t.levelUpDown_->Position(), 225);
-        QCOMPARE(t.levelEdit_->text(), QString("225"));
-        Click(t.levelUpDown_->DownButton());
-        Click(t.levelUpDown_->DownButton());
-        QCOMPARE(t.levelEdit_->text(), QString("175"));
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->UpButton());
+        QCOMPARE(Child<kelmor::UpDown>(t, "levelUpDown")->Position(), 225);
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("225"));
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->DownButton());
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->DownButton());
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("175"));
         for (int i = 0; i < 10; ++i) {
-            QTest::keyClick(t.levelEdit_, Qt::Key_Down);
+            QTest::keyClick(Child<QLineEdit>(t, "levelEdit"), Qt::Key_Down);
         }
-        QCOMPARE(t.levelUpDown_->Position(), 50);
-        QCOMPARE(t.levelEdit_->text(), QString("50"));
+        QCOMPARE(Child<kelmor::UpDown>(t, "levelUpDown")->Position(), 50);
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("50"));
         for (int i = 0; i < 100; ++i) {
-            QTest::keyClick(t.levelUpDown_, Qt::Key_Up);
+            QTest::keyClick(Child<kelmor::UpDown>(t, "levelUpDown"), Qt::Key_Up);
         }
-        QCOMPARE(t.levelUpDown_->Position(), 2000);
-        Click(t.levelUpDown_->UpButton());
-        QCOMPARE(t.levelEdit_->text(), QString("2000"));
-        t.levelUpDown_->SetPosition(-5);
-        QCOMPARE(t.levelEdit_->text(), QString("50"));
+        QCOMPARE(Child<kelmor::UpDown>(t, "levelUpDown")->Position(), 2000);
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->UpButton());
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("2000"));
+        Child<kelmor::UpDown>(t, "levelUpDown")->SetPosition(-5);
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("50"));
     }
 
     void flashDisablesEditButNotUpDown() {
         TriggerLevelDialog t;
-        Click(t.flashCheckBox_);
-        QVERIFY(t.flashCheckBox_->isChecked());
-        QVERIFY(!t.levelEdit_->isEnabled());
-        QVERIFY(t.levelUpDown_->isEnabled());
-        Click(t.levelUpDown_->UpButton());
-        QCOMPARE(t.levelEdit_->text(), QString("225"));
-        Click(t.flashCheckBox_);
-        QVERIFY(t.levelEdit_->isEnabled());
+        Click(Child<QCheckBox>(t, "flashCheckBox"));
+        QVERIFY(Child<QCheckBox>(t, "flashCheckBox")->isChecked());
+        QVERIFY(!Child<QLineEdit>(t, "levelEdit")->isEnabled());
+        QVERIFY(Child<kelmor::UpDown>(t, "levelUpDown")->isEnabled());
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->UpButton());
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("225"));
+        Click(Child<QCheckBox>(t, "flashCheckBox"));
+        QVERIFY(Child<QLineEdit>(t, "levelEdit")->isEnabled());
     }
 
     void cancelAndEscapeSendNothing() {
         RecordingTrigger r;
         r.dialog.open();
-        Click(r.dialog.cancelButton_);
+        Click(Child<QPushButton>(r.dialog, "cancelButton"));
         QVERIFY(!r.dialog.isVisible());
         QCOMPARE(r.dialog.result(), int(QDialog::Rejected));
         r.dialog.open();
@@ -151,9 +153,9 @@ class TriggerDialogTest : public QObject {
     void setHandsOverLevelAndFlashThenCloses() {
         RecordingTrigger r;
         r.dialog.open();
-        Click(r.dialog.levelUpDown_->UpButton());
-        Click(r.dialog.levelUpDown_->UpButton());
-        Click(r.dialog.setButton_);
+        Click(Child<kelmor::UpDown>(r.dialog, "levelUpDown")->UpButton());
+        Click(Child<kelmor::UpDown>(r.dialog, "levelUpDown")->UpButton());
+        Click(Child<QPushButton>(r.dialog, "setButton"));
         QVERIFY(!r.dialog.isVisible());
         QCOMPARE(r.dialog.result(), int(QDialog::Accepted));
         QCOMPARE(r.calls.size(), size_t(1));
@@ -163,9 +165,9 @@ class TriggerDialogTest : public QObject {
 
         // Enter means "Set" even with the focus on the check box, and the flash goes along.
         r.dialog.open();
-        Click(r.dialog.flashCheckBox_);
-        r.dialog.flashCheckBox_->setFocus();
-        QTest::keyClick(r.dialog.flashCheckBox_, Qt::Key_Return);
+        Click(Child<QCheckBox>(r.dialog, "flashCheckBox"));
+        Child<QCheckBox>(r.dialog, "flashCheckBox")->setFocus();
+        QTest::keyClick(Child<QCheckBox>(r.dialog, "flashCheckBox"), Qt::Key_Return);
         QVERIFY(!r.dialog.isVisible());
         QCOMPARE(r.calls.size(), size_t(2));
         QCOMPARE(r.calls[1].level, 250);
@@ -178,19 +180,19 @@ class TriggerDialogTest : public QObject {
         RecordingTrigger r;
         r.dialog.setParent(&owner, r.dialog.windowFlags());
         r.dialog.open();
-        r.dialog.levelUpDown_->SetPosition(500);
-        Click(r.dialog.flashCheckBox_);
-        Click(r.dialog.cancelButton_);
+        Child<kelmor::UpDown>(r.dialog, "levelUpDown")->SetPosition(500);
+        Click(Child<QCheckBox>(r.dialog, "flashCheckBox"));
+        Click(Child<QPushButton>(r.dialog, "cancelButton"));
 
         owner.move(260, 140);
         r.dialog.open();
         const QPoint offset = r.dialog.frameGeometry().center() - owner.frameGeometry().center();
         QVERIFY(offset.manhattanLength() <= 2);
-        QCOMPARE(r.dialog.levelEdit_->text(), QString("500"));
-        QVERIFY(r.dialog.flashCheckBox_->isChecked());
-        QVERIFY(!r.dialog.levelEdit_->isEnabled());
+        QCOMPARE(Child<QLineEdit>(r.dialog, "levelEdit")->text(), QString("500"));
+        QVERIFY(Child<QCheckBox>(r.dialog, "flashCheckBox")->isChecked());
+        QVERIFY(!Child<QLineEdit>(r.dialog, "levelEdit")->isEnabled());
         Screenshot(r.dialog, "trigger_dialog");
-        Click(r.dialog.setButton_);
+        Click(Child<QPushButton>(r.dialog, "setButton"));
         QCOMPARE(r.calls.size(), size_t(1));
         QCOMPARE(r.calls[0].level, 500);
         QCOMPARE(r.calls[0].flash, true);
@@ -199,7 +201,7 @@ class TriggerDialogTest : public QObject {
     void setWithoutHandlerOnlyCloses() {
         TriggerLevelDialog t;
         t.open();
-        Click(t.setButton_);
+        Click(Child<QPushButton>(t, "setButton"));
         QVERIFY(!t.isVisible());
     }
 };

@@ -53,22 +53,25 @@ struct Shown {
     void ChooseReference(QAction* item) {
         MainWindow& f = *w.window;
         QMenuBar* bar = f.menuBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {},
-                          bar->actionGeometry(f.assessmentMenu_->menuAction()).center());
-        QTRY_VERIFY(f.assessmentMenu_->isVisible());
+        QTest::mouseClick(
+            bar, Qt::LeftButton, {},
+            bar->actionGeometry(Child<QMenu>(f, "assessmentMenu")->menuAction()).center());
+        QTRY_VERIFY(Child<QMenu>(f, "assessmentMenu")->isVisible());
         const QPoint submenu =
-            f.assessmentMenu_->actionGeometry(f.referenceLevelMenu_->menuAction()).center();
-        QTest::mouseMove(f.assessmentMenu_, submenu);
-        QTest::mouseClick(f.assessmentMenu_, Qt::LeftButton, {}, submenu);
-        QTRY_VERIFY(f.referenceLevelMenu_->isVisible());
-        QTest::mouseClick(f.referenceLevelMenu_, Qt::LeftButton, {},
-                          f.referenceLevelMenu_->actionGeometry(item).center());
-        QTRY_VERIFY(!f.assessmentMenu_->isVisible());
+            Child<QMenu>(f, "assessmentMenu")
+                ->actionGeometry(Child<QMenu>(f, "referenceLevelMenu")->menuAction())
+                .center();
+        QTest::mouseMove(Child<QMenu>(f, "assessmentMenu"), submenu);
+        QTest::mouseClick(Child<QMenu>(f, "assessmentMenu"), Qt::LeftButton, {}, submenu);
+        QTRY_VERIFY(Child<QMenu>(f, "referenceLevelMenu")->isVisible());
+        QTest::mouseClick(Child<QMenu>(f, "referenceLevelMenu"), Qt::LeftButton, {},
+                          Child<QMenu>(f, "referenceLevelMenu")->actionGeometry(item).center());
+        QTRY_VERIFY(!Child<QMenu>(f, "assessmentMenu")->isVisible());
     }
 
     // Pixels of the reference line's colour in the chart as it is on screen.
     int ReferencePixels() {
-        const QImage image = w.window->chart_->grab().toImage();
+        const QImage image = Child<KelmorChart>(*w.window, "chart")->grab().toImage();
         const QColor colour = ReferenceLine::Colour();
         int count = 0;
         for (int y = 0; y < image.height(); ++y) {
@@ -79,7 +82,9 @@ struct Shown {
         return count;
     }
 
-    QString Subject() const { return w.window->summaryPanel_->SubjectLabel()->text(); }
+    QString Subject() const {
+        return Child<SummaryPanel>(*w.window, "summaryPanel")->SubjectLabel()->text();
+    }
 
     WindowUnderTest w;
 };
@@ -101,13 +106,13 @@ void Drag(KelmorChart* chart, double fromX, double toX, double fromY, double toY
 void AssessmentTest::nothingNewIsOnAtStart() {
     WindowUnderTest w;
     MainWindow& f = *w.window;
-    QVERIFY(f.noReferenceAction_->isChecked());
-    QVERIFY(!f.chart_->ReferenceLevel());
-    QVERIFY(!f.summaryAction_->isChecked());
-    QVERIFY(f.summaryDock_->isHidden());
-    QVERIFY(!f.saveReportAction_->isEnabled());  // nothing on show to report
+    QVERIFY(Child<QAction>(f, "noReferenceAction")->isChecked());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->ReferenceLevel());
+    QVERIFY(!Child<QAction>(f, "summaryAction")->isChecked());
+    QVERIFY(Child<QDockWidget>(f, "summaryDock")->isHidden());
+    QVERIFY(!Child<QAction>(f, "saveReportAction")->isEnabled());  // nothing on show to report
     QStringList items;
-    for (QAction* a : f.referenceLevelMenu_->actions()) {
+    for (QAction* a : Child<QMenu>(f, "referenceLevelMenu")->actions()) {
         items << a->text();
     }
     QCOMPARE(items,
@@ -120,9 +125,9 @@ void AssessmentTest::aReferenceLevelChosenFromTheMenuIsDrawn() {
     MainWindow& f = *s.w.window;
     QCOMPARE(s.ReferencePixels(), 0);
 
-    s.ChooseReference(f.referencePresetActions_[0]);
-    QCOMPARE(f.chart_->ReferenceLevel(), std::optional<double>(100));
-    QVERIFY(f.referencePresetActions_[0]->isChecked());
+    s.ChooseReference(ReferencePreset(f, 0));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->ReferenceLevel(), std::optional<double>(100));
+    QVERIFY(ReferencePreset(f, 0)->isChecked());
     QVERIFY(s.ReferencePixels() > 100);
 
     // A value typed in; a cancelled question keeps the level there was.
@@ -130,49 +135,52 @@ void AssessmentTest::aReferenceLevelChosenFromTheMenuIsDrawn() {
         static_cast<QInputDialog&>(dialog).setDoubleValue(250);
         return int(QDialog::Accepted);
     });
-    s.ChooseReference(f.typedReferenceAction_);
-    QCOMPARE(f.chart_->ReferenceLevel(), std::optional<double>(250));
+    s.ChooseReference(Child<QAction>(f, "typedReferenceAction"));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->ReferenceLevel(), std::optional<double>(250));
     s.w.dialogs.AnswerNext(QDialog::Rejected);
-    s.ChooseReference(f.typedReferenceAction_);
-    QCOMPARE(f.chart_->ReferenceLevel(), std::optional<double>(250));
-    QVERIFY(f.typedReferenceAction_->isChecked());
-    QVERIFY(!f.chart_->isHidden());  // the question does not take the chart away
+    s.ChooseReference(Child<QAction>(f, "typedReferenceAction"));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->ReferenceLevel(), std::optional<double>(250));
+    QVERIFY(Child<QAction>(f, "typedReferenceAction")->isChecked());
+    QVERIFY(
+        !Child<KelmorChart>(f, "chart")->isHidden());  // the question does not take the chart away
 
-    s.ChooseReference(f.noReferenceAction_);
-    QVERIFY(!f.chart_->ReferenceLevel());
+    s.ChooseReference(Child<QAction>(f, "noReferenceAction"));
+    QVERIFY(!Child<KelmorChart>(f, "chart")->ReferenceLevel());
     QCOMPARE(s.ReferencePixels(), 0);
 }
 
 void AssessmentTest::theSummaryFollowsTheListTheViewsAndTheZoom() {
     Shown s;
     MainWindow& f = *s.w.window;
-    const QString fourth = f.measurementList_->itemText(3);
-    s.Type(f.summaryAction_->shortcut());
-    QVERIFY(f.summaryDock_->isVisible());
+    const QString fourth = Child<QComboBox>(f, "measurementList")->itemText(3);
+    s.Type(Child<QAction>(f, "summaryAction")->shortcut());
+    QVERIFY(Child<QDockWidget>(f, "summaryDock")->isVisible());
     QCOMPARE(s.Subject(), fourth);
-    QVERIFY(f.summaryPanel_->HasSummary());
-    QCOMPARE(f.summaryPanel_->Summary().samples, 1440);
+    QVERIFY(Child<SummaryPanel>(f, "summaryPanel")->HasSummary());
+    QCOMPARE(Child<SummaryPanel>(f, "summaryPanel")->Summary().samples, 1440);
 
-    Drag(f.chart_, 0.3, 0.5, 0.1, 0.9);  // zoom
-    QVERIFY(f.chart_->IsZoomed());
+    Drag(Child<KelmorChart>(f, "chart"), 0.3, 0.5, 0.1, 0.9);  // zoom
+    QVERIFY(Child<KelmorChart>(f, "chart")->IsZoomed());
     QVERIFY(s.Subject().startsWith(fourth + QLatin1Char('\n')));
-    QVERIFY(f.summaryPanel_->Summary().samples < 1440);
-    Drag(f.chart_, 0.6, 0.2, 0.9, 0.1);  // back
+    QVERIFY(Child<SummaryPanel>(f, "summaryPanel")->Summary().samples < 1440);
+    Drag(Child<KelmorChart>(f, "chart"), 0.6, 0.2, 0.9, 0.1);  // back
     QCOMPARE(s.Subject(), fourth);
 
     s.Type(QKeySequence(Qt::CTRL | Qt::Key_4));  // "Mean and mean Error"
     QCOMPARE(s.Subject(), fourth);
-    s.ChooseReference(f.referencePresetActions_[2]);
-    QVERIFY(f.summaryPanel_->Sentence()->text().contains(QStringLiteral("300")));
+    s.ChooseReference(ReferencePreset(f, 2));
+    QVERIFY(
+        Child<SummaryPanel>(f, "summaryPanel")->Sentence()->text().contains(QStringLiteral("300")));
 
-    s.w.Choose(f.measurementList_->count() - 1);
+    s.w.Choose(Child<QComboBox>(f, "measurementList")->count() - 1);
     QCOMPARE(s.Subject(), QStringLiteral("All measurements"));
-    QCOMPARE(f.summaryPanel_->Summary().samples, f.Data().LastSampleIndex + 1);
+    QCOMPARE(Child<SummaryPanel>(f, "summaryPanel")->Summary().samples,
+             f.Data().LastSampleIndex + 1);
 
-    f.ShowAboutBox(f.aboutAction_);  // the chart is hidden after an own window
+    Trigger(f, "aboutAction");  // the chart is hidden after an own window
     QCOMPARE(s.Subject(), QStringLiteral("No measurement chosen"));
-    s.Type(f.summaryAction_->shortcut());
-    QVERIFY(f.summaryDock_->isHidden());
+    s.Type(Child<QAction>(f, "summaryAction")->shortcut());
+    QVERIFY(Child<QDockWidget>(f, "summaryDock")->isHidden());
 }
 
 void AssessmentTest::theReportHoldsTheChartAndTheSummary() {
@@ -181,14 +189,16 @@ void AssessmentTest::theReportHoldsTheChartAndTheSummary() {
     }
     Shown s;
     MainWindow& f = *s.w.window;
-    s.ChooseReference(f.referencePresetActions_[2]);
-    QTest::mouseDClick(f.chart_, Qt::LeftButton, {}, f.chart_->rect().center());
-    f.titleEditor_->setText(QStringLiteral("Cellar, winter"));
-    QTest::mouseClick(f.chart_, Qt::LeftButton, {}, f.chart_->rect().center());
+    s.ChooseReference(ReferencePreset(f, 2));
+    QTest::mouseDClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                       Child<KelmorChart>(f, "chart")->rect().center());
+    Child<QLineEdit>(f, "titleEditor")->setText(QStringLiteral("Cellar, winter"));
+    QTest::mouseClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                      Child<KelmorChart>(f, "chart")->rect().center());
 
     const QString pdf = s.w.WorkingFile(QStringLiteral("cellar.pdf"));
     s.w.dialogs.ChooseFile(pdf, 0);
-    s.Type(f.saveReportAction_->shortcut());
+    s.Type(Child<QAction>(f, "saveReportAction")->shortcut());
     QCOMPARE(s.w.dialogs.fileDialogs.last(), QStringLiteral("reportDialog"));
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
@@ -198,11 +208,11 @@ void AssessmentTest::theReportHoldsTheChartAndTheSummary() {
     QVERIFY(out.contains("Cellar, winter"));
     QVERIFY(out.contains("kelmor-v7.Rn"));
     QVERIFY(out.contains("Reference level 300 Bq/m3"));
-    QVERIFY(out.contains(f.measurementList_->itemText(3).toUtf8()));
+    QVERIFY(out.contains(Child<QComboBox>(f, "measurementList")->itemText(3).toUtf8()));
 
     // A report that cannot be written says so, naming the file.
     s.w.dialogs.ChooseFile(s.w.WorkingFile(QStringLiteral("gone/cellar.pdf")), 0);
-    s.Type(f.saveReportAction_->shortcut());
+    s.Type(Child<QAction>(f, "saveReportAction")->shortcut());
     QVERIFY(s.w.dialogs.messages.last().startsWith(QStringLiteral("Cannot write \"cellar.pdf\"")));
 }
 

@@ -106,7 +106,7 @@ void BadFilesTest::theWindowDecodesOrRefusesWithoutChangingAnything() {
     w.Open(SamplePath("v7"));
     for (const BadFile& bad : files_) {
         const ImageBuffer image = f.Data().MeasurementImage;
-        const int items = f.measurementList_->count();
+        const int items = Child<QComboBox>(f, "measurementList")->count();
         const QString caption = f.windowTitle();
         w.dialogs.messages.clear();
 
@@ -129,11 +129,12 @@ void BadFilesTest::theWindowDecodesOrRefusesWithoutChangingAnything() {
                          qPrintable(bad.name));
             }
             if (data.MeasurementCount > 0) {
-                QCOMPARE(f.measurementList_->count(), data.MeasurementCount + 1);
+                QCOMPARE(Child<QComboBox>(f, "measurementList")->count(),
+                         data.MeasurementCount + 1);
                 // The views of the last measurement draw.
                 w.Choose(data.MeasurementCount - 1);
-                f.ShowPulseDistributionMeanAndMeanError(nullptr);
-                f.ShowMean(nullptr);
+                Trigger(f, "pulseDistributionMeanAndMeanErrorAction");
+                Trigger(f, "meanAction");
             } else {
                 QCOMPARE(w.dialogs.messages, QStringList({"No measurements saved in V5! "}));
             }
@@ -142,7 +143,7 @@ void BadFilesTest::theWindowDecodesOrRefusesWithoutChangingAnything() {
             QVERIFY2(w.dialogs.messages[0].contains(QStringLiteral("bad.Rn")),
                      qPrintable(bad.name));
             QVERIFY2(data.MeasurementImage == image, qPrintable(bad.name));
-            QCOMPARE(f.measurementList_->count(), items);
+            QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), items);
             QCOMPARE(f.windowTitle(), caption);
         }
     }

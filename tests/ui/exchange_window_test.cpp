@@ -58,7 +58,7 @@ struct PacedWindow {
     }
 
     QProgressBar* Progress() const { return window->findChild<QProgressBar*>("exchangeProgress"); }
-    QPushButton* Cancel() const { return window->findChild<QPushButton*>("cancelButton"); }
+    QPushButton* Cancel() const { return window->findChild<QPushButton*>("cancelExchangeButton"); }
 
     SystemClock clock;
     SimulatedFtdiBus bus;
@@ -89,7 +89,7 @@ void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
             return;
         }
         panelTexts << f.PanelText(1);
-        hintShown |= !f.statusBar_->currentMessage().isEmpty();
+        hintShown |= !Child<QStatusBar>(f, "statusBar")->currentMessage().isEmpty();
         if (p.Progress()->isVisible()) {
             progress << p.Progress()->value();
         }
@@ -97,15 +97,15 @@ void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
     sampler.start(50);
 
     // Meanwhile the user goes on clicking and typing.
-    p.At(200, [&] { QTest::mouseClick(f.readOutButton_, Qt::LeftButton); });
-    p.At(300, [&] { QTest::mouseClick(f.readOutButton_, Qt::LeftButton); });
-    p.At(400, [&] { QTest::mouseClick(f.eraseButton_, Qt::LeftButton); });
-    p.At(500, [&] { QTest::mouseClick(f.openButton_, Qt::LeftButton); });
+    p.At(200, [&] { QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton); });
+    p.At(300, [&] { QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton); });
+    p.At(400, [&] { QTest::mouseClick(Child<QToolButton>(f, "eraseButton"), Qt::LeftButton); });
+    p.At(500, [&] { QTest::mouseClick(Child<QToolButton>(f, "openButton"), Qt::LeftButton); });
     p.At(600, [&] { TypeKey(&f, Qt::Key_O, Qt::ControlModifier); });
     p.At(700, [&] { TypeKey(&f, Qt::Key_Q, Qt::ControlModifier); });
 
-    QTest::mouseMove(f.readOutButton_);
-    QTest::mouseClick(f.readOutButton_, Qt::LeftButton);
+    QTest::mouseMove(Child<QToolButton>(f, "readOutButton"));
+    QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton);
     QVERIFY(!f.ExchangeRunning());
     sampler.stop();
 
@@ -116,14 +116,14 @@ void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
     QVERIFY(progress.back() > progress.front());
 
     // Done: loaded, and nothing of what the user did meanwhile comes after it.
-    QCOMPARE(f.measurementList_->count(), 5);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 5);
     QTest::qWait(300);
     QCOMPARE(p.ReadMemoryCommands(), 1);
     QVERIFY(p.dialogs.messages.isEmpty());     // no erase question
     QVERIFY(p.dialogs.fileDialogs.isEmpty());  // no Open dialog
     QVERIFY(f.isVisible());                    // not quit
     QCOMPARE(f.PanelText(1), QString());
-    QVERIFY(f.readOutButton_->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }
 
@@ -132,9 +132,9 @@ void ExchangeWindowTest::escapeAndCancelEndAReadOutAtOnceAndChangeNothing() {
     PacedWindow p(Model::V7, "v7", 960);
     MainWindow& f = *p.window;
     p.dialogs.ChooseFile(SamplePath("v5"));
-    f.OpenFile(f.openButton_);
-    f.WatchConnection(f.discoveryTimer_);
-    QCOMPARE(f.measurementList_->count(), 5);
+    Click(f, "openButton");
+    f.WatchConnection();
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 5);
 
     for (const bool byButton : {false, true}) {
         QElapsedTimer sinceCancel;
@@ -148,15 +148,16 @@ void ExchangeWindowTest::escapeAndCancelEndAReadOutAtOnceAndChangeNothing() {
                 TypeKey(&f, Qt::Key_Escape);
             }
         });
-        QTest::mouseClick(f.readOutButton_, Qt::LeftButton);
+        QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton);
         QVERIFY(sinceCancel.isValid());
         QVERIFY2(sinceCancel.elapsed() < 500, qPrintable(QString::number(sinceCancel.elapsed())));
         QVERIFY(cancelShown);
         QCOMPARE(f.PanelText(1), QStringLiteral("Read-out cancelled"));
         QVERIFY(!p.bus.KelmorOpen());
-        QCOMPARE(f.measurementList_->count(), 5);  // the V5 file is still loaded
+        QCOMPARE(Child<QComboBox>(f, "measurementList")->count(),
+                 5);  // the V5 file is still loaded
         QCOMPARE(f.Data().ModelTag(), std::uint8_t('1'));
-        QVERIFY(f.readOutButton_->isEnabled());
+        QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
         QVERIFY(!p.Cancel()->isVisible());
     }
 }
@@ -173,14 +174,15 @@ void ExchangeWindowTest::anEraseWaitCanBeCancelled() {
     });
     QElapsedTimer erase;
     erase.start();
-    QTest::mouseClick(f.eraseButton_, Qt::LeftButton);  // the question is answered OK
+    QTest::mouseClick(Child<QToolButton>(f, "eraseButton"),
+                      Qt::LeftButton);  // the question is answered OK
     QCOMPARE(whileWaiting, QStringLiteral("Erasing Kelmor"));
     QVERIFY(sinceCancel.elapsed() < 500);
     QVERIFY(erase.elapsed() < 5000);  // not the 15 s the V7 takes
     QCOMPARE(f.PanelText(1),
              QStringLiteral("Erase cancelled: the Kelmor may still erase its memory"));
     QVERIFY(!p.bus.KelmorOpen());
-    QVERIFY(f.eraseButton_->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "eraseButton")->isEnabled());
 }
 
 void ExchangeWindowTest::aCloseRequestIsAnsweredNotRemembered() {
@@ -192,7 +194,7 @@ void ExchangeWindowTest::aCloseRequestIsAnsweredNotRemembered() {
         closed = f.close();
         said = f.PanelText(1);
     });
-    f.ReadOut(f.readOutButton_);
+    Click(f, "readOutButton");
     QVERIFY(!closed);
     QCOMPARE(said, QStringLiteral("The window cannot close while the Kelmor is busy"));
     QTest::qWait(200);
@@ -203,20 +205,20 @@ void ExchangeWindowTest::aCloseRequestIsAnsweredNotRemembered() {
 void ExchangeWindowTest::clockAndTriggerLevelWhoseWritesFailSayNotResponding() {
     PacedWindow p(Model::V7, "v7", 0);
     MainWindow& f = *p.window;
-    f.ReadOut(f.readOutButton_);  // the trigger level needs a read-out
-    QVERIFY(f.triggerLevelButton_->isEnabled());
+    Click(f, "readOutButton");  // the trigger level needs a read-out
+    QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
 
     // Every write after Identify fails: the instrument was unplugged, say.
     p.bus.Kelmor()->SetWriteFault(WriteFault::Fails, 1);
-    QTest::mouseClick(f.clockButton_, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(f, "clockButton"), Qt::LeftButton);
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor not responding"));
 
     p.bus.Kelmor()->SetWriteFault(WriteFault::Fails, 3);
     p.dialogs.ownAnswers.push_back([&f](QDialog&) {
-        f.triggerDialog_->SetLevel(f.triggerDialog_->setButton_);
+        Click(*Child<TriggerLevelDialog>(f, "triggerLevelDialog"), "setButton");
         return int(QDialog::Accepted);
     });
-    QTest::mouseClick(f.triggerLevelButton_, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(f, "triggerLevelButton"), Qt::LeftButton);
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor not responding"));
 }
 

@@ -37,8 +37,8 @@ namespace {
 
 QStringList ListItems(const MainWindow& f) {
     QStringList items;
-    for (int i = 0; i < f.measurementList_->count(); ++i) {
-        items << f.measurementList_->itemText(i);
+    for (int i = 0; i < Child<QComboBox>(f, "measurementList")->count(); ++i) {
+        items << Child<QComboBox>(f, "measurementList")->itemText(i);
     }
     return items;
 }
@@ -49,34 +49,34 @@ void InstrumentWindowTest::theWatchFollowsPluggingAndUnplugging() {
     WindowUnderTest w;
     MainWindow& f = *w.window;
     LoadSampleIntoKelmor(*w.bus, "v7");
-    f.ReadOut(f.readOutButton_);
-    QVERIFY(f.triggerLevelButton_->isEnabled());
+    Click(f, "readOutButton");
+    QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
 
     w.bus->Unplug();
-    f.WatchConnection(f.discoveryTimer_);
+    f.WatchConnection();
     QCOMPARE(f.PanelText(0), QString());
-    QVERIFY(!f.readOutButton_->isEnabled());
-    QVERIFY(!f.clockButton_->isEnabled());
-    QVERIFY(!f.eraseButton_->isEnabled());
-    QVERIFY(!f.triggerLevelButton_->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "clockButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "eraseButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
 
     w.bus->Plug();
-    f.WatchConnection(f.discoveryTimer_);
+    f.WatchConnection();
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
-    QVERIFY(f.readOutButton_->isEnabled());
-    QVERIFY(f.clockButton_->isEnabled());
-    QVERIFY(f.eraseButton_->isEnabled());
-    QVERIFY(!f.triggerLevelButton_->isEnabled());  // until the next read-out
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "clockButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "eraseButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "triggerLevelButton")->isEnabled());  // until the next read-out
 }
 
 void InstrumentWindowTest::aDeviceThatCannotBeReadIsReportedAsAPermissionProblem() {
     WindowUnderTest w(Model::V7, false);
     w.bus->SetListingLacksPermission(true);
-    w.window->WatchConnection(w.window->discoveryTimer_);
+    w.window->WatchConnection();
     QVERIFY(w.window->PanelText(0).contains(QStringLiteral("udev rule")));
-    QVERIFY(!w.window->readOutButton_->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "readOutButton")->isEnabled());
     w.bus->SetListingLacksPermission(false);
-    w.window->WatchConnection(w.window->discoveryTimer_);
+    w.window->WatchConnection();
     QCOMPARE(w.window->PanelText(0), QString());
 }
 
@@ -87,7 +87,7 @@ void InstrumentWindowTest::aReadOutOfEachModelLoadsTheInstrumentsMemory() {
         WindowUnderTest w(model);
         MainWindow& f = *w.window;
         LoadSampleIntoKelmor(*w.bus, name);
-        f.ReadOut(f.readOutButton_);
+        Click(f, "readOutButton");
         QVERIFY2(w.dialogs.messages.isEmpty(), qPrintable(w.dialogs.messages.join('\n')));
 
         // The same list as the data file of that memory gives.
@@ -96,11 +96,11 @@ void InstrumentWindowTest::aReadOutOfEachModelLoadsTheInstrumentsMemory() {
         QCOMPARE(ListItems(f), ListItems(*fromFile.window));
         QCOMPARE(f.Data().LastSampleIndex, fromFile.window->Data().LastSampleIndex);
 
-        QVERIFY(!f.triggerLevelButton_->isHidden());
-        QVERIFY(f.triggerLevelButton_->isEnabled());
-        QVERIFY(f.readOutButton_->isEnabled());
+        QVERIFY(!Child<QToolButton>(f, "triggerLevelButton")->isHidden());
+        QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
+        QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
         QCOMPARE(f.PanelText(1), QString());
-        QCOMPARE(f.temperatureAction_->isEnabled(), model != Model::V5);
+        QCOMPARE(Child<QAction>(f, "temperatureAction")->isEnabled(), model != Model::V5);
         const int size = LayoutOf(model).imageSize;
         const QString image = w.WorkingFile(QStringLiteral("%1.tmp").arg(LayoutOf(model).name));
         QCOMPARE(QFileInfo(image).size(), size);
@@ -122,17 +122,17 @@ void InstrumentWindowTest::aSilentInstrumentChangesNothingLoaded() {
     const QStringList items = ListItems(f);
     const ImageBuffer image = f.Data().MeasurementImage;
     const QByteArray samples = ReadAll(w.WorkingFile("v5dat.tmp"));
-    f.WatchConnection(f.discoveryTimer_);
+    f.WatchConnection();
     w.bus->Kelmor()->SetSilent(true);
-    f.ReadOut(f.readOutButton_);
+    Click(f, "readOutButton");
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor not responding"));
     QCOMPARE(ListItems(f), items);
     QVERIFY(f.Data().MeasurementImage == image);
     QCOMPARE(ReadAll(w.WorkingFile("v5dat.tmp")), samples);
     QVERIFY(!QFile::exists(w.WorkingFile("V7.tmp")));
     QVERIFY(!w.bus->KelmorOpen());
-    QVERIFY(f.readOutButton_->isEnabled());
-    QVERIFY(f.temperatureAction_->isEnabled());  // as the V6 image had it
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(Child<QAction>(f, "temperatureAction")->isEnabled());  // as the V6 image had it
     QVERIFY(!f.ExchangeRunning());
 }
 
@@ -141,13 +141,13 @@ void InstrumentWindowTest::anUnknownModelChangesNothingLoaded() {
     MainWindow& f = *w.window;
     w.Open(SamplePath("v5"));
     const QStringList items = ListItems(f);
-    f.WatchConnection(f.discoveryTimer_);
+    f.WatchConnection();
     w.bus->Kelmor()->SetModelCode(std::uint8_t{'9'});
-    f.ReadOut(f.readOutButton_);
+    Click(f, "readOutButton");
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor model not recognised"));
     QCOMPARE(ListItems(f), items);
     QVERIFY(!w.bus->KelmorOpen());
-    QVERIFY(f.triggerLevelButton_->isHidden());
+    QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isHidden());
 }
 
 void InstrumentWindowTest::anUnwritableFolderOnlyWarns() {
@@ -157,11 +157,11 @@ void InstrumentWindowTest::anUnwritableFolderOnlyWarns() {
     // A folder that is a file cannot take the temporary files.
     QFile blocker(w.WorkingFile("V7E.csv"));
     QVERIFY(QDir(w.folder.path()).mkdir(QStringLiteral("V7E.csv")));
-    f.ReadOut(f.readOutButton_);
+    Click(f, "readOutButton");
     QCOMPARE(w.dialogs.messages.size(), 1);
     QVERIFY(w.dialogs.messages[0].contains(QStringLiteral("V7E.csv")));
-    QCOMPARE(f.measurementList_->count(), 9);
-    QVERIFY(f.readOutButton_->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 9);
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
     QVERIFY(!w.bus->KelmorOpen());
 }
 
@@ -169,13 +169,13 @@ void InstrumentWindowTest::clockSynchronisationAsksFirst() {
     WindowUnderTest w;
     MainWindow& f = *w.window;
     w.dialogs.AnswerNext(QMessageBox::Cancel);
-    f.SetInstrumentClock(f.clockButton_);
+    Click(f, "clockButton");
     QCOMPARE(w.dialogs.messages,
              QStringList({"The Kelmor clock will be syncronized with the clock in your PC!"}));
     QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 
     w.clock.SetLocalNow(QDateTime(QDate(2028, 12, 31), QTime(23, 59, 59)));
-    f.SetInstrumentClock(f.clockButton_);
+    Click(f, "clockButton");
     QCOMPARE(f.PanelText(1), QStringLiteral("Clock updated"));
     const auto registers = w.bus->Kelmor()->Registers();
     QCOMPARE(registers[8], std::uint8_t{0x28});
@@ -188,21 +188,21 @@ void InstrumentWindowTest::eraseAsksAndReports() {
     MainWindow& f = *w.window;
     LoadSampleIntoKelmor(*w.bus, "v7");
     w.dialogs.AnswerNext(QMessageBox::Cancel);
-    f.EraseInstrument(f.eraseButton_);
+    Click(f, "eraseButton");
     QCOMPARE(w.dialogs.messages,
              QStringList({"The measurements in the Kelmor will be erased! If you have not saved "
                           "them, you will lose them!"}));
     QCOMPARE(w.bus->Kelmor()->EraseCount(), 0);
 
-    f.EraseInstrument(f.eraseButton_);
+    Click(f, "eraseButton");
     QCOMPARE(w.bus->Kelmor()->EraseCount(), 1);
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor ERASED"));
     // A read-out now finds no measurement.
-    f.ReadOut(f.readOutButton_);
+    Click(f, "readOutButton");
     QCOMPARE(w.dialogs.messages.last(), QStringLiteral("No measurements saved in V5! "));
 
     w.bus->Kelmor()->SetEraseReply('x');
-    f.EraseInstrument(f.eraseButton_);
+    Click(f, "eraseButton");
     QCOMPARE(f.PanelText(1), QStringLiteral("Erasing Kelmor"));
 }
 
@@ -210,28 +210,29 @@ void InstrumentWindowTest::triggerLevelNeedsAFactorAndReportsTheLevelSent() {
     WindowUnderTest w;
     MainWindow& f = *w.window;
     // A read-out of an instrument whose calibration bytes are 0: no level code exists.
-    f.ReadOut(f.readOutButton_);
+    Click(f, "readOutButton");
     QCOMPARE(f.Data().Header.CalibrationFactor, 0.0L);
     w.bus->Kelmor()->ClearRecord();
     w.dialogs.messages.clear();
     w.dialogs.ownAnswers.push_back([&f](QDialog&) {
-        f.triggerDialog_->SetLevel(f.triggerDialog_->setButton_);
+        Click(*Child<TriggerLevelDialog>(f, "triggerLevelDialog"), "setButton");
         return int(QDialog::Accepted);
     });
-    f.ChooseTriggerLevel(f.triggerLevelButton_);
+    Click(f, "triggerLevelButton");
     QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("triggerLevelDialog"));
     QCOMPARE(w.dialogs.messages.size(), 1);
     QVERIFY(w.dialogs.messages[0].contains(QStringLiteral("calibration factor")));
     QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 
     LoadSampleIntoKelmor(*w.bus, "v7");  // factor 6.25
-    f.ReadOut(f.readOutButton_);
+    Click(f, "readOutButton");
     w.dialogs.ownAnswers.push_back([&f](QDialog&) {
-        f.triggerDialog_->levelUpDown_->SetPosition(2000);
-        f.triggerDialog_->SetLevel(f.triggerDialog_->setButton_);
+        Child<UpDown>(*Child<TriggerLevelDialog>(f, "triggerLevelDialog"), "levelUpDown")
+            ->SetPosition(2000);
+        Click(*Child<TriggerLevelDialog>(f, "triggerLevelDialog"), "setButton");
         return int(QDialog::Accepted);
     });
-    f.ChooseTriggerLevel(f.triggerLevelButton_);
+    Click(f, "triggerLevelButton");
     // 2000 / 6.25 = 320 pulses: more than the instrument keeps, so it gets 255.
     QCOMPARE(w.bus->Kelmor()->TriggerLevelCode(), std::uint8_t{255});
     QCOMPARE(f.PanelText(1), QStringLiteral("Trigger level set to 1593 Bq/m3"));
@@ -250,7 +251,7 @@ void InstrumentWindowTest::theWindowKeepsRepaintingAndNoPassRunsInAnExchange() {
     QTemporaryDir folder;
     WindowSetup setup{&kelmor, &clock, &dialogs, folder.path()};
     MainWindow f(setup);
-    f.discoveryTimer_->setInterval(20);
+    Child<QTimer>(f, "discoveryTimer")->setInterval(20);
 
     int ticks = 0;
     bool listedWhileOpen = false;
@@ -263,20 +264,20 @@ void InstrumentWindowTest::theWindowKeepsRepaintingAndNoPassRunsInAnExchange() {
     beat.start();
     int passesDuringExchange = 0;
     bool closedDuringExchange = false;
-    QObject::connect(f.discoveryTimer_, &QTimer::timeout, [&] {
+    QObject::connect(Child<QTimer>(f, "discoveryTimer"), &QTimer::timeout, [&] {
         passesDuringExchange += f.ExchangeRunning();
         if (f.ExchangeRunning() && f.isVisible()) {
             closedDuringExchange |= f.close();
         }
     });
     f.show();
-    f.ReadOut(f.readOutButton_);
+    Click(f, "readOutButton");
     QVERIFY2(ticks >= 20,
              qPrintable(QString::number(ticks)));  // events went on during the read-out
     QVERIFY(passesDuringExchange > 0);             // the timer ticked, but its pass stood back
     QVERIFY(!listedWhileOpen);
     QVERIFY(!closedDuringExchange);
-    QCOMPARE(f.measurementList_->count(), 5);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 5);
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }
 

@@ -49,17 +49,32 @@ void MainWindowTest::startState() {
     QCOMPARE(f.windowTitle(), QStringLiteral("Kelmor  Computer Interface Version 2.19"));
 
     const QList<QAction*> menus = f.menuBar()->actions();
-    QCOMPARE(menus.size(), 4);
+    QCOMPARE(menus.size(), 5);
     QCOMPARE(menus[0]->text(), QStringLiteral("&Main"));
-    QCOMPARE(menus[1]->text(), QStringLiteral("View"));
-    QCOMPARE(menus[2]->text(), QStringLiteral("Assessment"));
-    QCOMPARE(menus[3]->text(), QStringLiteral("Help"));
-    QCOMPARE(f.openAction_->text(), QStringLiteral("Open"));
-    QCOMPARE(f.saveAction_->text(), QStringLiteral("Save"));
-    QCOMPARE(f.printAction_->text(), QStringLiteral("Print"));
-    QCOMPARE(f.exitAction_->text(), QStringLiteral("Exit"));
+    QCOMPARE(menus[1]->text(), QStringLiteral("&Instrument"));
+    QCOMPARE(menus[2]->text(), QStringLiteral("&View"));
+    QCOMPARE(menus[3]->text(), QStringLiteral("&Assessment"));
+    QCOMPARE(menus[4]->text(), QStringLiteral("&Help"));
+    QStringList instrument;
+    for (QAction* a : Child<QMenu>(f, "instrumentMenu")->actions()) {
+        instrument << a->text() + QLatin1Char(' ') + a->shortcut().toString();
+    }
+    QCOMPARE(instrument,
+             QStringList({"Load measurements from Kelmor Ctrl+L",
+                          "Syncronize Kelmor  Clock with PC Ctrl+Shift+K",
+                          "Erase Kelmor Ctrl+Shift+E", "Set trigger Level Ctrl+Shift+L"}));
+    // Like their tool buttons: no read-out before a pass finds the instrument again after the
+    // start, no trigger level before a read-out.
+    QCOMPARE(Child<QAction>(f, "readOutAction")->isEnabled(),
+             Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(Child<QAction>(f, "clockAction")->isEnabled());
+    QVERIFY(!Child<QAction>(f, "triggerLevelAction")->isVisible());
+    QCOMPARE(Child<QAction>(f, "openAction")->text(), QStringLiteral("Open"));
+    QCOMPARE(Child<QAction>(f, "saveAction")->text(), QStringLiteral("Save"));
+    QCOMPARE(Child<QAction>(f, "printAction")->text(), QStringLiteral("Print"));
+    QCOMPARE(Child<QAction>(f, "exitAction")->text(), QStringLiteral("Exit"));
     QStringList views;
-    for (QAction* a : f.viewMenu_->actions()) {
+    for (QAction* a : Child<QMenu>(f, "viewMenu")->actions()) {
         if (!a->isSeparator()) {
             views << a->iconText();  // the text as the menu shows it, "&&" as "&"
         }
@@ -68,24 +83,27 @@ void MainWindowTest::startState() {
              QStringList({"Pulse Distribution", "Pulse Distribution and Mean",
                           "Pulse Distribution, Mean and mean Error", "Mean and mean Error", "Mean",
                           "Temperature (V6 & V7)", "Humidity (V6 & V7)", "Pressure (V7)"}));
-    QCOMPARE(f.aboutAction_->text(), QStringLiteral("About"));
+    QCOMPARE(Child<QAction>(f, "aboutAction")->text(), QStringLiteral("About"));
 
     // Before any image: no View menu, no Save, no list.
-    QVERIFY(!f.viewMenu_->isEnabled());
-    QVERIFY(!f.viewMenu_->menuAction()->isEnabled());
-    QVERIFY(!f.saveAction_->isEnabled());
-    QVERIFY(!f.saveButton_->isEnabled());
-    QVERIFY(f.pulseDistributionAction_->isChecked());
-    QVERIFY(!f.temperatureAction_->isEnabled());
-    QVERIFY(!f.humidityAction_->isEnabled());
-    QVERIFY(f.pressureAction_->isEnabled());
-    QVERIFY(!f.temperatureAction_->isChecked() && !f.humidityAction_->isChecked() &&
-            !f.pressureAction_->isChecked());
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->menuAction()->isEnabled());
+    QVERIFY(!Child<QAction>(f, "saveAction")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "saveButton")->isEnabled());
+    QVERIFY(Child<QAction>(f, "pulseDistributionAction")->isChecked());
+    QVERIFY(!Child<QAction>(f, "temperatureAction")->isEnabled());
+    QVERIFY(!Child<QAction>(f, "humidityAction")->isEnabled());
+    QVERIFY(Child<QAction>(f, "pressureAction")->isEnabled());
+    QVERIFY(!Child<QAction>(f, "temperatureAction")->isChecked() &&
+            !Child<QAction>(f, "humidityAction")->isChecked() &&
+            !Child<QAction>(f, "pressureAction")->isChecked());
 
     // The tool bar in its order, with its hints and widths.
-    const QList<QToolButton*> expected = {f.openButton_,    f.saveButton_,         f.printButton_,
-                                          f.readOutButton_, f.triggerLevelButton_, f.clockButton_,
-                                          f.eraseButton_};
+    const QList<QToolButton*> expected = {
+        Child<QToolButton>(f, "openButton"),         Child<QToolButton>(f, "saveButton"),
+        Child<QToolButton>(f, "printButton"),        Child<QToolButton>(f, "readOutButton"),
+        Child<QToolButton>(f, "triggerLevelButton"), Child<QToolButton>(f, "clockButton"),
+        Child<QToolButton>(f, "eraseButton")};
     const QStringList hints = {"Load Saved Measurements",
                                "Save Measurements",
                                "Print Graph",
@@ -104,59 +122,62 @@ void MainWindowTest::startState() {
         QCOMPARE(expected[i]->height(), 25);
         QVERIFY(!expected[i]->icon().isNull());
     }
-    QVERIFY(bar->widgetForAction(bar->actions()[7]) == f.measurementLabel_);
-    QVERIFY(bar->widgetForAction(bar->actions()[8]) == f.measurementList_);
-    QVERIFY(bar->widgetForAction(bar->actions()[9]) == f.meanIntervalLabel_);
-    QVERIFY(bar->widgetForAction(bar->actions()[10]) == f.meanIntervalList_);
-    QVERIFY(f.openButton_->isEnabled());
-    QVERIFY(f.printButton_->isEnabled());
+    QVERIFY(bar->widgetForAction(bar->actions()[7]) == Child<QLabel>(f, "measurementLabel"));
+    QVERIFY(bar->widgetForAction(bar->actions()[8]) == Child<QComboBox>(f, "measurementList"));
+    QVERIFY(bar->widgetForAction(bar->actions()[9]) == Child<QLabel>(f, "meanIntervalLabel"));
+    QVERIFY(bar->widgetForAction(bar->actions()[10]) == Child<QComboBox>(f, "meanIntervalList"));
+    QVERIFY(Child<QToolButton>(f, "openButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "printButton")->isEnabled());
     // The first discovery pass found the simulated Kelmor.
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
-    QVERIFY(f.readOutButton_->isEnabled());
-    QVERIFY(f.clockButton_->isEnabled());
-    QVERIFY(f.eraseButton_->isEnabled());
-    QVERIFY(!f.triggerLevelButton_->isEnabled());
-    QVERIFY(f.triggerLevelButton_->isHidden());
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "clockButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "eraseButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isHidden());
 
-    QCOMPARE(f.measurementLabel_->text(), QStringLiteral("      Measurement "));
-    QCOMPARE(f.meanIntervalLabel_->text(), QStringLiteral("  Mean "));
-    QCOMPARE(f.measurementList_->currentText(), QStringLiteral("Select  Measurement"));
-    QCOMPARE(f.measurementList_->toolTip(), QStringLiteral("Select Measurement"));
-    QVERIFY(f.measurementList_->isEditable());
-    QVERIFY(!f.measurementList_->isEnabled());
-    QCOMPARE(f.measurementList_->maxVisibleItems(), 60);
-    QCOMPARE(f.measurementList_->width(), 224);
-    QCOMPARE(f.meanIntervalList_->count(), 8);
-    QCOMPARE(f.meanIntervalList_->itemText(0), QStringLiteral("2h"));
-    QCOMPARE(f.meanIntervalList_->itemText(7), QStringLiteral("Mean"));
-    QCOMPARE(f.meanIntervalList_->currentIndex(), -1);
-    QVERIFY(!f.meanIntervalList_->isEditable());
-    QVERIFY(!f.meanIntervalList_->isEnabled());
-    QCOMPARE(f.meanIntervalList_->width(), 73);
+    QCOMPARE(Child<QLabel>(f, "measurementLabel")->text(), QStringLiteral("      Measurement "));
+    QCOMPARE(Child<QLabel>(f, "meanIntervalLabel")->text(), QStringLiteral("  Mean "));
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->currentText(),
+             QStringLiteral("Select  Measurement"));
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->toolTip(),
+             QStringLiteral("Select Measurement"));
+    QVERIFY(Child<QComboBox>(f, "measurementList")->isEditable());
+    QVERIFY(!Child<QComboBox>(f, "measurementList")->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->maxVisibleItems(), 60);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->width(), 224);
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->count(), 8);
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->itemText(0), QStringLiteral("2h"));
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->itemText(7), QStringLiteral("Mean"));
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->currentIndex(), -1);
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEditable());
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->width(), 73);
 
-    QVERIFY(f.chart_->isHidden());
-    QCOMPARE(f.chart_->TitleLines(), QStringList({"Measurements"}));
-    QVERIFY(f.chart_->FootLines().join(QString()).isEmpty());
-    QVERIFY(f.titleEditor_->isHidden());
-    QCOMPARE(f.titleEditor_->text(), QStringLiteral("Measurements"));
-    QVERIFY(f.meanErrorCheckBox_->isHidden() && !f.meanErrorCheckBox_->isChecked());
-    QVERIFY(f.pulseErrorCheckBox_->isHidden());
-    QCOMPARE(f.currentMeasurement_, 0);
-    QVERIFY(f.discoveryTimer_->isActive());
-    QCOMPARE(f.discoveryTimer_->interval(), 1000);
-    QVERIFY(f.aboutBox_);
-    QVERIFY(f.triggerDialog_);
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"Measurements"}));
+    QVERIFY(Child<KelmorChart>(f, "chart")->FootLines().join(QString()).isEmpty());
+    QVERIFY(Child<QLineEdit>(f, "titleEditor")->isHidden());
+    QCOMPARE(Child<QLineEdit>(f, "titleEditor")->text(), QStringLiteral("Measurements"));
+    QVERIFY(Child<QCheckBox>(f, "meanErrorCheckBox")->isHidden() &&
+            !Child<QCheckBox>(f, "meanErrorCheckBox")->isChecked());
+    QVERIFY(Child<QCheckBox>(f, "pulseErrorCheckBox")->isHidden());
+    QCOMPARE(f.State().chosenMeasurement, -1);
+    QVERIFY(Child<QTimer>(f, "discoveryTimer")->isActive());
+    QCOMPARE(Child<QTimer>(f, "discoveryTimer")->interval(), 1000);
+    QVERIFY(Child<AboutBox>(f, "aboutBox"));
+    QVERIFY(Child<TriggerLevelDialog>(f, "triggerLevelDialog"));
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.0L);
 }
 
 void MainWindowTest::startStateWithoutInstrument() {
     WindowUnderTest w(Model::V7, false);
     QCOMPARE(w.window->PanelText(0), QString());
-    QVERIFY(!w.window->readOutButton_->isEnabled());
-    QVERIFY(!w.window->clockButton_->isEnabled());
-    QVERIFY(!w.window->eraseButton_->isEnabled());
-    QVERIFY(!w.window->triggerLevelButton_->isEnabled());
-    QVERIFY(w.window->openButton_->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "readOutButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "clockButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "eraseButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "triggerLevelButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(*w.window, "openButton")->isEnabled());
 }
 
 void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
@@ -171,23 +192,26 @@ void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
     QCOMPARE(f.ChosenFormat(), 1);
 
     QStringList items;
-    for (int i = 0; i < f.measurementList_->count(); ++i) {
-        items << f.measurementList_->itemText(i);
+    for (int i = 0; i < Child<QComboBox>(f, "measurementList")->count(); ++i) {
+        items << Child<QComboBox>(f, "measurementList")->itemText(i);
     }
     const QString reference =
         QString::fromUtf8(ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v7-list.txt"));
     QCOMPARE(items.join('\n') + '\n', reference);
-    QCOMPARE(f.measurementList_->currentIndex(), -1);
-    QCOMPARE(f.measurementList_->currentText(), QStringLiteral("Select Measurement"));
-    QVERIFY(f.measurementList_->isEnabled());
-    QVERIFY(f.saveAction_->isEnabled() && f.saveButton_->isEnabled());
-    QVERIFY(f.temperatureAction_->isEnabled() && f.humidityAction_->isEnabled());
-    QVERIFY(!f.viewMenu_->isEnabled());
-    QVERIFY(!f.meanIntervalList_->isEnabled());
-    QVERIFY(f.pulseDistributionAction_->isChecked());
-    QVERIFY(!f.readOutButton_->isEnabled());  // until the next discovery pass
-    f.WatchConnection(f.discoveryTimer_);
-    QVERIFY(f.readOutButton_->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->currentIndex(), -1);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->currentText(),
+             QStringLiteral("Select Measurement"));
+    QVERIFY(Child<QComboBox>(f, "measurementList")->isEnabled());
+    QVERIFY(Child<QAction>(f, "saveAction")->isEnabled() &&
+            Child<QToolButton>(f, "saveButton")->isEnabled());
+    QVERIFY(Child<QAction>(f, "temperatureAction")->isEnabled() &&
+            Child<QAction>(f, "humidityAction")->isEnabled());
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
+    QVERIFY(Child<QAction>(f, "pulseDistributionAction")->isChecked());
+    QVERIFY(!Child<QToolButton>(f, "readOutButton")->isEnabled());  // until the next discovery pass
+    f.WatchConnection();
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
 
     // The sample list file, with CR LF line ends, and the directory diagnostics.
     QByteArray samples = ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v7-samples.txt");
@@ -202,20 +226,20 @@ void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
 void MainWindowTest::aV5ImageDisablesTheClimateItemsButNotPressure() {
     WindowUnderTest w;
     w.Open(SamplePath("v7"));
-    QVERIFY(w.window->temperatureAction_->isEnabled());
+    QVERIFY(Child<QAction>(*w.window, "temperatureAction")->isEnabled());
     w.Choose(0);  // the View menu opens
-    w.window->temperatureAction_->trigger();
-    w.window->pressureAction_->trigger();
+    Child<QAction>(*w.window, "temperatureAction")->trigger();
+    Child<QAction>(*w.window, "pressureAction")->trigger();
     w.Open(SamplePath("v5"));
-    QVERIFY(!w.window->temperatureAction_->isEnabled());
-    QVERIFY(!w.window->temperatureAction_->isChecked());
-    QVERIFY(w.window->pressureAction_->isChecked());
-    QVERIFY(!w.window->humidityAction_->isEnabled());
-    QVERIFY(w.window->pressureAction_->isEnabled());
+    QVERIFY(!Child<QAction>(*w.window, "temperatureAction")->isEnabled());
+    QVERIFY(!Child<QAction>(*w.window, "temperatureAction")->isChecked());
+    QVERIFY(Child<QAction>(*w.window, "pressureAction")->isChecked());
+    QVERIFY(!Child<QAction>(*w.window, "humidityAction")->isEnabled());
+    QVERIFY(Child<QAction>(*w.window, "pressureAction")->isEnabled());
     QVERIFY(!QFile::exists(w.WorkingFile("debug.tmp")) ||
             ReadAll(w.WorkingFile("debug.tmp")).count('\f') == 27);  // only the V7 decode's
     w.Open(SamplePath("v6"));
-    QVERIFY(w.window->temperatureAction_->isEnabled());
+    QVERIFY(Child<QAction>(*w.window, "temperatureAction")->isEnabled());
     QCOMPARE(ReadAll(w.WorkingFile("debug.tmp")).count('\f'), 54);  // the memo grows
 }
 
@@ -224,23 +248,24 @@ void MainWindowTest::choosingMeasurementsEnablesTheViews() {
     MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     w.Choose(2);
-    QVERIFY(f.chart_->isVisible() || !f.isVisible());
-    QVERIFY(!f.chart_->isHidden());
-    QVERIFY(f.viewMenu_->isEnabled());
-    QVERIFY(!f.meanIntervalList_->isEnabled());
-    QCOMPARE(f.currentMeasurement_, 2);
-    f.ShowMeanAndMeanError(f.meanAndMeanErrorAction_);
-    QVERIFY(f.meanIntervalList_->isEnabled());
+    QVERIFY(Child<KelmorChart>(f, "chart")->isVisible() || !f.isVisible());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->isHidden());
+    QVERIFY(Child<QMenu>(f, "viewMenu")->isEnabled());
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
+    QCOMPARE(f.State().chosenMeasurement, 2);
+    Trigger(f, "meanAndMeanErrorAction");
+    QVERIFY(Child<QComboBox>(f, "meanIntervalList")->isEnabled());
     // "All measurements" takes the View menu and the Mean list away.
-    w.Choose(f.measurementList_->count() - 1);
-    QVERIFY(!f.viewMenu_->isEnabled());
-    QVERIFY(!f.meanIntervalList_->isEnabled());
-    QCOMPARE(f.chart_->Series4()->Count(), f.Data().LastSampleIndex + 1);
+    w.Choose(Child<QComboBox>(f, "measurementList")->count() - 1);
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->Count(), f.Data().LastSampleIndex + 1);
     // Text typed into the list names no entry and changes nothing.
-    f.measurementList_->setEditText(QStringLiteral("something"));
-    f.measurementList_->setCurrentIndex(-1);
-    f.ChooseMeasurement(f.measurementList_);
-    QCOMPARE(f.currentMeasurement_, f.measurementList_->count() - 1);
+    QComboBox* list = Child<QComboBox>(f, "measurementList");
+    list->lineEdit()->selectAll();
+    QTest::keyClicks(list, QStringLiteral("something"));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(f.State().chosenMeasurement, Child<QComboBox>(f, "measurementList")->count() - 1);
 }
 
 void MainWindowTest::activationHidesTheChartAfterOwnWindowsOnly() {
@@ -248,21 +273,21 @@ void MainWindowTest::activationHidesTheChartAfterOwnWindowsOnly() {
     MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     w.Choose(1);
-    QVERIFY(!f.chart_->isHidden());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->isHidden());
     // A file dialog is the system's: the chart stays.
     w.Save(w.WorkingFile("kept.Rn"), 1);
-    QVERIFY(!f.chart_->isHidden());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->isHidden());
     // The About box is the program's own.
-    f.ShowAboutBox(f.aboutAction_);
+    Trigger(f, "aboutAction");
     QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("aboutBox"));
-    QVERIFY(f.chart_->isHidden());
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
     // Choosing the measurement again shows it again.
     w.Choose(1);
-    QVERIFY(!f.chart_->isHidden());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->isHidden());
     // So is a message box: the clock's question, answered with Cancel.
     w.dialogs.AnswerNext(QMessageBox::Cancel);
-    f.SetInstrumentClock(f.clockButton_);
-    QVERIFY(f.chart_->isHidden());
+    Click(f, "clockButton");
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
     QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 }
 
@@ -270,11 +295,11 @@ void MainWindowTest::activationKeepsTheFactorOfALoadedImage() {
     WindowUnderTest w;
     MainWindow& f = *w.window;
     f.Data().Header.CalibrationFactor = 1.5L;
-    f.ShowAboutBox(f.aboutAction_);
+    Trigger(f, "aboutAction");
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.0L);  // no image yet
     w.Open(SamplePath("v7"));
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
-    f.ShowAboutBox(f.aboutAction_);
+    Trigger(f, "aboutAction");
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
 }
 
@@ -288,9 +313,9 @@ void MainWindowTest::saveOpenSaveGivesIdenticalBytes() {
         QCOMPARE(w.window->windowTitle(), QStringLiteral("first.Rn"));
         QCOMPARE(w.window->ChosenFormat(), 1);
         QCOMPARE(ReadAll(first), ReadAll(SamplePath(model)));
-        const int items = w.window->measurementList_->count();
+        const int items = Child<QComboBox>(*w.window, "measurementList")->count();
         w.Open(first);
-        QCOMPARE(w.window->measurementList_->count(), items);
+        QCOMPARE(Child<QComboBox>(*w.window, "measurementList")->count(), items);
         w.Save(second, 1);
         QCOMPARE(ReadAll(second), ReadAll(first));
         QVERIFY(w.dialogs.messages.isEmpty());
@@ -306,9 +331,9 @@ void MainWindowTest::openFailuresLeaveTheStateUntouched() {
     w.Choose(3);
     const ImageBuffer image = f.Data().MeasurementImage;
     const int lastSample = f.Data().LastSampleIndex;
-    const int items = f.measurementList_->count();
+    const int items = Child<QComboBox>(f, "measurementList")->count();
     const QString caption = f.windowTitle();
-    const int seriesPoints = f.chart_->Series4()->Count();
+    const int seriesPoints = Child<KelmorChart>(f, "chart")->Series4()->Count();
 
     auto write = [&](const QString& name, const QByteArray& bytes) {
         QFile file(w.WorkingFile(name));
@@ -331,10 +356,10 @@ void MainWindowTest::openFailuresLeaveTheStateUntouched() {
         QVERIFY(w.dialogs.messages[0].contains(QFileInfo(path).fileName()));
         QVERIFY(f.Data().MeasurementImage == image);
         QCOMPARE(f.Data().LastSampleIndex, lastSample);
-        QCOMPARE(f.measurementList_->count(), items);
+        QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), items);
         QCOMPARE(f.windowTitle(), caption);
-        QCOMPARE(f.chart_->Series4()->Count(), seriesPoints);
-        QVERIFY(f.temperatureAction_->isEnabled());
+        QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->Count(), seriesPoints);
+        QVERIFY(Child<QAction>(f, "temperatureAction")->isEnabled());
         QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
     }
 }
@@ -345,12 +370,12 @@ void MainWindowTest::openCancelledReadsNothing() {
     w.Open(SamplePath("v6"));
     w.Choose(0);
     w.dialogs.CancelFile();
-    f.OpenFile(f.openAction_);
+    Click(f, "openButton");
     // The open has hidden the chart and disabled the read-out button before the dialog.
-    QVERIFY(f.chart_->isHidden());
-    QVERIFY(!f.readOutButton_->isEnabled());
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
+    QVERIFY(!Child<QToolButton>(f, "readOutButton")->isEnabled());
     QCOMPARE(f.windowTitle(), QStringLiteral("kelmor-v6.Rn"));
-    QCOMPARE(f.measurementList_->count(), 6);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 6);
 }
 
 void MainWindowTest::textExportIsTheExportOfTheWholeImage() {
@@ -368,13 +393,16 @@ void MainWindowTest::textExportIsTheExportOfTheWholeImage() {
 
 void MainWindowTest::theSaveDialogOffersTheFourFormats() {
     WindowUnderTest w;
+    // Measurements read out have no file name yet.
+    LoadSampleIntoKelmor(*w.bus, "v7");
+    Click(*w.window, "readOutButton");
     w.dialogs.CancelFile();
-    w.window->Save(w.window->saveAction_);
+    Click(*w.window, "saveButton");
     QVERIFY2(w.dialogs.filePreset.endsWith(QStringLiteral("/RnData.Rn")),
              qPrintable(w.dialogs.filePreset));
     w.Open(SamplePath("v5"));
     w.dialogs.CancelFile();
-    w.window->Save(w.window->saveAction_);
+    Click(*w.window, "saveButton");
     QCOMPARE(w.dialogs.fileDialogs.last(), QStringLiteral("saveDialog"));
     QCOMPARE(w.dialogs.fileFilters, QStringList({"Rn Data File (*.Rn)", "Bmp Graphics (*.Bmp)",
                                                  "Wmf Graphics (*.Wmf)", "Text (.txt) (*.txt)"}));
@@ -394,7 +422,7 @@ void MainWindowTest::bitmapIsTheChartOnWhite() {
     QVERIFY(w.dialogs.messages.isEmpty());
     QVERIFY(ReadAll(path).startsWith("BM"));
     const QImage picture(path);
-    QCOMPARE(picture.size(), w.window->chart_->size());
+    QCOMPARE(picture.size(), Child<KelmorChart>(*w.window, "chart")->size());
     QCOMPARE(picture.pixelColor(1, 1), QColor(Qt::white));
     // The pulse distribution is red.
     int red = 0;
@@ -428,10 +456,11 @@ void MainWindowTest::noMeasurementsGivesTheMessage() {
     file.close();
     w.Open(file.fileName());
     QCOMPARE(w.dialogs.messages, QStringList({"No measurements saved in V5! "}));
-    QCOMPARE(f.measurementList_->count(), 0);
-    QCOMPARE(f.measurementList_->currentText(), QStringLiteral("Select Measurement"));
-    QVERIFY(!f.saveAction_->isEnabled());
-    QVERIFY(!f.measurementList_->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 0);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->currentText(),
+             QStringLiteral("Select Measurement"));
+    QVERIFY(!Child<QAction>(f, "saveAction")->isEnabled());
+    QVERIFY(!Child<QComboBox>(f, "measurementList")->isEnabled());
     QCOMPARE(ReadAll(w.WorkingFile("v5dat.tmp")), QByteArray());
 }
 

@@ -56,12 +56,12 @@ void NewcomerTest::theEmptyStateFollowsTheInstrumentAndTheChart() {
     QVERIFY(!s.empty->ReadOutLine()->icon().isNull());
 
     s.w.bus->Unplug();
-    f.WatchConnection(f.discoveryTimer_);
+    f.WatchConnection();
     QVERIFY(s.Offers(false));
     QCOMPARE(s.empty->PlugInLine()->text(),
              QStringLiteral("Plug in the Kelmor, or open a saved data file"));
     s.w.bus->Plug();
-    f.WatchConnection(f.discoveryTimer_);
+    f.WatchConnection();
     QVERIFY(s.Offers(true));
 
     // Measurements listed: choosing one is what comes next. A chosen measurement takes
@@ -74,10 +74,10 @@ void NewcomerTest::theEmptyStateFollowsTheInstrumentAndTheChart() {
              QStringLiteral("Choose a measurement in the list \"Measurement\""));
     s.w.Choose(2);
     QVERIFY(!s.empty->isVisible());
-    QVERIFY(f.chart_->isVisible());
+    QVERIFY(Child<KelmorChart>(f, "chart")->isVisible());
     // The chart hidden again (an own window closed): the empty state is back.
-    f.ShowAboutBox(f.aboutAction_);
-    QVERIFY(f.chart_->isHidden());
+    Trigger(f, "aboutAction");
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
     QVERIFY(s.empty->isVisible());
 }
 
@@ -88,7 +88,7 @@ void NewcomerTest::theEmptyStateLeadsIn() {
                                   static_cast<std::size_t>(memory.size()));
     QTest::mouseClick(s.empty->ReadOutLine(), Qt::LeftButton);
     QVERIFY(s.w.window->State().levelShown);  // a completed read-out
-    QCOMPARE(s.w.window->measurementList_->count(), 9);
+    QCOMPARE(Child<QComboBox>(*s.w.window, "measurementList")->count(), 9);
 
     s.w.dialogs.CancelFile();
     QTest::mouseClick(s.empty->OpenLine(), Qt::LeftButton);
@@ -102,9 +102,9 @@ void NewcomerTest::f1OpensTheGuideAndItsLinksResolve() {
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QTest::sendKeyEvent(QTest::Press, &f, Qt::Key_F1, QString(), Qt::NoModifier);
     QTest::sendKeyEvent(QTest::Release, &f, Qt::Key_F1, QString(), Qt::NoModifier);
-    QTRY_VERIFY(f.userGuide_->isVisible());
+    QTRY_VERIFY(Child<UserGuideWindow>(f, "userGuide")->isVisible());
 
-    QTextBrowser& browser = *f.userGuide_->Browser();
+    QTextBrowser& browser = *Child<UserGuideWindow>(f, "userGuide")->Browser();
     QTextDocument& document = *browser.document();
     const QString text = document.toPlainText();
     for (const char* heading :

@@ -34,7 +34,7 @@ struct ShownWindow {
 
     // The chart as the widget shows it now, and as a forced full repaint draws it.
     void ExpectRepainted(const QString& step) {
-        KelmorChart& chart = *w.window->chart_;
+        KelmorChart& chart = *Child<KelmorChart>(*w.window, "chart");
         const QImage shown = chart.grab().toImage();
         chart.RepaintNow();
         const QImage forced = chart.grab().toImage();
@@ -78,20 +78,20 @@ void RepaintTest::intervalChangesAndTheStepDownLeaveTheChartRepainted() {
     ShownWindow s("v5", 0);
     MainWindow& f = *s.w.window;
     s.Type(Qt::Key_2);
-    QCOMPARE(f.meanIntervalList_->currentText(), QStringLiteral("4h"));
-    f.meanIntervalList_->setFocus();
-    QTest::keyClick(f.meanIntervalList_, Qt::Key_Down);
-    QCOMPARE(f.chart_->TitleLines(), QStringList({"8h-Mean"}));
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->currentText(), QStringLiteral("4h"));
+    Child<QComboBox>(f, "meanIntervalList")->setFocus();
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"8h-Mean"}));
     s.ExpectRepainted(QStringLiteral("8h"));
-    QTest::keyClick(f.meanIntervalList_, Qt::Key_Down);
-    QTest::keyClick(f.meanIntervalList_, Qt::Key_Down);
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
     s.ExpectRepainted(QStringLiteral("24h"));
-    QTest::keyClick(f.meanIntervalList_, Qt::Key_Down);
-    QTest::keyClick(f.meanIntervalList_, Qt::Key_Down);
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
     // "7d" does not fit: the box steps down to "2d" and says so.
-    QCOMPARE(f.meanIntervalList_->currentText(), QStringLiteral("2d"));
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->currentText(), QStringLiteral("2d"));
     QCOMPARE(f.PanelText(1), kMeanTooLongText);
-    QCOMPARE(f.chart_->TitleLines(), QStringList({"2d-Mean"}));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"2d-Mean"}));
     s.ExpectRepainted(QStringLiteral("7d stepped down to 2d"));
 }
 

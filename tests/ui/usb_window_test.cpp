@@ -40,7 +40,7 @@ struct UsbWindow {
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         // A device plugged in reaches libusb a moment later.
         QTRY_VERIFY_WITH_TIMEOUT(
-            (window->WatchConnection(window->discoveryTimer_), window->readOutButton_->isEnabled()),
+            (window->WatchConnection(), Child<QToolButton>(*window, "readOutButton")->isEnabled()),
             3000);
     }
 
@@ -139,7 +139,7 @@ void UsbWindowTest::aPacedReadOutKeepsTheWindowAliveAndIsCancelledAtOnce() {
         QTest::sendKeyEvent(QTest::Release, &f, Qt::Key_Escape, QString(), Qt::NoModifier);
     });
 
-    QTest::mouseClick(f.readOutButton_, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton);
     const qint64 endedAt = since.elapsed();
     f.removeEventFilter(&paints);
 
@@ -162,8 +162,8 @@ void UsbWindowTest::aPacedReadOutKeepsTheWindowAliveAndIsCancelledAtOnce() {
     QVERIFY(shown.back().second > 1500);  // about 960 bytes a second
 
     QCOMPARE(f.PanelText(1), QStringLiteral("Read-out cancelled"));
-    QCOMPARE(f.measurementList_->count(), 0);  // nothing loaded
-    QVERIFY(f.readOutButton_->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 0);  // nothing loaded
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
     QVERIFY(!chip.Claimed());              // the port was closed
     QCOMPARE(chip.OverflowedBytes(), 0u);  // and nothing was lost while the window worked
 }
@@ -178,9 +178,9 @@ void UsbWindowTest::aWholeReadOutLoadsTheMemory() {
     PlugInKelmor(Model::V5, "v5", kFastBaud);
     UsbWindow u;
     MainWindow& f = *u.window;
-    QTest::mouseClick(f.readOutButton_, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton);
     QCOMPARE(f.PanelText(1), QString());
-    QCOMPARE(f.measurementList_->count(), 5);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 5);
     const QByteArray image = ReadAll(u.folder.filePath(QStringLiteral("V5.tmp")));
     const QByteArray sample = ReadAll(SamplePath("v5"));
     QCOMPARE(image.size(), sample.size());

@@ -37,8 +37,11 @@ struct Shown {
 };
 
 Shown WhatIsShown(MainWindow& f) {
-    return {f.chart_->Series4()->Count(), f.chart_->Series2()->Count(),
-            f.chart_->Series3()->Count(), f.meanIntervalList_->isEnabled(), f.chart_->TitleLines()};
+    return {Child<KelmorChart>(f, "chart")->Series4()->Count(),
+            Child<KelmorChart>(f, "chart")->Series2()->Count(),
+            Child<KelmorChart>(f, "chart")->Series3()->Count(),
+            Child<QComboBox>(f, "meanIntervalList")->isEnabled(),
+            Child<KelmorChart>(f, "chart")->TitleLines()};
 }
 
 // A window on the V7 sample with its fourth measurement (1440 samples) on show.
@@ -71,29 +74,29 @@ void ViewsTest::eachViewLeavesItsSeries() {
     QVERIFY(!s.meanListEnabled);
     QCOMPARE(s.title, QStringList({"Measurements"}));
 
-    f.ShowPulseDistributionAndMean(f.pulseDistributionAndMeanAction_);
+    Trigger(f, "pulseDistributionAndMeanAction");
     s = WhatIsShown(f);
-    QVERIFY(f.pulseDistributionAndMeanAction_->isChecked());
+    QVERIFY(Child<QAction>(f, "pulseDistributionAndMeanAction")->isChecked());
     QCOMPARE(s.pulses, n);
     QCOMPARE(s.mean, n - 4 + 1);  // "4h": the first point at the fourth sample
     QCOMPARE(s.meanError, 0);
     QVERIFY(s.meanListEnabled);
     QCOMPARE(s.title, QStringList({"4h-Mean"}));
 
-    f.ShowPulseDistributionMeanAndMeanError(f.pulseDistributionMeanAndMeanErrorAction_);
+    Trigger(f, "pulseDistributionMeanAndMeanErrorAction");
     s = WhatIsShown(f);
     QCOMPARE(s.pulses, n);
     QCOMPARE(s.mean, n - 4 + 1);   // the interval chosen before stays
     QCOMPARE(s.meanError, n - 4);  // no error bar at the first point
     QCOMPARE(s.title, QStringList({"4h-Mean"}));
 
-    f.ShowMeanAndMeanError(f.meanAndMeanErrorAction_);
+    Trigger(f, "meanAndMeanErrorAction");
     s = WhatIsShown(f);
     QCOMPARE(s.pulses, 0);
     QCOMPARE(s.mean, n - 3);
     QCOMPARE(s.meanError, n - 4);
 
-    f.ShowMean(f.meanAction_);
+    Trigger(f, "meanAction");
     s = WhatIsShown(f);
     QCOMPARE(s.pulses, 0);
     QCOMPARE(s.mean, n - 3);
@@ -101,13 +104,12 @@ void ViewsTest::eachViewLeavesItsSeries() {
     QVERIFY(s.meanListEnabled);
 
     // Another interval from the list redraws the mean alone.
-    f.meanIntervalList_->setCurrentIndex(7);
-    f.ChooseMeanInterval(f.meanIntervalList_);
+    ChooseInList(Child<QComboBox>(f, "meanIntervalList"), 7);
     s = WhatIsShown(f);
     QCOMPARE(s.mean, n);
     QCOMPARE(s.title, QStringList({"Mean"}));
 
-    f.ShowPulseDistribution(f.pulseDistributionAction_);
+    Trigger(f, "pulseDistributionAction");
     s = WhatIsShown(f);
     QCOMPARE(s.pulses, n);
     QCOMPARE(s.mean, 0);
@@ -120,15 +122,17 @@ void ViewsTest::meanViewsSelectTheirDefaultInterval() {
     {
         WindowUnderTest w;
         OpenV7Measurement(w);
-        w.window->ShowPulseDistributionAndMean(nullptr);
-        QCOMPARE(w.window->meanIntervalList_->currentText(), QStringLiteral("4h"));
+        Trigger(*w.window, "pulseDistributionAndMeanAction");
+        QCOMPARE(Child<QComboBox>(*w.window, "meanIntervalList")->currentText(),
+                 QStringLiteral("4h"));
     }
-    for (auto view : {&MainWindow::ShowPulseDistributionMeanAndMeanError,
-                      &MainWindow::ShowMeanAndMeanError, &MainWindow::ShowMean}) {
+    for (const char* view :
+         {"pulseDistributionMeanAndMeanErrorAction", "meanAndMeanErrorAction", "meanAction"}) {
         WindowUnderTest w;
         OpenV7Measurement(w);
-        (w.window.get()->*view)(nullptr);
-        QCOMPARE(w.window->meanIntervalList_->currentText(), QStringLiteral("2h"));
+        Trigger(*w.window, view);
+        QCOMPARE(Child<QComboBox>(*w.window, "meanIntervalList")->currentText(),
+                 QStringLiteral("2h"));
     }
 }
 
@@ -137,22 +141,20 @@ void ViewsTest::overlaysInAMeanViewBeginWindowSamplesAfterTheFirst() {
     OpenV7Measurement(w);
     MainWindow& f = *w.window;
     const MeasurementEntry m = f.Data().MeasurementTable[3];
-    f.meanIntervalList_->setCurrentIndex(4);  // 24h
-    f.ShowMeanAndMeanError(f.meanAndMeanErrorAction_);
-    f.temperatureAction_->setChecked(true);
-    f.ToggleTemperature(f.temperatureAction_);
-    QVERIFY(f.meanAndMeanErrorAction_->isChecked());
-    QCOMPARE(f.chart_->Series1()->Count(), 1440 - 24);
-    QCOMPARE(f.chart_->Series1()->data()->begin()->key,
+    Child<QComboBox>(f, "meanIntervalList")->setCurrentIndex(4);  // 24h
+    Trigger(f, "meanAndMeanErrorAction");
+    Trigger(f, "temperatureAction");
+    QVERIFY(Child<QAction>(f, "meanAndMeanErrorAction")->isChecked());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series1()->Count(), 1440 - 24);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series1()->data()->begin()->key,
              f.Data().SampleTable[m.FirstSample + 24].Time);
-    QCOMPARE(f.chart_->Series5()->Count(), 0);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series5()->Count(), 0);
     // In the pulse distribution the overlay covers every sample.
-    f.ShowPulseDistribution(f.pulseDistributionAction_);
-    QCOMPARE(f.chart_->Series1()->Count(), 1440);
-    f.pressureAction_->setChecked(true);
-    f.TogglePressure(f.pressureAction_);
-    QCOMPARE(f.chart_->Series6()->Count(), 1440);
-    QCOMPARE(f.chart_->Series6()->data()->begin()->value,
+    Trigger(f, "pulseDistributionAction");
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series1()->Count(), 1440);
+    Trigger(f, "pressureAction");
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series6()->Count(), 1440);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series6()->data()->begin()->value,
              static_cast<double>(f.Data().SampleTable[m.FirstSample].Pressure));
 }
 
@@ -162,12 +164,12 @@ void ViewsTest::aTooLongIntervalStepsDown() {
     w.Choose(0);  // 168 samples: too short for "7d", which needs 170
     MainWindow& f = *w.window;
     QCOMPARE(Samples(f, 0), 168);
-    f.meanIntervalList_->setCurrentIndex(6);
-    f.ShowMean(f.meanAction_);
+    Child<QComboBox>(f, "meanIntervalList")->setCurrentIndex(6);
+    Trigger(f, "meanAction");
     QCOMPARE(f.PanelText(1), QStringLiteral("Mean intervall > number of measurements"));
-    QCOMPARE(f.meanIntervalList_->currentText(), QStringLiteral("2d"));
-    QCOMPARE(f.chart_->TitleLines(), QStringList({"2d-Mean"}));
-    QCOMPARE(f.chart_->Series2()->Count(), 168 - 48 + 1);
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->currentText(), QStringLiteral("2d"));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"2d-Mean"}));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series2()->Count(), 168 - 48 + 1);
 }
 
 void ViewsTest::aZeroConcentrationIsDrawnWithABarOfOneTenth() {
@@ -175,9 +177,9 @@ void ViewsTest::aZeroConcentrationIsDrawnWithABarOfOneTenth() {
     OpenV7Measurement(w);
     MainWindow& f = *w.window;
     f.Data().SampleTable[f.Data().MeasurementTable[3].FirstSample].Concentration = 0;
-    f.ShowPulseDistribution(f.pulseDistributionAction_);
-    QCOMPARE(f.chart_->Series4()->ValueAt(0), 0.0);
-    QCOMPARE(f.chart_->Series4()->ErrorAt(0), 0.1);
+    Trigger(f, "pulseDistributionAction");
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->ValueAt(0), 0.0);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->ErrorAt(0), 0.1);
 }
 
 void ViewsTest::footLineFollowsZoomAndUndoByMouse() {
@@ -191,35 +193,40 @@ void ViewsTest::footLineFollowsZoomAndUndoByMouse() {
         return *FootLine(data, from, to, 6.25L, locale, Separators::FromSystemLocale());
     };
     // Unzoomed the range is the measurement's.
-    QCOMPARE(f.chart_->BottomMinimum(), data.SampleTable[m.FirstSample].Time);
-    QCOMPARE(f.chart_->FootLines(),
-             QStringList({expectedFoot(f.chart_->BottomMinimum(), f.chart_->BottomMaximum())}));
-    QVERIFY(f.chart_->FootLines()[0].startsWith(QStringLiteral("StartTime: 15/07/2024 09:00:00")));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->BottomMinimum(), data.SampleTable[m.FirstSample].Time);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->FootLines(),
+             QStringList({expectedFoot(Child<KelmorChart>(f, "chart")->BottomMinimum(),
+                                       Child<KelmorChart>(f, "chart")->BottomMaximum())}));
+    QVERIFY(Child<KelmorChart>(f, "chart")
+                ->FootLines()[0]
+                .startsWith(QStringLiteral("StartTime: 15/07/2024 09:00:00")));
 
     // Drag a rectangle towards the lower right over the middle of the plot.
-    const QRect plot = f.chart_->axisRect()->rect();
+    const QRect plot = Child<KelmorChart>(f, "chart")->axisRect()->rect();
     const QPoint from(plot.left() + plot.width() / 3, plot.top() + 10);
     const QPoint to(plot.left() + plot.width() / 2, plot.bottom() - 10);
-    QTest::mousePress(f.chart_, Qt::LeftButton, {}, from);
-    QTest::mouseMove(f.chart_, (from + to) / 2);
-    QTest::mouseMove(f.chart_, to);
-    QTest::mouseRelease(f.chart_, Qt::LeftButton, {}, to);
-    QVERIFY(f.chart_->IsZoomed());
-    const double zoomedFrom = f.chart_->BottomMinimum();
-    const double zoomedTo = f.chart_->BottomMaximum();
+    QTest::mousePress(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {}, from);
+    QTest::mouseMove(Child<KelmorChart>(f, "chart"), (from + to) / 2);
+    QTest::mouseMove(Child<KelmorChart>(f, "chart"), to);
+    QTest::mouseRelease(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {}, to);
+    QVERIFY(Child<KelmorChart>(f, "chart")->IsZoomed());
+    const double zoomedFrom = Child<KelmorChart>(f, "chart")->BottomMinimum();
+    const double zoomedTo = Child<KelmorChart>(f, "chart")->BottomMaximum();
     QVERIFY(zoomedFrom > data.SampleTable[m.FirstSample].Time);
     QVERIFY(zoomedTo < data.SampleTable[m.LastSample].Time);
-    QCOMPARE(f.chart_->FootLines(), QStringList({expectedFoot(zoomedFrom, zoomedTo)}));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->FootLines(),
+             QStringList({expectedFoot(zoomedFrom, zoomedTo)}));
 
     // Dragging towards the upper left undoes it.
-    QTest::mousePress(f.chart_, Qt::LeftButton, {}, to);
-    QTest::mouseMove(f.chart_, (from + to) / 2);
-    QTest::mouseMove(f.chart_, from);
-    QTest::mouseRelease(f.chart_, Qt::LeftButton, {}, from);
-    QVERIFY(!f.chart_->IsZoomed());
-    QCOMPARE(f.chart_->BottomMinimum(), data.SampleTable[m.FirstSample].Time);
-    QCOMPARE(f.chart_->FootLines(),
-             QStringList({expectedFoot(f.chart_->BottomMinimum(), f.chart_->BottomMaximum())}));
+    QTest::mousePress(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {}, to);
+    QTest::mouseMove(Child<KelmorChart>(f, "chart"), (from + to) / 2);
+    QTest::mouseMove(Child<KelmorChart>(f, "chart"), from);
+    QTest::mouseRelease(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {}, from);
+    QVERIFY(!Child<KelmorChart>(f, "chart")->IsZoomed());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->BottomMinimum(), data.SampleTable[m.FirstSample].Time);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->FootLines(),
+             QStringList({expectedFoot(Child<KelmorChart>(f, "chart")->BottomMinimum(),
+                                       Child<KelmorChart>(f, "chart")->BottomMaximum())}));
 }
 
 void ViewsTest::footLineCountsSamplesOfEveryMeasurementInTheRange() {
@@ -232,41 +239,47 @@ void ViewsTest::footLineCountsSamplesOfEveryMeasurementInTheRange() {
     const MeasurementEntry second = data.MeasurementTable[1];
     data.SampleTable[second.FirstSample].Time = data.SampleTable[first.FirstSample + 5].Time;
     data.SampleTable[second.FirstSample].Concentration = 100000;
-    f.WriteFootLine(f.chart_);
+    Trigger(f, "pulseDistributionAction");  // the foot line is written anew
     const FootLevel level =
-        ComputeFootLevel(data, f.chart_->BottomMinimum(), f.chart_->BottomMaximum(), 6.25L);
+        ComputeFootLevel(data, Child<KelmorChart>(f, "chart")->BottomMinimum(),
+                         Child<KelmorChart>(f, "chart")->BottomMaximum(), 6.25L);
     QCOMPARE(level.count, 337);  // 336 of its own and the one moved in
-    QVERIFY(f.chart_->FootLines()[0].endsWith(
-        QStringLiteral("Radonlevel :%1\u00B1%2").arg(level.level).arg(level.error)));
+    QVERIFY(
+        Child<KelmorChart>(f, "chart")
+            ->FootLines()[0]
+            .endsWith(QStringLiteral("Radonlevel :%1\u00B1%2").arg(level.level).arg(level.error)));
 }
 
 void ViewsTest::titleEditing() {
     WindowUnderTest w;
     OpenV7Measurement(w);
     MainWindow& f = *w.window;
-    f.ShowMean(f.meanAction_);
-    QTest::mouseDClick(f.chart_, Qt::LeftButton, {}, f.chart_->rect().center());
-    QVERIFY(f.titleEditor_->isVisible());
-    QCOMPARE(f.titleEditor_->text(), QStringLiteral("2h-Mean"));
-    QCOMPARE(f.titleEditor_->geometry(), QRect(56, 8, 657, 21));
-    f.titleEditor_->setText(QStringLiteral("Cellar, winter"));
-    QTest::mouseClick(f.chart_, Qt::LeftButton, {}, f.chart_->rect().center());
-    QVERIFY(!f.titleEditor_->isVisible());
-    QCOMPARE(f.chart_->TitleLines(), QStringList({"Cellar, winter"}));
+    Trigger(f, "meanAction");
+    QTest::mouseDClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                       Child<KelmorChart>(f, "chart")->rect().center());
+    QVERIFY(Child<QLineEdit>(f, "titleEditor")->isVisible());
+    QCOMPARE(Child<QLineEdit>(f, "titleEditor")->text(), QStringLiteral("2h-Mean"));
+    QCOMPARE(Child<QLineEdit>(f, "titleEditor")->geometry(), QRect(56, 8, 657, 21));
+    Child<QLineEdit>(f, "titleEditor")->setText(QStringLiteral("Cellar, winter"));
+    QTest::mouseClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                      Child<KelmorChart>(f, "chart")->rect().center());
+    QVERIFY(!Child<QLineEdit>(f, "titleEditor")->isVisible());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"Cellar, winter"}));
     // The next view change gives the title back.
-    f.ShowPulseDistribution(f.pulseDistributionAction_);
-    QCOMPARE(f.chart_->TitleLines(), QStringList({"Measurements"}));
+    Trigger(f, "pulseDistributionAction");
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"Measurements"}));
 }
 
 void ViewsTest::allMeasurementsShowsThePulsesOfTheWholeImage() {
     WindowUnderTest w;
     OpenV7Measurement(w, 8);
     MainWindow& f = *w.window;
-    QCOMPARE(f.measurementList_->currentText(), QStringLiteral("All measurements"));
-    QCOMPARE(f.chart_->Series4()->Count(), f.Data().LastSampleIndex + 1);
-    QVERIFY(!f.viewMenu_->isEnabled());
-    QVERIFY(!f.meanIntervalList_->isEnabled());
-    QCOMPARE(f.chart_->BottomMinimum(), f.Data().SampleTable[0].Time);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->currentText(),
+             QStringLiteral("All measurements"));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->Count(), f.Data().LastSampleIndex + 1);
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->BottomMinimum(), f.Data().SampleTable[0].Time);
 }
 
 QTEST_MAIN(ViewsTest)

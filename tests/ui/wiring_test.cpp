@@ -43,8 +43,8 @@ struct ActiveWindow {
         QVERIFY(QTest::qWaitForWindowActive(&f));
         w.Open(SamplePath("v7"));
         w.Choose(3);
-        QVERIFY(f.viewMenu_->isEnabled());
-        f.WatchConnection(f.discoveryTimer_);  // the pass after the open arms the read-out again
+        QVERIFY(Child<QMenu>(f, "viewMenu")->isEnabled());
+        f.WatchConnection();  // the pass after the open arms the read-out again
     }
 
     WindowUnderTest w;
@@ -88,26 +88,27 @@ bool LastMessageStartsWith(ActiveWindow& a, const char* text) {
 
 bool ViewShown(ActiveWindow& a, ChartView view, QAction* item, const char* title) {
     return a.w.window->State().view == view && item->isChecked() &&
-           a.w.window->chart_->TitleLines() == QStringList({QLatin1String(title)});
+           Child<KelmorChart>(*a.w.window, "chart")->TitleLines() ==
+               QStringList({QLatin1String(title)});
 }
 
 std::vector<Route> Routes() {
     std::vector<Route> routes;
-    auto button = [&routes](const QString& name, QToolButton* MainWindow::*control,
+    auto button = [&routes](const QString& name, const char* control,
                             std::function<bool(ActiveWindow&)> reached) {
         routes.push_back({name + QStringLiteral(" button"),
                           [control](ActiveWindow& a) {
-                              QTest::mouseClick(a.w.window.get()->*control, Qt::LeftButton);
+                              QTest::mouseClick(Child<QToolButton>(*a.w.window, control),
+                                                Qt::LeftButton);
                           },
                           reached});
     };
-    auto item = [&routes](const QString& name, QMenu* MainWindow::*menu,
-                          QAction* MainWindow::*action, std::function<bool(ActiveWindow&)> reached,
-                          bool shortcut = true) {
+    auto item = [&routes](const QString& name, const char* menu, const char* action,
+                          std::function<bool(ActiveWindow&)> reached, bool shortcut = true) {
         routes.push_back({name + QStringLiteral(" menu item"),
                           [menu, action](ActiveWindow& a) {
                               MainWindow& f = *a.w.window;
-                              ClickMenuItem(f, f.*menu, f.*action);
+                              ClickMenuItem(f, Child<QMenu>(f, menu), Child<QAction>(f, action));
                           },
                           reached});
         if (!shortcut) {
@@ -116,7 +117,7 @@ std::vector<Route> Routes() {
         routes.push_back({name + QStringLiteral(" shortcut"),
                           [action](ActiveWindow& a) {
                               MainWindow& f = *a.w.window;
-                              TypeShortcut(f, (f.*action)->shortcut());
+                              TypeShortcut(f, Child<QAction>(f, action)->shortcut());
                           },
                           reached});
     };
@@ -124,99 +125,118 @@ std::vector<Route> Routes() {
     const auto opened = [](ActiveWindow& a) { return LastFileDialogIs(a, "openDialog"); };
     const auto saved = [](ActiveWindow& a) { return LastFileDialogIs(a, "saveDialog"); };
     const auto printed = [](ActiveWindow& a) { return a.w.dialogs.printDialogs == 1; };
-    button("Open", &MainWindow::openButton_, opened);
-    item("Open", &MainWindow::mainMenu_, &MainWindow::openAction_, opened);
-    button("Save", &MainWindow::saveButton_, saved);
-    item("Save", &MainWindow::mainMenu_, &MainWindow::saveAction_, saved);
-    button("Print", &MainWindow::printButton_, printed);
-    item("Print", &MainWindow::mainMenu_, &MainWindow::printAction_, printed);
-    item("Exit", &MainWindow::mainMenu_, &MainWindow::exitAction_,
+    button("Open", "openButton", opened);
+    item("Open", "mainMenu", "openAction", opened);
+    button("Save", "saveButton", saved);
+    item("Save", "mainMenu", "saveAction", saved);
+    button("Print", "printButton", printed);
+    item("Print", "mainMenu", "printAction", printed);
+    item("Exit", "mainMenu", "exitAction",
          [](ActiveWindow& a) { return !a.w.window->isVisible(); });
-    item("Summary", &MainWindow::assessmentMenu_, &MainWindow::summaryAction_,
-         [](ActiveWindow& a) { return a.w.window->summaryDock_->isVisible(); });
-    item("Save report", &MainWindow::assessmentMenu_, &MainWindow::saveReportAction_,
+    item("Summary", "assessmentMenu", "summaryAction", [](ActiveWindow& a) {
+        return Child<QDockWidget>(*a.w.window, "summaryDock")->isVisible();
+    });
+    item("Save report", "assessmentMenu", "saveReportAction",
          [](ActiveWindow& a) { return LastFileDialogIs(a, "reportDialog"); });
-    item("User guide", &MainWindow::helpMenu_, &MainWindow::userGuideAction_,
-         [](ActiveWindow& a) { return a.w.window->userGuide_->isVisible(); });
+    item("User guide", "helpMenu", "userGuideAction", [](ActiveWindow& a) {
+        return Child<UserGuideWindow>(*a.w.window, "userGuide")->isVisible();
+    });
     const bool noShortcut = false;
     item(
-        "About", &MainWindow::helpMenu_, &MainWindow::aboutAction_,
+        "About", "helpMenu", "aboutAction",
         [](ActiveWindow& a) {
             return a.w.dialogs.dialogsShown.contains(QStringLiteral("aboutBox"));
         },
         noShortcut);
 
-    button("Read-out", &MainWindow::readOutButton_, [](ActiveWindow& a) {
+    button("Read-out", "readOutButton", [](ActiveWindow& a) {
         return a.w.window->State().levelShown && !a.w.bus->Kelmor()->ReceivedCommands().empty();
     });
-    button("Trigger level", &MainWindow::triggerLevelButton_, [](ActiveWindow& a) {
+    button("Trigger level", "triggerLevelButton", [](ActiveWindow& a) {
         return a.w.dialogs.dialogsShown.contains(QStringLiteral("triggerLevelDialog"));
     });
-    button("Clock", &MainWindow::clockButton_, [](ActiveWindow& a) {
+    button("Clock", "clockButton", [](ActiveWindow& a) {
         return LastMessageStartsWith(a, "The Kelmor clock will be syncronized");
     });
-    button("Erase", &MainWindow::eraseButton_, [](ActiveWindow& a) {
+    button("Erase", "eraseButton", [](ActiveWindow& a) {
+        return LastMessageStartsWith(a, "The measurements in the Kelmor will be erased!");
+    });
+    // The same commands from the Instrument menu and its shortcuts.
+    item("Read-out", "instrumentMenu", "readOutAction", [](ActiveWindow& a) {
+        return a.w.window->State().levelShown && !a.w.bus->Kelmor()->ReceivedCommands().empty();
+    });
+    item("Trigger level", "instrumentMenu", "triggerLevelAction", [](ActiveWindow& a) {
+        return a.w.dialogs.dialogsShown.contains(QStringLiteral("triggerLevelDialog"));
+    });
+    item("Clock", "instrumentMenu", "clockAction", [](ActiveWindow& a) {
+        return LastMessageStartsWith(a, "The Kelmor clock will be syncronized");
+    });
+    item("Erase", "instrumentMenu", "eraseAction", [](ActiveWindow& a) {
         return LastMessageStartsWith(a, "The measurements in the Kelmor will be erased!");
     });
 
-    item("Pulse Distribution", &MainWindow::viewMenu_, &MainWindow::pulseDistributionAction_,
+    item("Pulse Distribution", "viewMenu", "pulseDistributionAction", [](ActiveWindow& a) {
+        // Chosen from the "Mean" view the test starts the row in.
+        return ViewShown(a, ChartView::PulseDistribution,
+                         Child<QAction>(*a.w.window, "pulseDistributionAction"), "Measurements") &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series2()->Count() == 0;
+    });
+    item("Pulse Distribution and Mean", "viewMenu", "pulseDistributionAndMeanAction",
          [](ActiveWindow& a) {
-             // Chosen from the "Mean" view the test starts the row in.
-             return ViewShown(a, ChartView::PulseDistribution, a.w.window->pulseDistributionAction_,
-                              "Measurements") &&
-                    a.w.window->chart_->Series2()->Count() == 0;
-         });
-    item("Pulse Distribution and Mean", &MainWindow::viewMenu_,
-         &MainWindow::pulseDistributionAndMeanAction_, [](ActiveWindow& a) {
              return ViewShown(a, ChartView::PulseDistributionAndMean,
-                              a.w.window->pulseDistributionAndMeanAction_, "2h-Mean");
+                              Child<QAction>(*a.w.window, "pulseDistributionAndMeanAction"),
+                              "2h-Mean");
          });
-    item("Pulse Distribution, Mean and mean Error", &MainWindow::viewMenu_,
-         &MainWindow::pulseDistributionMeanAndMeanErrorAction_, [](ActiveWindow& a) {
-             return ViewShown(a, ChartView::PulseDistributionMeanAndMeanError,
-                              a.w.window->pulseDistributionMeanAndMeanErrorAction_, "2h-Mean");
+    item("Pulse Distribution, Mean and mean Error", "viewMenu",
+         "pulseDistributionMeanAndMeanErrorAction", [](ActiveWindow& a) {
+             return ViewShown(
+                 a, ChartView::PulseDistributionMeanAndMeanError,
+                 Child<QAction>(*a.w.window, "pulseDistributionMeanAndMeanErrorAction"), "2h-Mean");
          });
-    item("Mean and mean Error", &MainWindow::viewMenu_, &MainWindow::meanAndMeanErrorAction_,
-         [](ActiveWindow& a) {
-             return ViewShown(a, ChartView::MeanAndMeanError, a.w.window->meanAndMeanErrorAction_,
-                              "2h-Mean") &&
-                    a.w.window->chart_->Series3()->Count() > 0;
-         });
-    item("Mean", &MainWindow::viewMenu_, &MainWindow::meanAction_, [](ActiveWindow& a) {
-        return ViewShown(a, ChartView::Mean, a.w.window->meanAction_, "2h-Mean") &&
-               a.w.window->chart_->Series3()->Count() == 0;
+    item("Mean and mean Error", "viewMenu", "meanAndMeanErrorAction", [](ActiveWindow& a) {
+        return ViewShown(a, ChartView::MeanAndMeanError,
+                         Child<QAction>(*a.w.window, "meanAndMeanErrorAction"), "2h-Mean") &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series3()->Count() > 0;
     });
-    item("Temperature", &MainWindow::viewMenu_, &MainWindow::temperatureAction_, [](ActiveWindow& a) {
-        return a.w.window->temperatureAction_->isChecked() &&
-               a.w.window->chart_->Series1()->Count() > 0;
+    item("Mean", "viewMenu", "meanAction", [](ActiveWindow& a) {
+        return ViewShown(a, ChartView::Mean, Child<QAction>(*a.w.window, "meanAction"),
+                         "2h-Mean") &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series3()->Count() == 0;
     });
-    item("Humidity", &MainWindow::viewMenu_, &MainWindow::humidityAction_, [](ActiveWindow& a) {
-        return a.w.window->humidityAction_->isChecked() &&
-               a.w.window->chart_->Series5()->Count() > 0;
+    item("Temperature", "viewMenu", "temperatureAction", [](ActiveWindow& a) {
+        return Child<QAction>(*a.w.window, "temperatureAction")->isChecked() &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series1()->Count() > 0;
     });
-    item("Pressure", &MainWindow::viewMenu_, &MainWindow::pressureAction_, [](ActiveWindow& a) {
-        return a.w.window->pressureAction_->isChecked() &&
-               a.w.window->chart_->Series6()->Count() > 0;
+    item("Humidity", "viewMenu", "humidityAction", [](ActiveWindow& a) {
+        return Child<QAction>(*a.w.window, "humidityAction")->isChecked() &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series5()->Count() > 0;
+    });
+    item("Pressure", "viewMenu", "pressureAction", [](ActiveWindow& a) {
+        return Child<QAction>(*a.w.window, "pressureAction")->isChecked() &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series6()->Count() > 0;
     });
 
     routes.push_back({QStringLiteral("Measurement list from the keyboard"),
                       [](ActiveWindow& a) {
-                          a.w.window->measurementList_->setFocus();
-                          QTest::keyClick(a.w.window->measurementList_, Qt::Key_Down);
+                          Child<QComboBox>(*a.w.window, "measurementList")->setFocus();
+                          QTest::keyClick(Child<QComboBox>(*a.w.window, "measurementList"),
+                                          Qt::Key_Down);
                       },
-                      [](ActiveWindow& a) { return a.w.window->currentMeasurement_ == 4; }});
-    routes.push_back({QStringLiteral("Mean list from the keyboard"),
-                      [](ActiveWindow& a) {
-                          a.w.window->meanIntervalList_->setFocus();
-                          QTest::keyClick(a.w.window->meanIntervalList_, Qt::Key_Down);
-                      },
-                      [](ActiveWindow& a) {
-                          return a.w.window->meanIntervalList_->currentIndex() == 1 &&
-                                 a.w.window->chart_->TitleLines() == QStringList({"4h-Mean"});
-                      }});
+                      [](ActiveWindow& a) { return a.w.window->State().chosenMeasurement == 4; }});
+    routes.push_back(
+        {QStringLiteral("Mean list from the keyboard"),
+         [](ActiveWindow& a) {
+             Child<QComboBox>(*a.w.window, "meanIntervalList")->setFocus();
+             QTest::keyClick(Child<QComboBox>(*a.w.window, "meanIntervalList"), Qt::Key_Down);
+         },
+         [](ActiveWindow& a) {
+             return Child<QComboBox>(*a.w.window, "meanIntervalList")->currentIndex() == 1 &&
+                    Child<KelmorChart>(*a.w.window, "chart")->TitleLines() ==
+                        QStringList({"4h-Mean"});
+         }});
     routes.push_back({QStringLiteral("Zoom by dragging on the chart"),
                       [](ActiveWindow& a) {
-                          KelmorChart* chart = a.w.window->chart_;
+                          KelmorChart* chart = Child<KelmorChart>(*a.w.window, "chart");
                           const QPoint from = PlotPoint(*chart, 0.3, 0.2);
                           const QPoint to = PlotPoint(*chart, 0.5, 0.8);
                           QTest::mousePress(chart, Qt::LeftButton, {}, from);
@@ -225,29 +245,37 @@ std::vector<Route> Routes() {
                           QTest::mouseRelease(chart, Qt::LeftButton, {}, to);
                       },
                       [](ActiveWindow& a) {
-                          return a.w.window->chart_->IsZoomed() &&
-                                 a.w.window->chart_->FootLines().value(0).contains(
-                                     QStringLiteral("Radonlevel :"));
+                          return Child<KelmorChart>(*a.w.window, "chart")->IsZoomed() &&
+                                 Child<KelmorChart>(*a.w.window, "chart")
+                                     ->FootLines()
+                                     .value(0)
+                                     .contains(QStringLiteral("Radonlevel :"));
                       }});
     routes.push_back({QStringLiteral("Double click on the chart"),
                       [](ActiveWindow& a) {
-                          QTest::mouseDClick(a.w.window->chart_, Qt::LeftButton, {},
-                                             PlotPoint(*a.w.window->chart_, 0.5, 0.5));
+                          QTest::mouseDClick(
+                              Child<KelmorChart>(*a.w.window, "chart"), Qt::LeftButton, {},
+                              PlotPoint(*Child<KelmorChart>(*a.w.window, "chart"), 0.5, 0.5));
                       },
-                      [](ActiveWindow& a) { return a.w.window->titleEditor_->isVisible(); }});
-    routes.push_back(
-        {QStringLiteral("Click on the chart after editing the title"),
-         [](ActiveWindow& a) {
-             MainWindow& f = *a.w.window;
-             QTest::mouseDClick(f.chart_, Qt::LeftButton, {}, PlotPoint(*f.chart_, 0.5, 0.5));
-             f.titleEditor_->selectAll();
-             QTest::keyClicks(f.titleEditor_, QStringLiteral("Cellar"));
-             QTest::mouseClick(f.chart_, Qt::LeftButton, {}, PlotPoint(*f.chart_, 0.5, 0.5));
-         },
-         [](ActiveWindow& a) {
-             return !a.w.window->titleEditor_->isVisible() &&
-                    a.w.window->chart_->TitleLines() == QStringList({"Cellar"});
-         }});
+                      [](ActiveWindow& a) {
+                          return Child<QLineEdit>(*a.w.window, "titleEditor")->isVisible();
+                      }});
+    routes.push_back({QStringLiteral("Click on the chart after editing the title"),
+                      [](ActiveWindow& a) {
+                          MainWindow& f = *a.w.window;
+                          QTest::mouseDClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                                             PlotPoint(*Child<KelmorChart>(f, "chart"), 0.5, 0.5));
+                          Child<QLineEdit>(f, "titleEditor")->selectAll();
+                          QTest::keyClicks(Child<QLineEdit>(f, "titleEditor"),
+                                           QStringLiteral("Cellar"));
+                          QTest::mouseClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                                            PlotPoint(*Child<KelmorChart>(f, "chart"), 0.5, 0.5));
+                      },
+                      [](ActiveWindow& a) {
+                          return !Child<QLineEdit>(*a.w.window, "titleEditor")->isVisible() &&
+                                 Child<KelmorChart>(*a.w.window, "chart")->TitleLines() ==
+                                     QStringList({"Cellar"});
+                      }});
     return routes;
 }
 
@@ -259,13 +287,13 @@ void WiringTest::everyCommandReachesItsHandler() {
         MainWindow& f = *a.w.window;
         // The Pulse Distribution row starts from another view, the others from the first.
         if (route.name.startsWith(QStringLiteral("Pulse Distribution "))) {
-            f.ShowMean(f.meanAction_);
+            Trigger(f, "meanAction");
         }
         if (route.name.startsWith(QStringLiteral("Mean list"))) {
-            f.ShowMean(f.meanAction_);
+            Trigger(f, "meanAction");
         }
         if (route.name.startsWith(QStringLiteral("Trigger"))) {
-            f.ReadOut(f.readOutButton_);  // the button appears with a read-out
+            Click(f, "readOutButton");  // the button appears with a read-out
         }
         a.w.dialogs.printTo.clear();  // the print dialog is cancelled
         for (int i = 0; i < 4; ++i) {
@@ -281,44 +309,50 @@ void WiringTest::everyCommandReachesItsHandler() {
 void WiringTest::itemsOfADisabledMenuAreOutOfReachByShortcutToo() {
     ActiveWindow a;
     MainWindow& f = *a.w.window;
-    a.w.Choose(f.measurementList_->count() - 1);  // "All measurements": no View menu
-    QVERIFY(!f.viewMenu_->isEnabled());
+    a.w.Choose(Child<QComboBox>(f, "measurementList")->count() -
+               1);  // "All measurements": no View menu
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
     for (const QAction* item :
-         {f.pulseDistributionAndMeanAction_, f.meanAction_, f.pressureAction_}) {
+         {Child<QAction>(f, "pulseDistributionAndMeanAction"), Child<QAction>(f, "meanAction"),
+          Child<QAction>(f, "pressureAction")}) {
         TypeShortcut(f, item->shortcut());
     }
     QCOMPARE(f.State().view, ChartView::PulseDistribution);
-    QVERIFY(f.pulseDistributionAction_->isChecked());
-    QVERIFY(!f.pressureAction_->isChecked());
-    QCOMPARE(f.chart_->Series2()->Count(), 0);
-    QCOMPARE(f.chart_->Series6()->Count(), 0);
+    QVERIFY(Child<QAction>(f, "pulseDistributionAction")->isChecked());
+    QVERIFY(!Child<QAction>(f, "pressureAction")->isChecked());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series2()->Count(), 0);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series6()->Count(), 0);
 }
 
 void WiringTest::hintsAreToolTipsAndLeaveThePanelsAlone() {
     ActiveWindow a;
     MainWindow& f = *a.w.window;
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
-    for (QToolButton* b : {f.openButton_, f.saveButton_, f.printButton_, f.readOutButton_,
-                           f.clockButton_, f.eraseButton_}) {
+    for (QToolButton* b :
+         {Child<QToolButton>(f, "openButton"), Child<QToolButton>(f, "saveButton"),
+          Child<QToolButton>(f, "printButton"), Child<QToolButton>(f, "readOutButton"),
+          Child<QToolButton>(f, "clockButton"), Child<QToolButton>(f, "eraseButton")}) {
         QVERIFY(!b->toolTip().isEmpty());
         QTest::mouseMove(b);
         QCoreApplication::processEvents();
-        QVERIFY2(f.statusBar_->currentMessage().isEmpty(), qPrintable(b->toolTip()));
+        QVERIFY2(Child<QStatusBar>(f, "statusBar")->currentMessage().isEmpty(),
+                 qPrintable(b->toolTip()));
     }
     // Hovering the items of an opened menu neither.
     QMenuBar* bar = f.menuBar();
     QTest::mouseClick(bar, Qt::LeftButton, {},
-                      bar->actionGeometry(f.mainMenu_->menuAction()).center());
-    QTRY_VERIFY(f.mainMenu_->isVisible());
-    for (QAction* item : f.mainMenu_->actions()) {
-        QTest::mouseMove(f.mainMenu_, f.mainMenu_->actionGeometry(item).center());
+                      bar->actionGeometry(Child<QMenu>(f, "mainMenu")->menuAction()).center());
+    QTRY_VERIFY(Child<QMenu>(f, "mainMenu")->isVisible());
+    for (QAction* item : Child<QMenu>(f, "mainMenu")->actions()) {
+        QTest::mouseMove(Child<QMenu>(f, "mainMenu"),
+                         Child<QMenu>(f, "mainMenu")->actionGeometry(item).center());
         QCoreApplication::processEvents();
-        QVERIFY(f.statusBar_->currentMessage().isEmpty());
+        QVERIFY(Child<QStatusBar>(f, "statusBar")->currentMessage().isEmpty());
     }
-    f.mainMenu_->close();
+    Child<QMenu>(f, "mainMenu")->close();
     // The panels are painted with their texts.
-    const QImage bar0 = f.statusBar_->grab().toImage();
-    QVERIFY(f.statusBar_->findChildren<QLabel*>().first()->isVisible());
+    const QImage bar0 = Child<QStatusBar>(f, "statusBar")->grab().toImage();
+    QVERIFY(Child<QStatusBar>(f, "statusBar")->findChildren<QLabel*>().first()->isVisible());
     QVERIFY(!bar0.isNull());
 }
 
@@ -366,24 +400,25 @@ void WiringTest::disabledMenuTitlesAndItemsAreReadable() {
     MainWindow& f = *w.window;
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QVERIFY(!f.viewMenu_->isEnabled());  // no image yet
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());  // no image yet
     const QImage bar = f.menuBar()->grab().toImage();
-    const QRect title = f.menuBar()->actionGeometry(f.viewMenu_->menuAction());
+    const QRect title = f.menuBar()->actionGeometry(Child<QMenu>(f, "viewMenu")->menuAction());
     QVERIFY2(TextContrast(bar, title) >= 3.0,
              qPrintable(QString::number(TextContrast(bar, title))));
 
     // A V5 image: the View menu opens, its climate items are disabled.
     w.Open(SamplePath("v5"));
     w.Choose(0);
-    QVERIFY(!f.temperatureAction_->isEnabled());
+    QVERIFY(!Child<QAction>(f, "temperatureAction")->isEnabled());
     QMenuBar* menus = f.menuBar();
     QTest::mouseClick(menus, Qt::LeftButton, {},
-                      menus->actionGeometry(f.viewMenu_->menuAction()).center());
-    QTRY_VERIFY(f.viewMenu_->isVisible());
-    const QImage menu = f.viewMenu_->grab().toImage();
-    const double contrast = TextContrast(menu, f.viewMenu_->actionGeometry(f.temperatureAction_));
+                      menus->actionGeometry(Child<QMenu>(f, "viewMenu")->menuAction()).center());
+    QTRY_VERIFY(Child<QMenu>(f, "viewMenu")->isVisible());
+    const QImage menu = Child<QMenu>(f, "viewMenu")->grab().toImage();
+    const double contrast = TextContrast(
+        menu, Child<QMenu>(f, "viewMenu")->actionGeometry(Child<QAction>(f, "temperatureAction")));
     QVERIFY2(contrast >= 3.0, qPrintable(QString::number(contrast)));
-    f.viewMenu_->close();
+    Child<QMenu>(f, "viewMenu")->close();
 }
 
 void WiringTest::theSaveDialogKeepsTheChosenFormat() {
@@ -398,20 +433,20 @@ void WiringTest::theSaveDialogKeepsTheChosenFormat() {
 
     // Saved again: the dialog offers the same name in the same format.
     w.dialogs.CancelFile();
-    f.Save(f.saveButton_);
+    Click(f, "saveButton");
     QCOMPARE(w.dialogs.filePreset, text);
     QCOMPARE(w.dialogs.fileSelectedFilter, QStringLiteral("Text (.txt) (*.txt)"));
     QCOMPARE(w.dialogs.fileDefaultSuffix, QStringLiteral("txt"));
 
     // Confirmed as offered, it writes the text again, never the image over it.
     w.dialogs.ChooseFile(text, 0);  // the filter the dialog opened with
-    f.Save(f.saveButton_);
+    Click(f, "saveButton");
     QCOMPARE(ReadAll(text), exported);
 
     // Opening a data file makes the data file the format again.
     w.Open(SamplePath("v5"));
     w.dialogs.CancelFile();
-    f.Save(f.saveButton_);
+    Click(f, "saveButton");
     QCOMPARE(w.dialogs.fileSelectedFilter, QStringLiteral("Rn Data File (*.Rn)"));
 }
 

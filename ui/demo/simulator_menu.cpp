@@ -134,7 +134,8 @@ SimulatorMenu* AddSimulatorMenu(MainWindow& window, SimulatedFtdiBus& bus,
                                 QByteArray sampleMemory) {
     auto* menu = new SimulatorMenu(bus, std::move(sampleMemory), &window);
     menu->setPalette(window.palette());
-    window.menuBar()->insertMenu(window.helpMenu_->menuAction(), menu);
+    window.menuBar()->insertMenu(window.findChild<QMenu*>(QStringLiteral("helpMenu"))->menuAction(),
+                                 menu);
     return menu;
 }
 

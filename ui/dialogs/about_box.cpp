@@ -82,11 +82,7 @@ AboutBox::AboutBox(QWidget* parent, const QByteArray& bannerJpeg)
     okButton_->setGeometry(80, 184, 225, 49);
     okButton_->setFont(DialogFont(21));
     okButton_->setDefault(true);
-    connect(okButton_, &QPushButton::clicked, this, [this] { Dismiss(okButton_); });
-}
-
-void AboutBox::Dismiss(QObject*) {
-    accept();
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void AboutBox::showEvent(QShowEvent* event) {

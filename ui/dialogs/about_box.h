@@ -12,8 +12,8 @@ namespace kelmor {
 inline constexpr char kSupportAddress[] = "support@kelmor.example";
 
 // The About box: banner picture, the program's name and version and where to write for
-// support. Created once at start-up and shown modally by Help > About. The controls are
-// public so that tests can look at them.
+// support. Created once at start-up and shown modally by Help > About. Its controls carry
+// their role as objectName.
 class AboutBox : public QDialog {
     Q_OBJECT
 
@@ -24,8 +24,10 @@ class AboutBox : public QDialog {
     // picture empty, with a warning in the log; the box works all the same.
     AboutBox(QWidget* parent, const QByteArray& bannerJpeg);
 
-    void Dismiss(QObject* sender);
+  protected:
+    void showEvent(QShowEvent* event) override;
 
+  private:
     QLabel* banner_ = nullptr;
     QFrame* panel_ = nullptr;
     QLabel* versionLabel_ = nullptr;
@@ -34,9 +36,6 @@ class AboutBox : public QDialog {
     QLabel* updatesLabel_ = nullptr;
     QLabel* addressLabel_ = nullptr;
     QPushButton* okButton_ = nullptr;
-
-  protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace kelmor

@@ -63,6 +63,8 @@ TriggerLevelDialog::TriggerLevelDialog(QWidget* parent)
     levelEdit_->setReadOnly(true);
     levelEdit_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     levelEdit_->setToolTip(QStringLiteral("Trigger level in Bq/m3, 50 to 2000"));
+    levelEdit_->setAccessibleName(QStringLiteral("Trigger level"));
+    levelEdit_->setAccessibleDescription(levelEdit_->toolTip());
 
     levelUpDown_ = new UpDown(this);
     levelUpDown_->setObjectName(QStringLiteral("levelUpDown"));
@@ -72,6 +74,8 @@ TriggerLevelDialog::TriggerLevelDialog(QWidget* parent)
     levelUpDown_->SetPosition(200);
     levelUpDown_->SetAssociate(levelEdit_);
     levelUpDown_->setToolTip(QStringLiteral("Raise or lower the level in steps of 25 Bq/m3"));
+    levelUpDown_->setAccessibleName(QStringLiteral("Trigger level steps"));
+    levelUpDown_->setAccessibleDescription(levelUpDown_->toolTip());
 
     unitLabel_ = PlacedLabel(this, "unitLabel", QStringLiteral("Bq/m3"), 88, 84);
 
@@ -80,15 +84,15 @@ TriggerLevelDialog::TriggerLevelDialog(QWidget* parent)
     flashCheckBox_->move(16, 110);
     flashCheckBox_->adjustSize();
     flashCheckBox_->setToolTip(QStringLiteral("Let the Kelmor flash its red and green lamps"));
-    connect(flashCheckBox_, &QCheckBox::toggled, this, [this] { ToggleFlash(flashCheckBox_); });
+    connect(flashCheckBox_, &QCheckBox::toggled, this, &TriggerLevelDialog::ToggleFlash);
 
     setButton_ = PlacedButton(this, "setButton", QStringLiteral("Set"),
                               QStringLiteral("Send the trigger level to the Kelmor"));
     setButton_->setDefault(true);
     cancelButton_ = PlacedButton(this, "cancelButton", QStringLiteral("Cancel"),
                                  QStringLiteral("Close without sending anything"));
-    connect(setButton_, &QPushButton::clicked, this, [this] { SetLevel(setButton_); });
-    connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(cancelButton_); });
+    connect(setButton_, &QPushButton::clicked, this, &TriggerLevelDialog::SetLevel);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 
     // Wide enough for the longest line in whatever face stands in for "MS Sans Serif".
     const int width = std::max(
@@ -107,19 +111,15 @@ void TriggerLevelDialog::SetHandler(SetHandlerFunction handler) {
     handler_ = std::move(handler);
 }
 
-void TriggerLevelDialog::ToggleFlash(QObject*) {
+void TriggerLevelDialog::ToggleFlash() {
     levelEdit_->setEnabled(!flashCheckBox_->isChecked());
 }
 
-void TriggerLevelDialog::SetLevel(QObject*) {
+void TriggerLevelDialog::SetLevel() {
     if (handler_) {
         handler_(levelUpDown_->Position(), flashCheckBox_->isChecked());
     }
     accept();
-}
-
-void TriggerLevelDialog::Cancel(QObject*) {
-    reject();
 }
 
 void TriggerLevelDialog::showEvent(QShowEvent* event) {

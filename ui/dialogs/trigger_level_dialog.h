@@ -17,7 +17,7 @@ class UpDown;
 // and high (red) indication, and whether its lamps flash. Created once at start-up and
 // shown modally; it keeps the level and the check box from one showing to the next. It
 // talks to no instrument itself: "Set" hands the values to the handler the main window
-// installed. The controls are public.
+// installed. Its controls carry their role as objectName.
 class TriggerLevelDialog : public QDialog {
     Q_OBJECT
 
@@ -29,9 +29,13 @@ class TriggerLevelDialog : public QDialog {
     // Called by "Set" with the up-down position and the flash check box.
     void SetHandler(SetHandlerFunction handler);
 
-    void ToggleFlash(QObject* sender);
-    void SetLevel(QObject* sender);
-    void Cancel(QObject* sender);
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    // The level can be typed only while the lamps do not flash.
+    void ToggleFlash();
+    void SetLevel();
 
     CircleShape* highLamp_ = nullptr;
     CircleShape* lowLamp_ = nullptr;
@@ -44,11 +48,6 @@ class TriggerLevelDialog : public QDialog {
     QCheckBox* flashCheckBox_ = nullptr;
     QPushButton* setButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
-
-  protected:
-    void showEvent(QShowEvent* event) override;
-
-  private:
     SetHandlerFunction handler_;
 };
 

@@ -55,10 +55,10 @@ UserGuideWindow::UserGuideWindow(QWidget* parent) : QDialog(parent, Qt::Window) 
         return true;
     }();
     (void)registered;
-    setObjectName(QStringLiteral("UserGuide"));
+    setObjectName(QStringLiteral("userGuide"));
     setWindowTitle(QStringLiteral("Kelmor: User guide"));
     browser_ = new QTextBrowser(this);
-    browser_->setObjectName(QStringLiteral("GuideBrowser"));
+    browser_->setObjectName(QStringLiteral("guideBrowser"));
     browser_->setOpenExternalLinks(true);
     browser_->setSource(Source(), QTextDocument::MarkdownResource);
     FitPictures(*browser_->document());
