@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         // About two seconds for a whole memory, so that the read-out's progress shows.
         kelmor->SetTransferRate(65536);
     }
-    return kelmor::RunWindowProgram(app, bus, clock, [&bus, &memory](kelmor::TForm1& window) {
+    return kelmor::RunWindowProgram(app, bus, clock, [&bus, &memory](kelmor::MainWindow& window) {
         kelmor::AddSimulatorMenu(window, bus, memory);
     });
 }

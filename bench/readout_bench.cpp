@@ -84,10 +84,10 @@ Result Run(Model model, const QByteArray& memory, int baud) {
     chip.SetReceiveBufferLimited(baud <= kLimitedUpTo);
     PauseCountingClock clock;
     LibFtdiDriver driver;
-    D2XXUnit port(driver, clock);
+    PortLayer port(driver, clock);
     port.FTErrorReportOn = false;
     Cancellation cancel;
-    TV5 identity;
+    InstrumentIdentity identity;
     UsbTestbed::WaitFor([&] { return Discover(port, identity); });
     auto readout = std::make_unique<MemoryReadout>();
 

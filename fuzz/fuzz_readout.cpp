@@ -18,7 +18,7 @@
 #include "instrument/instrument_link.h"
 #include "instrument/memory_readout.h"
 #include "instrument/trigger_level.h"
-#include "link/d2xx_unit.h"
+#include "link/port_layer.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ class AnsweringInstrument : public FtDriver {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     static auto* instrument = new AnsweringInstrument;
     static auto* clock = new testing::FakeClock;
-    static auto* port = new D2XXUnit(*instrument, *clock);
+    static auto* port = new PortLayer(*instrument, *clock);
     static auto* cancel = new Cancellation;
     static auto* readout = new MemoryReadout;
     static auto* data = new MeasurementData;
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::uint8_t choice = bytes[0];
     instrument->Answer(bytes + 3, size - 3, bytes[1] | bytes[2] << 8, (choice & 0x80) != 0);
     port->FTErrorReportOn = false;
-    TV5 identity;
+    InstrumentIdentity identity;
     const bool attached = Discover(*port, identity);
     const InstrumentLink link{*port, *clock, *cancel};
 

@@ -27,7 +27,8 @@ ClockValues ClockRegisterValues(const QDateTime& localTime) {
     };
 }
 
-CommandOutcome SynchroniseClock(const InstrumentLink& link, bool attached, const TV5& identity,
+CommandOutcome SynchroniseClock(const InstrumentLink& link, bool attached,
+                                const InstrumentIdentity& identity,
                                 const QDateTime& localTimeAtClick) {
     const ClockValues values = ClockRegisterValues(localTimeAtClick);
     CommandOutcome outcome;

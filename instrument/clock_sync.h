@@ -14,10 +14,11 @@ namespace kelmor {
 // each packed BCD.
 ClockValues ClockRegisterValues(const QDateTime& localTime);
 
-// Sets the instrument's clock (`SpeedButton3Click` after its confirmation) to
+// Sets the instrument's clock (`SetInstrumentClock` after its confirmation) to
 // `localTimeAtClick`, the PC's time read when the button was clicked. The instrument
 // acknowledges no clock write, so Ok means every frame was written whole.
-CommandOutcome SynchroniseClock(const InstrumentLink& link, bool attached, const TV5& identity,
+CommandOutcome SynchroniseClock(const InstrumentLink& link, bool attached,
+                                const InstrumentIdentity& identity,
                                 const QDateTime& localTimeAtClick);
 
 }  // namespace kelmor

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "data/measurement_image.h"
-#include "link/d2xx_unit.h"
+#include "link/port_layer.h"
 
 namespace kelmor {
 

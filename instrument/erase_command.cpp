@@ -11,7 +11,8 @@ constexpr std::uint8_t kErased = 'e';
 
 }  // namespace
 
-EraseOutcome EraseMemory(const InstrumentLink& link, bool attached, const TV5& identity,
+EraseOutcome EraseMemory(const InstrumentLink& link, bool attached,
+                         const InstrumentIdentity& identity,
                          const std::function<void()>& onErasing) {
     EraseOutcome outcome;
     {

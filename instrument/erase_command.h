@@ -15,13 +15,14 @@ struct EraseOutcome : CommandOutcome {
     std::uint8_t eraseResult = 'E';
 };
 
-// Erases the instrument's measurement memory (`ERASE_BTNClick` after its confirmation):
+// Erases the instrument's measurement memory (`EraseInstrument` after its confirmation):
 // puts its write address back to the top of memory and its directory position to 0,
 // then erases and waits for the acknowledgement (5 s on V5 and V6, 15 s on V7). A cancel
 // during that wait ends the command with Cancelled; the instrument may still erase.
 // `onErasing` is called, on the command's thread, once the port is open and before
 // Identify: the moment the window shows "Erasing Kelmor".
-EraseOutcome EraseMemory(const InstrumentLink& link, bool attached, const TV5& identity,
+EraseOutcome EraseMemory(const InstrumentLink& link, bool attached,
+                         const InstrumentIdentity& identity,
                          const std::function<void()>& onErasing);
 
 }  // namespace kelmor

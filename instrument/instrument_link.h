@@ -2,7 +2,7 @@
 
 #include "link/cancellation.h"
 #include "link/clock.h"
-#include "link/d2xx_unit.h"
+#include "link/port_layer.h"
 
 namespace kelmor {
 
@@ -12,7 +12,7 @@ namespace kelmor {
 // and its callbacks run on its own thread. One command at a time uses a link; any thread
 // may raise the cancellation meanwhile.
 struct InstrumentLink {
-    D2XXUnit& port;
+    PortLayer& port;
     Clock& clock;
     const Cancellation& cancel;
 };

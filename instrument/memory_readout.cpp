@@ -14,7 +14,8 @@ constexpr int kV7WordsOffset = 256;
 
 }  // namespace
 
-ReadoutOutcome MemoryReadout::Run(const InstrumentLink& link, bool attached, const TV5& identity,
+ReadoutOutcome MemoryReadout::Run(const InstrumentLink& link, bool attached,
+                                  const InstrumentIdentity& identity,
                                   const std::function<void()>& onTransferring,
                                   const ReadProgress& onProgress) {
     model_.reset();

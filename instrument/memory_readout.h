@@ -20,7 +20,7 @@ struct ReadoutOutcome : CommandOutcome {
     std::optional<Model> model;  // the model read out (Done only)
 };
 
-// The read-out of the instrument's whole memory (`Dump_BtnClick` without the window).
+// The read-out of the instrument's whole memory (`ReadOut` without the window).
 // Everything it receives goes into staging storage of its own, kept for the program's
 // life: the image, the register block and the V7 words and their text. Nothing the
 // program has loaded changes while a read-out runs; the window loads the staged image
@@ -45,7 +45,8 @@ class MemoryReadout {
     // `onTransferring` is called once the port is open, before the first frame: the
     // moment the window shows "Transfering measurements". `onProgress` follows the memory
     // reply as it arrives. Both run on the calling thread.
-    ReadoutOutcome Run(const InstrumentLink& link, bool attached, const TV5& identity,
+    ReadoutOutcome Run(const InstrumentLink& link, bool attached,
+                       const InstrumentIdentity& identity,
                        const std::function<void()>& onTransferring, const ReadProgress& onProgress);
 
     // The staged read-out, valid after a Run that was Done.

@@ -20,7 +20,7 @@ void Session::Fail(CommandStatus status) {
     }
 }
 
-bool Session::Open(bool attached, const TV5& identity) {
+bool Session::Open(bool attached, const InstrumentIdentity& identity) {
     if (!Ok()) {
         return false;
     }

@@ -30,7 +30,7 @@ class Session {
     // Opens the instrument by the serial number discovery found, and goes on only when
     // the open returned 0 and an instrument is attached. A port that opened although no
     // instrument is attached is closed again, so no handle is left open.
-    bool Open(bool attached, const TV5& identity);
+    bool Open(bool attached, const InstrumentIdentity& identity);
     // Clears whatever the instrument still had to say: Identify, pause, read one byte,
     // pause, purge.
     void ThrowAway();

@@ -24,8 +24,9 @@ std::optional<std::uint8_t> TriggerLevelCode(int level, Extended calibrationFact
     return static_cast<std::uint8_t>(std::clamp<long long>(code, 0, 255));
 }
 
-TriggerOutcome SetTriggerLevel(const InstrumentLink& link, bool attached, const TV5& identity,
-                               int level, Extended calibrationFactor, bool flash) {
+TriggerOutcome SetTriggerLevel(const InstrumentLink& link, bool attached,
+                               const InstrumentIdentity& identity, int level,
+                               Extended calibrationFactor, bool flash) {
     TriggerOutcome outcome;
     const std::optional<std::uint8_t> code = TriggerLevelCode(level, calibrationFactor);
     if (!code) {

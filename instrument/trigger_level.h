@@ -22,11 +22,12 @@ struct TriggerOutcome : CommandOutcome {
     std::uint8_t flashFlag = 0;  // 2: flash red and green
 };
 
-// The trigger dialog's "Set" (`Button1Click`): closes the port first, pauses, opens,
+// The trigger-level dialog's "Set": closes the port first, pauses, opens,
 // clears what the instrument had queued, identifies it and writes the level code and the
 // flash flag to memory addresses 4 and 5. No reply is read. Refused, with nothing
 // opened or sent, when the calibration factor gives no code.
-TriggerOutcome SetTriggerLevel(const InstrumentLink& link, bool attached, const TV5& identity,
-                               int level, Extended calibrationFactor, bool flash);
+TriggerOutcome SetTriggerLevel(const InstrumentLink& link, bool attached,
+                               const InstrumentIdentity& identity, int level,
+                               Extended calibrationFactor, bool flash);
 
 }  // namespace kelmor

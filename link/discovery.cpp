@@ -21,20 +21,20 @@ bool IsAcceptedDescription(const QString& description) {
     return false;
 }
 
-bool Discover(D2XXUnit& port, TV5& InstrumentIdentity) {
-    bool InstrumentAttached = false;
+bool Discover(PortLayer& port, InstrumentIdentity& identity) {
+    bool attached = false;
     port.GetFTDeviceCount();
     const std::uint32_t count = std::min(port.FTDeviceCount, kMostListedDevices);
     for (std::uint32_t n = 0; n < count; ++n) {
         port.GetFTDeviceDescription(n);
         if (IsAcceptedDescription(port.FTDeviceText)) {
-            InstrumentIdentity.Description = port.FTDeviceText;
+            identity.Description = port.FTDeviceText;
             port.GetFTDeviceSerialNo(n);
-            InstrumentIdentity.SerialNumber = port.FTDeviceText;
-            InstrumentAttached = true;
+            identity.SerialNumber = port.FTDeviceText;
+            attached = true;
         }
     }
-    return InstrumentAttached;
+    return attached;
 }
 
 }  // namespace kelmor

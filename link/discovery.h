@@ -3,12 +3,12 @@
 #include <QString>
 #include <array>
 
-#include "link/d2xx_unit.h"
+#include "link/port_layer.h"
 
 namespace kelmor {
 
 // The device a discovery pass accepted last.
-struct TV5 {
+struct InstrumentIdentity {
     QString SerialNumber;  // every exchange opens the instrument by it
     QString Description;   // the description it was accepted by
 };
@@ -25,10 +25,10 @@ bool IsAcceptedDescription(const QString& description);
 
 // One discovery pass over the driver's listing; nothing is opened or sent. Every
 // listed device is looked at, so of several accepted devices the one with the highest
-// index ends in `InstrumentIdentity`; a pass that accepts none leaves it as it was. The
+// index ends in `identity`; a pass that accepts none leaves it as it was. The
 // statuses of the queries are not examined: a failing query shows only through the
 // text it leaves in FTDeviceText. Returns whether a device was accepted
-// (`InstrumentAttached`).
-bool Discover(D2XXUnit& port, TV5& InstrumentIdentity);
+// (the instrument is attached).
+bool Discover(PortLayer& port, InstrumentIdentity& identity);
 
 }  // namespace kelmor

@@ -19,7 +19,7 @@
 #include "ui/demo/simulator_menu.h"
 #include "ui/desktop_dialogs.h"
 #include "ui/dialogs/about_box.h"
-#include "ui/help/user_guide.h"
+#include "ui/help/user_guide_window.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -67,9 +67,8 @@ class ReportDialogs : public DesktopDialogs {
     QString path_;
 };
 
-void Choose(TForm1& window, int index) {
-    window.ComboBox3->setCurrentIndex(index);
-    window.ComboBox3Change(window.ComboBox3);
+void Choose(MainWindow& window, int index) {
+    window.ChooseMeasurement(index);
 }
 
 }  // namespace
@@ -92,7 +91,7 @@ int main(int argc, char** argv) {
     setup.clock = &clock;
     setup.dialogs = &dialogs;
     setup.workingFolder = QDir::tempPath();
-    TForm1 window(setup);
+    MainWindow window(setup);
     SimulatorMenu* simulator = AddSimulatorMenu(window, kelmor, QByteArray());
     window.resize(1000, 560);
     window.show();
@@ -102,59 +101,64 @@ int main(int argc, char** argv) {
     ok &= window.OpenDataFile(samples + QStringLiteral("kelmor-v7.Rn"));
     Choose(window, 3);
     ok &= Save(window, out, "pulse-distribution.png");
-    window.PulseDistributionandMean1Click(window.PulseDistributionandMean1);
-    window.ComboBox2->setCurrentIndex(4);
-    window.ComboBox2Change(window.ComboBox2);
+    window.findChild<QAction*>(QStringLiteral("pulseDistributionAndMeanAction"))->trigger();
+    QComboBox* means = window.findChild<QComboBox*>(QStringLiteral("meanIntervalList"));
+    means->setCurrentIndex(4);
+    emit means->activated(4);
     ok &= Save(window, out, "pulse-distribution-and-24h-mean.png");
-    window.MeanandmeanError1Click(window.MeanandmeanError1);
-    window.Temperature->trigger();
+    window.findChild<QAction*>(QStringLiteral("meanAndMeanErrorAction"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("temperatureAction"))->trigger();
     ok &= Save(window, out, "mean-error-and-temperature.png");
-    window.Temperature->trigger();
+    window.findChild<QAction*>(QStringLiteral("temperatureAction"))->trigger();
     Choose(window, 8);
     ok &= Save(window, out, "all-measurements.png");
 
     // A zoom into a week of the fourth measurement, as a mouse drag does it.
     Choose(window, 3);
-    window.Pressure->trigger();
-    const QRect plot = window.Chart1->axisRect()->rect();
+    window.findChild<QAction*>(QStringLiteral("pressureAction"))->trigger();
+    const QRect plot = window.findChild<KelmorChart*>(QStringLiteral("chart"))->axisRect()->rect();
     const QPoint from(plot.left() + plot.width() * 2 / 5, plot.top() + 5);
     const QPoint to(plot.left() + plot.width() * 3 / 5, plot.bottom() - 5);
-    QTest::mousePress(window.Chart1, Qt::LeftButton, {}, from);
-    QTest::mouseMove(window.Chart1, to);
-    QTest::mouseRelease(window.Chart1, Qt::LeftButton, {}, to);
+    QTest::mousePress(window.findChild<KelmorChart*>(QStringLiteral("chart")), Qt::LeftButton, {},
+                      from);
+    QTest::mouseMove(window.findChild<KelmorChart*>(QStringLiteral("chart")), to);
+    QTest::mouseRelease(window.findChild<KelmorChart*>(QStringLiteral("chart")), Qt::LeftButton, {},
+                        to);
     ok &= Save(window, out, "zoomed-with-pressure.png");
 
     // The summary beside the chart, with the EU reference level, and its report.
-    window.Pressure->trigger();
+    window.findChild<QAction*>(QStringLiteral("pressureAction"))->trigger();
     Choose(window, 3);
-    window.ReferencePresets[2]->trigger();
-    window.Summary1->trigger();
+    window.findChildren<QAction*>(QStringLiteral("referencePresetAction")).value(2)->trigger();
+    window.findChild<QAction*>(QStringLiteral("summaryAction"))->trigger();
     window.resize(1280, 640);
     ok &= Save(window, out, "summary.png");
-    window.SaveReport1->trigger();
-    window.Summary1->trigger();
-    window.ReferencePresets[2]->trigger();
-    window.NoReference1->trigger();
+    window.findChild<QAction*>(QStringLiteral("saveReportAction"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("summaryAction"))->trigger();
+    window.findChildren<QAction*>(QStringLiteral("referencePresetAction")).value(2)->trigger();
+    window.findChild<QAction*>(QStringLiteral("noReferenceAction"))->trigger();
     window.resize(1000, 560);
 
     // A Kelmor that gives a model code no Kelmor has, with the Simulator menu open.
     simulator->WrongModel->trigger();
-    window.Timer2Timer(window.Timer2);
-    window.SpeedButton7->click();
+    window.WatchConnection();
+    window.findChild<QToolButton*>(QStringLiteral("readOutButton"))->click();
     window.menuBar()->setActiveAction(simulator->menuAction());
     ok &= QTest::qWaitForWindowExposed(simulator);
     simulator->setActiveAction(simulator->WrongModel);
     ok &= SaveScreen(window, out, "simulator-wrong-model.png");
     simulator->close();
 
-    window.About->show();
-    ok &= QTest::qWaitForWindowExposed(window.About);
-    ok &= Save(*window.About, out, "about.png");
-    window.About->hide();
+    window.findChild<AboutBox*>(QStringLiteral("aboutBox"))->show();
+    ok &= QTest::qWaitForWindowExposed(window.findChild<AboutBox*>(QStringLiteral("aboutBox")));
+    ok &= Save(*window.findChild<AboutBox*>(QStringLiteral("aboutBox")), out, "about.png");
+    window.findChild<AboutBox*>(QStringLiteral("aboutBox"))->hide();
 
-    window.UserGuide1->trigger();
-    ok &= QTest::qWaitForWindowExposed(window.Guide);
-    ok &= Save(*window.Guide, out, "user-guide.png");
-    window.Guide->hide();
+    window.findChild<QAction*>(QStringLiteral("userGuideAction"))->trigger();
+    ok &= QTest::qWaitForWindowExposed(
+        window.findChild<UserGuideWindow*>(QStringLiteral("userGuide")));
+    ok &= Save(*window.findChild<UserGuideWindow*>(QStringLiteral("userGuide")), out,
+               "user-guide.png");
+    window.findChild<UserGuideWindow*>(QStringLiteral("userGuide"))->hide();
     return ok ? 0 : 1;
 }

@@ -24,7 +24,7 @@ QPushButton* Line(const QString& text, QWidget* parent) {
 }  // namespace
 
 EmptyState::EmptyState(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("EmptyState"));
+    setObjectName(QStringLiteral("emptyState"));
     QFont font = this->font();
     font.setPixelSize(kTextPixels);
     setFont(font);

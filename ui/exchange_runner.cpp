@@ -60,6 +60,7 @@ void ExchangeRunner::Run(const std::function<void()>& command, QAbstractButton* 
     cancel_ = cancel;
     received_ = 0;
     requested_ = 0;
+    secondsLeft_ = -1;
     reportedReceived_ = 0;
     reportedRequested_ = 0;
     qApp->installEventFilter(this);
@@ -89,7 +90,9 @@ void ExchangeRunner::Run(const std::function<void()>& command, QAbstractButton* 
     running_ = false;
 }
 
-void ExchangeRunner::ReportProgress(std::uint32_t received, std::uint32_t requested) {
+void ExchangeRunner::ReportProgress(std::uint32_t received, std::uint32_t requested,
+                                    int secondsLeft) {
+    secondsLeft_.store(secondsLeft, std::memory_order_relaxed);
     requested_.store(requested, std::memory_order_relaxed);
     received_.store(received, std::memory_order_relaxed);
 }
@@ -106,7 +109,7 @@ void ExchangeRunner::EmitProgress() {
     }
     reportedReceived_ = received;
     reportedRequested_ = requested;
-    emit progressed(received, requested);
+    emit progressed(received, requested, secondsLeft_.load(std::memory_order_relaxed));
 }
 
 bool ExchangeRunner::eventFilter(QObject* watched, QEvent* event) {

@@ -34,15 +34,16 @@ class ExchangeRunner : public QObject {
              const std::function<void()>& cancel = {});
     bool Running() const { return running_; }
 
-    // For the command, on the worker thread: the bytes received so far of those asked for.
-    // The window hears of them through progressed() at most every 100 ms.
-    void ReportProgress(std::uint32_t received, std::uint32_t requested);
+    // For the command, on the worker thread: the bytes received so far of those asked for,
+    // and the whole seconds the rest will take (negative while not known). The window hears
+    // of them through progressed() at most every 100 ms.
+    void ReportProgress(std::uint32_t received, std::uint32_t requested, int secondsLeft = -1);
     // For the command, on the worker thread: runs `step` on the user-interface thread, in
     // the order posted and before Run returns.
     void Post(const std::function<void()>& step);
 
   signals:
-    void progressed(quint32 received, quint32 requested);
+    void progressed(quint32 received, quint32 requested, int secondsLeft);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,6 +57,7 @@ class ExchangeRunner : public QObject {
     QTimer* progressTimer_ = nullptr;
     std::atomic<std::uint32_t> received_{0};
     std::atomic<std::uint32_t> requested_{0};
+    std::atomic<int> secondsLeft_{-1};
     std::uint32_t reportedReceived_ = 0;
     std::uint32_t reportedRequested_ = 0;
 };

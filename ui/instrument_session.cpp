@@ -1,21 +1,21 @@
 #include "instrument_session.h"
 
 #include "instrument/memory_readout.h"
-#include "link/d2xx_unit.h"
+#include "link/port_layer.h"
 
 namespace kelmor {
 
 InstrumentSession::InstrumentSession(FtDriver& driver, Clock& clock)
     : driver_(driver),
       clock_(clock),
-      port_(std::make_unique<D2XXUnit>(driver, clock)),
+      port_(std::make_unique<PortLayer>(driver, clock)),
       readout_(std::make_unique<MemoryReadout>()) {}
 
 InstrumentSession::~InstrumentSession() = default;
 
 bool InstrumentSession::Discover() {
-    InstrumentAttached = kelmor::Discover(*port_, InstrumentIdentity);
-    return InstrumentAttached;
+    attached_ = kelmor::Discover(*port_, identity_);
+    return attached_;
 }
 
 void InstrumentSession::SetErrorReport(bool on) {

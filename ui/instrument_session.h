@@ -9,7 +9,7 @@
 namespace kelmor {
 
 class Clock;
-class D2XXUnit;
+class PortLayer;
 class FtDriver;
 class MemoryReadout;
 
@@ -21,7 +21,7 @@ class InstrumentSession {
     InstrumentSession(FtDriver& driver, Clock& clock);
     ~InstrumentSession();
 
-    D2XXUnit& Port() { return *port_; }
+    PortLayer& Port() { return *port_; }
     // What the instrument commands run on.
     InstrumentLink Link() { return InstrumentLink{*port_, clock_, cancel_}; }
     Cancellation& Cancel() { return cancel_; }
@@ -30,19 +30,19 @@ class InstrumentSession {
 
     // One discovery pass; the result is also kept as Attached() and Identity().
     bool Discover();
-    bool Attached() const { return InstrumentAttached; }
-    void SetAttached(bool attached) { InstrumentAttached = attached; }
-    const TV5& Identity() const { return InstrumentIdentity; }
+    bool Attached() const { return attached_; }
+    void SetAttached(bool attached) { attached_ = attached; }
+    const InstrumentIdentity& Identity() const { return identity_; }
     void SetErrorReport(bool on);
 
   private:
     FtDriver& driver_;
     Clock& clock_;
-    std::unique_ptr<D2XXUnit> port_;
+    std::unique_ptr<PortLayer> port_;
     Cancellation cancel_;
     std::unique_ptr<MemoryReadout> readout_;
-    bool InstrumentAttached = false;
-    TV5 InstrumentIdentity;
+    bool attached_ = false;
+    InstrumentIdentity identity_;
 };
 
 }  // namespace kelmor

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
@@ -25,14 +26,15 @@
 #include "desktop_dialogs.h"
 #include "empty_state.h"
 #include "exchange_runner.h"
+#include "instrument/transfer_estimate.h"
 #include "instrument_session.h"
 #include "link/clock.h"
 #include "ui/chart/chart_sink.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/tool_icons.h"
-#include "ui/dialogs/trigger_dialog.h"
-#include "ui/help/user_guide.h"
+#include "ui/dialogs/trigger_level_dialog.h"
+#include "ui/help/user_guide_window.h"
 #include "ui/summary/summary_panel.h"
 
 namespace kelmor {
@@ -40,6 +42,12 @@ namespace kelmor {
 namespace {
 
 const QString kCaption = QStringLiteral("Kelmor  Computer Interface Version 2.19");
+
+// The tool tips of the instrument's tool buttons, which its menu items repeat.
+const QString kReadOutHint = QStringLiteral("Load measurements from Kelmor");
+const QString kClockHint = QStringLiteral("Syncronize Kelmor  Clock with PC");
+const QString kEraseHint = QStringLiteral("Erase Kelmor");
+const QString kTriggerLevelHint = QStringLiteral("Set trigger Level");
 
 // The window is silver. Disabled texts keep a contrast of more than 4:1 against it; the
 // usual light grey would make a disabled menu title vanish.
@@ -61,14 +69,31 @@ QFont PixelFont(int pixels) {
     return font;
 }
 
+QAction* AddItem(QMenu* menu, const char* name, const QString& text,
+                 const QKeySequence& shortcut = {}, const QString& tip = {}) {
+    QAction* item = menu->addAction(text);
+    item->setObjectName(QLatin1String(name));
+    item->setShortcut(shortcut);
+    if (!tip.isEmpty()) {
+        item->setToolTip(tip);
+    }
+    return item;
+}
+
+QMenu* AddMenu(QMenuBar* bar, const char* name, const QString& title) {
+    QMenu* menu = bar->addMenu(title);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
 }  // namespace
 
-TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
+MainWindow::MainWindow(const WindowSetup& setup, QWidget* parent)
     : QMainWindow(parent),
       data_(std::make_unique<MeasurementData>()),
       staging_(std::make_unique<ImageBuffer>()),
       workingFolder_(setup.workingFolder.isEmpty() ? QDir::currentPath() : setup.workingFolder) {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("mainWindow"));
     if (setup.clock == nullptr) {
         ownClock_ = std::make_unique<SystemClock>();
     }
@@ -78,6 +103,8 @@ TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
     }
     dialogs_ = setup.dialogs ? setup.dialogs : ownDialogs_.get();
     instrument_ = std::make_unique<InstrumentSession>(*setup.driver, *clock_);
+    runner_ = std::make_unique<ExchangeRunner>();
+    estimate_ = std::make_unique<TransferEstimate>(*clock_);
 
     setWindowTitle(kCaption);
     setWindowIcon(ApplicationIcon());
@@ -91,280 +118,347 @@ TForm1::TForm1(const WindowSetup& setup, QWidget* parent)
     BuildStatusBar();
     BuildAssessment();
 
-    MeanError_CheckBox = new QCheckBox(this);
-    MeanError_CheckBox->setObjectName(QStringLiteral("MeanError_CheckBox"));
-    MeanError_CheckBox->hide();
-    PulseDistError_CheckBox = new QCheckBox(this);
-    PulseDistError_CheckBox->setObjectName(QStringLiteral("PulseDistError_CheckBox"));
-    PulseDistError_CheckBox->hide();
-    connect(PulseDistError_CheckBox, &QCheckBox::toggled, this, &TForm1::PulseDistErrorChanged);
+    meanErrorCheckBox_ = new QCheckBox(this);
+    meanErrorCheckBox_->setObjectName(QStringLiteral("meanErrorCheckBox"));
+    meanErrorCheckBox_->hide();
+    pulseErrorCheckBox_ = new QCheckBox(this);
+    pulseErrorCheckBox_->setObjectName(QStringLiteral("pulseErrorCheckBox"));
+    pulseErrorCheckBox_->hide();
 
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(1000);
-    connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(Timer2); });
+    discoveryTimer_ = new QTimer(this);
+    discoveryTimer_->setObjectName(QStringLiteral("discoveryTimer"));
+    discoveryTimer_->setInterval(1000);
 
-    FormCreate(this);
+    aboutBox_ = new AboutBox(this);
+    userGuide_ = new UserGuideWindow(this);
+    triggerDialog_ = new TriggerLevelDialog(this);
 
-    About = new TAbout(this);
-    Guide = new TUserGuide(this);
-    Trigger = new TTrigger(this);
-    Trigger->SetHandler([this](int level, bool flash) { TriggerSet(level, flash); });
-
-    Timer2->start();
+    NameForScreenReaders();
+    ConnectSignals();
+    StartUp();
+    discoveryTimer_->start();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::BuildMenus() {
-    auto action = [this](QMenu* menu, const char* name, const QString& text,
-                         const QKeySequence& shortcut, const QString& tip,
-                         void (TForm1::*handler)(QObject*)) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(QLatin1String(name));
-        a->setShortcut(shortcut);
-        if (!tip.isEmpty()) {
-            a->setToolTip(tip);
-        }
-        connect(a, &QAction::triggered, this, [this, a, handler] { (this->*handler)(a); });
-        return a;
-    };
+void MainWindow::BuildMenus() {
+    mainMenu_ = AddMenu(menuBar(), "mainMenu", QStringLiteral("&Main"));
+    openAction_ = AddItem(mainMenu_, "openAction", QStringLiteral("Open"), QKeySequence::Open,
+                          QStringLiteral("Load Saved Measurements"));
+    saveAction_ = AddItem(mainMenu_, "saveAction", QStringLiteral("Save"), QKeySequence::Save,
+                          QStringLiteral("Save Measurements"));
+    printAction_ = AddItem(mainMenu_, "printAction", QStringLiteral("Print"), QKeySequence::Print,
+                           QStringLiteral("Print Graph"));
+    mainMenu_->addSeparator();
+    exitAction_ = AddItem(mainMenu_, "exitAction", QStringLiteral("Exit"),
+                          QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    Main1 = menuBar()->addMenu(QStringLiteral("&Main"));
-    Main1->setObjectName(QStringLiteral("Main1"));
-    Open1 = action(Main1, "Open1", QStringLiteral("Open"), QKeySequence::Open,
-                   QStringLiteral("Load Saved Measurements"), &TForm1::Open1Click);
-    Save1 = action(Main1, "Save1", QStringLiteral("Save"), QKeySequence::Save,
-                   QStringLiteral("Save Measurements"), &TForm1::Save1Click);
-    Print1 = action(Main1, "Print1", QStringLiteral("Print"), QKeySequence::Print,
-                    QStringLiteral("Print Graph"), &TForm1::Print1Click);
-    Main1->addSeparator();
-    Exit1 = action(Main1, "Exit1", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
-                   QString(), &TForm1::Exit1Click);
+    BuildInstrumentMenu();
 
-    View1 = menuBar()->addMenu(QStringLiteral("View"));
-    View1->setObjectName(QStringLiteral("View1"));
+    viewMenu_ = AddMenu(menuBar(), "viewMenu", QStringLiteral("&View"));
     views_ = new QActionGroup(this);
     views_->setExclusive(true);
-    auto view = [&](const char* name, const QString& text, int key,
-                    void (TForm1::*handler)(QObject*)) {
-        QAction* a =
-            action(View1, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(), handler);
-        a->setCheckable(true);
-        views_->addAction(a);
-        return a;
+    auto view = [this](const char* name, const QString& text, int key) {
+        QAction* item = AddItem(viewMenu_, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)));
+        item->setCheckable(true);
+        views_->addAction(item);
+        return item;
     };
-    PulseDistribution1 = view("PulseDistribution1", QStringLiteral("Pulse Distribution"), Qt::Key_1,
-                              &TForm1::PulseDistribution1Click);
-    PulseDistributionandMean1 =
-        view("PulseDistributionandMean1", QStringLiteral("Pulse Distribution and Mean"), Qt::Key_2,
-             &TForm1::PulseDistributionandMean1Click);
-    PulseDistributionMeanandmeanError1 =
-        view("PulseDistributionMeanandmeanError1",
-             QStringLiteral("Pulse Distribution, Mean and mean Error"), Qt::Key_3,
-             &TForm1::PulseDistributionMeanandmeanError1Click);
-    MeanandmeanError1 = view("MeanandmeanError1", QStringLiteral("Mean and mean Error"), Qt::Key_4,
-                             &TForm1::MeanandmeanError1Click);
-    Mean1 = view("Mean1", QStringLiteral("Mean"), Qt::Key_5, &TForm1::Mean1Click);
-    View1->addSeparator();
-    auto overlay = [&](const char* name, const QString& text, int key,
-                       void (TForm1::*handler)(QObject*)) {
-        QAction* a =
-            action(View1, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)), QString(), handler);
-        a->setCheckable(true);
-        return a;
+    pulseDistributionAction_ =
+        view("pulseDistributionAction", QStringLiteral("Pulse Distribution"), Qt::Key_1);
+    pulseDistributionAndMeanAction_ = view(
+        "pulseDistributionAndMeanAction", QStringLiteral("Pulse Distribution and Mean"), Qt::Key_2);
+    pulseDistributionMeanAndMeanErrorAction_ =
+        view("pulseDistributionMeanAndMeanErrorAction",
+             QStringLiteral("Pulse Distribution, Mean and mean Error"), Qt::Key_3);
+    meanAndMeanErrorAction_ =
+        view("meanAndMeanErrorAction", QStringLiteral("Mean and mean Error"), Qt::Key_4);
+    meanAction_ = view("meanAction", QStringLiteral("Mean"), Qt::Key_5);
+    viewMenu_->addSeparator();
+    auto overlay = [this](const char* name, const QString& text, int key) {
+        QAction* item = AddItem(viewMenu_, name, text, QKeySequence(Qt::CTRL | Qt::Key(key)));
+        item->setCheckable(true);
+        return item;
     };
     // "&&": a single "&" would make the next letter the item's mnemonic and vanish.
-    Temperature = overlay("Temperature", QStringLiteral("Temperature (V6 && V7)"), Qt::Key_T,
-                          &TForm1::TemperatureClick);
-    Humidity = overlay("Humidity", QStringLiteral("Humidity (V6 && V7)"), Qt::Key_H,
-                       &TForm1::HumidityClick);
-    Pressure =
-        overlay("Pressure", QStringLiteral("Pressure (V7)"), Qt::Key_R, &TForm1::PressureClick);
+    temperatureAction_ =
+        overlay("temperatureAction", QStringLiteral("Temperature (V6 && V7)"), Qt::Key_T);
+    humidityAction_ = overlay("humidityAction", QStringLiteral("Humidity (V6 && V7)"), Qt::Key_H);
+    pressureAction_ = overlay("pressureAction", QStringLiteral("Pressure (V7)"), Qt::Key_R);
 
-    Assessment1 = menuBar()->addMenu(QStringLiteral("Assessment"));
-    Assessment1->setObjectName(QStringLiteral("Assessment1"));
-    Summary1 =
-        action(Assessment1, "Summary1", QStringLiteral("Summary"), QKeySequence(Qt::Key_F9),
-               QStringLiteral("The figures of the measurement on show"), &TForm1::Summary1Click);
-    Summary1->setCheckable(true);
-    ReferenceLevel1 = Assessment1->addMenu(QStringLiteral("Reference level"));
-    ReferenceLevel1->setObjectName(QStringLiteral("ReferenceLevel1"));
+    assessmentMenu_ = AddMenu(menuBar(), "assessmentMenu", QStringLiteral("&Assessment"));
+    summaryAction_ =
+        AddItem(assessmentMenu_, "summaryAction", QStringLiteral("Summary"),
+                QKeySequence(Qt::Key_F9), QStringLiteral("The figures of the measurement on show"));
+    summaryAction_->setCheckable(true);
+    referenceLevelMenu_ = assessmentMenu_->addMenu(QStringLiteral("Reference level"));
+    referenceLevelMenu_->setObjectName(QStringLiteral("referenceLevelMenu"));
     auto* references = new QActionGroup(this);
-    auto reference = [&](const char* name, const QString& text, const QString& tip) {
-        QAction* a =
-            action(ReferenceLevel1, name, text, QKeySequence(), tip, &TForm1::ReferenceLevelClick);
-        a->setCheckable(true);
-        references->addAction(a);
-        return a;
+    auto reference = [this, references](const char* name, const QString& text, const QString& tip) {
+        QAction* item = AddItem(referenceLevelMenu_, name, text, QKeySequence(), tip);
+        item->setCheckable(true);
+        references->addAction(item);
+        return item;
     };
-    NoReference1 = reference("NoReference1", kNoReferenceLevelText, QString());
+    noReferenceAction_ = reference("noReferenceAction", kNoReferenceLevelText, QString());
     for (int i = 0; i < kReferenceLevelPresetCount; ++i) {
         const ReferenceLevelPreset& preset = ReferenceLevelPresets()[static_cast<std::size_t>(i)];
-        ReferencePresets[static_cast<std::size_t>(i)] = reference(
-            "ReferencePreset", QLatin1String(preset.menuText), QString::fromUtf8(preset.source));
+        referencePresetActions_[static_cast<std::size_t>(i)] =
+            reference("referencePresetAction", QLatin1String(preset.menuText),
+                      QString::fromUtf8(preset.source));
     }
-    TypedReference1 = reference("TypedReference1", kTypedReferenceLevelText,
-                                QStringLiteral("The level your national authority gives"));
-    SaveReport1 = action(Assessment1, "SaveReport1", QStringLiteral("Save report..."),
-                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-                         QStringLiteral("A PDF of the chart and the summary to hand on"),
-                         &TForm1::SaveReport1Click);
+    typedReferenceAction_ = reference("typedReferenceAction", kTypedReferenceLevelText,
+                                      QStringLiteral("The level your national authority gives"));
+    saveReportAction_ =
+        AddItem(assessmentMenu_, "saveReportAction", QStringLiteral("Save report..."),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                QStringLiteral("A PDF of the chart and the summary to hand on"));
 
-    Help1 = menuBar()->addMenu(QStringLiteral("Help"));
-    Help1->setObjectName(QStringLiteral("Help1"));
-    UserGuide1 = action(Help1, "UserGuide1", QStringLiteral("User guide"),
-                        QKeySequence::HelpContents, QString(), &TForm1::UserGuide1Click);
-    About1 = action(Help1, "About1", QStringLiteral("About"), QKeySequence(), QString(),
-                    &TForm1::About1Click);
+    helpMenu_ = AddMenu(menuBar(), "helpMenu", QStringLiteral("&Help"));
+    userGuideAction_ = AddItem(helpMenu_, "userGuideAction", QStringLiteral("User guide"),
+                               QKeySequence::HelpContents);
+    aboutAction_ = AddItem(helpMenu_, "aboutAction", QStringLiteral("About"));
     // Menus open as windows of their own, which do not take the window's palette.
-    for (QMenu* menu : {Main1, View1, Assessment1, ReferenceLevel1, Help1}) {
+    for (QMenu* menu :
+         {mainMenu_, instrumentMenu_, viewMenu_, assessmentMenu_, referenceLevelMenu_, helpMenu_}) {
         menu->setPalette(palette());
     }
 }
 
-void TForm1::BuildToolBar() {
-    QToolBar* bar = addToolBar(QStringLiteral("Tools"));
-    bar->setObjectName(QStringLiteral("ToolBar"));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setFixedHeight(30);
-    bar->setIconSize(QSize(20, 20));
-    bar->toggleViewAction()->setVisible(false);
+// The tool bar's instrument commands again, for the keyboard: once a measurement is on
+// show the tool bar is out of the keyboard's reach. The shortcuts clash with none of the
+// window's (Ctrl+R is the pressure, Ctrl+T the temperature) nor with the editing keys of the
+// measurement list's text field (Ctrl+K deletes to the end of its line).
+void MainWindow::BuildInstrumentMenu() {
+    instrumentMenu_ = AddMenu(menuBar(), "instrumentMenu", QStringLiteral("&Instrument"));
+    readOutAction_ =
+        AddItem(instrumentMenu_, "readOutAction", kReadOutHint, QKeySequence(Qt::CTRL | Qt::Key_L));
+    clockAction_ = AddItem(instrumentMenu_, "clockAction", kClockHint,
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+    eraseAction_ = AddItem(instrumentMenu_, "eraseAction", kEraseHint,
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    triggerLevelAction_ = AddItem(instrumentMenu_, "triggerLevelAction", kTriggerLevelHint,
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+}
+
+void MainWindow::BuildToolBar() {
+    toolBar_ = addToolBar(QStringLiteral("Tools"));
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->setFixedHeight(30);
+    toolBar_->setIconSize(QSize(20, 20));
+    toolBar_->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    auto button = [this, bar](const char* name, int width, ToolIconKind icon, const QString& hint,
-                              void (TForm1::*handler)(QObject*)) {
-        auto* b = new QToolButton(bar);
+    auto button = [this](const char* name, int width, ToolIconKind icon, const QString& hint) {
+        auto* b = new QToolButton(toolBar_);
         b->setObjectName(QLatin1String(name));
         b->setAutoRaise(true);
         b->setFixedSize(width, 25);
         b->setIcon(ToolIcon(icon));
         b->setToolTip(hint);
-        connect(b, &QToolButton::clicked, this, [this, b, handler] { (this->*handler)(b); });
-        buttonActions_[b] = bar->addWidget(b);
+        toolBar_->addWidget(b);
         return b;
     };
-    Open_SB = button("Open_SB", 25, ToolIconKind::Open, QStringLiteral("Load Saved Measurements"),
-                     &TForm1::Open1Click);
-    Save_SB = button("Save_SB", 25, ToolIconKind::Save, QStringLiteral("Save Measurements"),
-                     &TForm1::Save1Click);
-    SpeedButton1 = button("SpeedButton1", 30, ToolIconKind::Print, QStringLiteral("Print Graph"),
-                          &TForm1::Print1Click);
-    SpeedButton7 = button("SpeedButton7", 30, ToolIconKind::ReadOut,
-                          QStringLiteral("Load measurements from Kelmor"), &TForm1::Dump_BtnClick);
-    Level_button = button("Level_button", 27, ToolIconKind::TriggerLevel,
-                          QStringLiteral("Set trigger Level"), &TForm1::Level_buttonClick);
-    SpeedButton3 =
-        button("SpeedButton3", 30, ToolIconKind::Clock,
-               QStringLiteral("Syncronize Kelmor  Clock with PC"), &TForm1::SpeedButton3Click);
-    ERASE_BTN = button("ERASE_BTN", 30, ToolIconKind::Erase, QStringLiteral("Erase Kelmor"),
-                       &TForm1::ERASE_BTNClick);
+    openButton_ =
+        button("openButton", 25, ToolIconKind::Open, QStringLiteral("Load Saved Measurements"));
+    saveButton_ = button("saveButton", 25, ToolIconKind::Save, QStringLiteral("Save Measurements"));
+    printButton_ = button("printButton", 30, ToolIconKind::Print, QStringLiteral("Print Graph"));
+    readOutButton_ = button("readOutButton", 30, ToolIconKind::ReadOut, kReadOutHint);
+    triggerLevelButton_ =
+        button("triggerLevelButton", 27, ToolIconKind::TriggerLevel, kTriggerLevelHint);
+    triggerLevelButtonSlot_ = toolBar_->actions().constLast();
+    clockButton_ = button("clockButton", 30, ToolIconKind::Clock, kClockHint);
+    eraseButton_ = button("eraseButton", 30, ToolIconKind::Erase, kEraseHint);
 
-    Label3 = new QLabel(QStringLiteral("      Measurement "), bar);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setFont(PixelFont(13));
-    bar->addWidget(Label3);
+    measurementLabel_ = new QLabel(QStringLiteral("      Measurement "), toolBar_);
+    measurementLabel_->setObjectName(QStringLiteral("measurementLabel"));
+    measurementLabel_->setFont(PixelFont(13));
+    toolBar_->addWidget(measurementLabel_);
 
-    ComboBox3 = new QComboBox(bar);
-    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
-    ComboBox3->setEditable(true);
-    ComboBox3->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox3->setMaxVisibleItems(60);
-    ComboBox3->setFixedWidth(224);
-    ComboBox3->setFont(PixelFont(13));
-    ComboBox3->setToolTip(QStringLiteral("Select Measurement"));
-    ComboBox3->setEditText(QStringLiteral("Select  Measurement"));
-    // Chosen from the list, the same entry again included: that shows the chart again.
-    connect(ComboBox3, &QComboBox::activated, this, [this] { ComboBox3Change(ComboBox3); });
-    bar->addWidget(ComboBox3);
+    measurementList_ = new QComboBox(toolBar_);
+    measurementList_->setObjectName(QStringLiteral("measurementList"));
+    measurementList_->setEditable(true);
+    measurementList_->setInsertPolicy(QComboBox::NoInsert);
+    measurementList_->setMaxVisibleItems(60);
+    measurementList_->setFixedWidth(224);
+    measurementList_->setFont(PixelFont(13));
+    measurementList_->setToolTip(QStringLiteral("Select Measurement"));
+    measurementList_->setEditText(QStringLiteral("Select  Measurement"));
+    toolBar_->addWidget(measurementList_);
+    measurementLabel_->setBuddy(measurementList_);
 
-    Label2 = new QLabel(QStringLiteral("  Mean "), bar);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    bar->addWidget(Label2);
+    meanIntervalLabel_ = new QLabel(QStringLiteral("  Mean "), toolBar_);
+    meanIntervalLabel_->setObjectName(QStringLiteral("meanIntervalLabel"));
+    toolBar_->addWidget(meanIntervalLabel_);
 
-    ComboBox2 = new QComboBox(bar);
-    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-    ComboBox2->addItems({QStringLiteral("2h"), QStringLiteral("4h"), QStringLiteral("8h"),
-                         QStringLiteral("12h"), QStringLiteral("24h"), QStringLiteral("2d"),
-                         QStringLiteral("7d"), QStringLiteral("Mean")});
-    ComboBox2->setCurrentIndex(-1);
-    ComboBox2->setFixedWidth(73);
-    ComboBox2->setFont(PixelFont(13));
-    ComboBox2->setToolTip(QStringLiteral("Mean"));
-    connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(ComboBox2); });
-    bar->addWidget(ComboBox2);
+    meanIntervalList_ = new QComboBox(toolBar_);
+    meanIntervalList_->setObjectName(QStringLiteral("meanIntervalList"));
+    meanIntervalList_->addItems({QStringLiteral("2h"), QStringLiteral("4h"), QStringLiteral("8h"),
+                                 QStringLiteral("12h"), QStringLiteral("24h"), QStringLiteral("2d"),
+                                 QStringLiteral("7d"), QStringLiteral("Mean")});
+    meanIntervalList_->setCurrentIndex(-1);
+    meanIntervalList_->setFixedWidth(73);
+    meanIntervalList_->setFont(PixelFont(13));
+    meanIntervalList_->setToolTip(QStringLiteral("Mean"));
+    toolBar_->addWidget(meanIntervalList_);
+    meanIntervalLabel_->setBuddy(meanIntervalList_);
+    setTabOrder(measurementList_, meanIntervalList_);
 }
 
-void TForm1::BuildChart() {
+void MainWindow::BuildChart() {
     auto* area = new QWidget(this);
     auto* layout = new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
-    Chart1 = new KelmorChart(area);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
-    chartSink_ = std::make_unique<ChartSink>(*Chart1);
-    layout->addWidget(Chart1);
+    chart_ = new KelmorChart(area);
+    chart_->setObjectName(QStringLiteral("chart"));
+    chartSink_ = std::make_unique<ChartSink>(*chart_);
+    layout->addWidget(chart_);
     emptyState_ = new EmptyState(area);
     layout->addWidget(emptyState_);
-    connect(emptyState_, &EmptyState::readOutChosen, this, [this] { Dump_BtnClick(SpeedButton7); });
-    connect(emptyState_, &EmptyState::openChosen, this, [this] { Open1Click(Open_SB); });
     setCentralWidget(area);
 
-    title = new QLineEdit(Chart1);
-    title->setObjectName(QStringLiteral("title"));
-    title->setFrame(false);
-    title->setGeometry(56, 8, 657, 21);
-    title->setText(QStringLiteral("Measurements"));
-
-    connect(Chart1, &KelmorChart::zoomed, this, [this] { Meanonchart1Click(Chart1); });
-    connect(Chart1, &KelmorChart::zoomUndone, this, [this] { Meanonchart1Click(Chart1); });
-    connect(Chart1, &KelmorChart::doubleClicked, this, [this] { Chart1DblClick(Chart1); });
-    connect(Chart1, &KelmorChart::clicked, this, [this] { titleClick(Chart1); });
+    titleEditor_ = new QLineEdit(chart_);
+    titleEditor_->setObjectName(QStringLiteral("titleEditor"));
+    titleEditor_->setFrame(false);
+    titleEditor_->setGeometry(56, 8, 657, 21);
+    titleEditor_->setText(QStringLiteral("Measurements"));
 }
 
-void TForm1::BuildStatusBar() {
-    StatusBar1 = statusBar();
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(true);
-    panel0_ = new QLabel(StatusBar1);
-    panel0_->setFixedWidth(300);
-    panel1_ = new QLabel(StatusBar1);
-    panel1_->setMinimumWidth(50);
-    progress_ = new QProgressBar(StatusBar1);
-    progress_->setObjectName(QStringLiteral("Progress"));
-    // The bytes themselves: at 9600 baud a whole per cent of a V7 memory takes 1.4 s.
-    progress_->setFormat(QStringLiteral("%v of %m bytes"));
+void MainWindow::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    bar->setSizeGripEnabled(true);
+    instrumentPanel_ = new QLabel(bar);
+    instrumentPanel_->setObjectName(QStringLiteral("instrumentPanel"));
+    instrumentPanel_->setFixedWidth(300);
+    commandPanel_ = new QLabel(bar);
+    commandPanel_->setObjectName(QStringLiteral("commandPanel"));
+    commandPanel_->setMinimumWidth(50);
+    progress_ = new QProgressBar(bar);
+    progress_->setObjectName(QStringLiteral("exchangeProgress"));
+    // As wide as the byte count it shows until the line's rate is known.
     progress_->setFixedWidth(
-        progress_->fontMetrics().horizontalAdvance(QStringLiteral("131071 of 131071 bytes")) + 24);
+        progress_->fontMetrics().horizontalAdvance(QStringLiteral("131 071 of 131 071 bytes")) +
+        24);
     progress_->hide();
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), StatusBar1);
-    cancel_->setObjectName(QStringLiteral("CancelExchange"));
-    cancel_->setToolTip(QStringLiteral("Stop talking to the Kelmor (Escape)"));
-    cancel_->hide();
-    StatusBar1->addWidget(panel0_);
-    StatusBar1->addWidget(panel1_, 1);
-    StatusBar1->addPermanentWidget(progress_);
-    StatusBar1->addPermanentWidget(cancel_);
-
-    runner_ = std::make_unique<ExchangeRunner>();
-    connect(runner_.get(), &ExchangeRunner::progressed, this,
-            [this](quint32 received, quint32 requested) {
-                progress_->setRange(0, static_cast<int>(requested));
-                progress_->setValue(static_cast<int>(received));
-            });
+    cancelExchangeButton_ = new QPushButton(QStringLiteral("Cancel"), bar);
+    cancelExchangeButton_->setObjectName(QStringLiteral("cancelExchangeButton"));
+    cancelExchangeButton_->setToolTip(QStringLiteral("Stop talking to the Kelmor (Escape)"));
+    cancelExchangeButton_->hide();
+    bar->addWidget(instrumentPanel_);
+    bar->addWidget(commandPanel_, 1);
+    bar->addPermanentWidget(progress_);
+    bar->addPermanentWidget(cancelExchangeButton_);
 }
 
-void TForm1::BuildAssessment() {
-    SummaryDock = new QDockWidget(QStringLiteral("Summary"), this);
-    SummaryDock->setObjectName(QStringLiteral("SummaryDock"));
+void MainWindow::BuildAssessment() {
+    summaryDock_ = new QDockWidget(QStringLiteral("Summary"), this);
+    summaryDock_->setObjectName(QStringLiteral("summaryDock"));
     // Opened and closed from the Assessment menu (F9) only, so that its state is the menu's.
-    SummaryDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    Summary = new SummaryPanel(SummaryDock);
-    SummaryDock->setWidget(Summary);
-    addDockWidget(Qt::RightDockWidgetArea, SummaryDock);
+    summaryDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    summaryPanel_ = new SummaryPanel(summaryDock_);
+    summaryDock_->setWidget(summaryPanel_);
+    addDockWidget(Qt::RightDockWidgetArea, summaryDock_);
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+// A screen reader announces a control by its name; the tool buttons show only a picture,
+// and a list's name is not its entry.
+void MainWindow::NameForScreenReaders() {
+    auto name = [](QWidget* widget, const QString& text, const QString& description) {
+        widget->setAccessibleName(text);
+        widget->setAccessibleDescription(description);
+    };
+    name(openButton_, QStringLiteral("Open"), openButton_->toolTip());
+    name(saveButton_, QStringLiteral("Save"), saveButton_->toolTip());
+    name(printButton_, QStringLiteral("Print"), printButton_->toolTip());
+    name(readOutButton_, QStringLiteral("Read out"), kReadOutHint);
+    name(triggerLevelButton_, QStringLiteral("Trigger level"), kTriggerLevelHint);
+    name(clockButton_, QStringLiteral("Clock"), kClockHint);
+    name(eraseButton_, QStringLiteral("Erase"), kEraseHint);
+    name(measurementList_, QStringLiteral("Measurement"),
+         QStringLiteral("The measurement the chart shows, or all measurements"));
+    name(meanIntervalList_, QStringLiteral("Mean"),
+         QStringLiteral("The interval of the running mean"));
+    // The lists' pop-ups and the measurement list's text field are controls of their own.
+    name(measurementList_->view(), measurementList_->accessibleName(), QString());
+    name(measurementList_->lineEdit(), measurementList_->accessibleName(),
+         measurementList_->accessibleDescription());
+    name(meanIntervalList_->view(), meanIntervalList_->accessibleName(), QString());
+    // The button that the tool bar shows when the window is too narrow for all its tools.
+    if (auto* more = toolBar_->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        name(more, QStringLiteral("More tools"), QString());
+    }
+    name(chart_, QStringLiteral("Chart"),
+         QStringLiteral("Radon concentration in Bq/m3 over time; the foot line gives the mean "
+                        "radon level of the range on show"));
+    name(titleEditor_, QStringLiteral("Chart title"),
+         QStringLiteral("Click the chart to take the new title"));
+    name(summaryPanel_, QStringLiteral("Summary"),
+         QStringLiteral("The figures of what the chart shows"));
+    name(instrumentPanel_, QStringLiteral("Instrument"), QString());
+    name(commandPanel_, QStringLiteral("Last command"), QString());
+    name(progress_, QStringLiteral("Read-out progress"),
+         QStringLiteral("The time left and the bytes received from the Kelmor"));
+    name(cancelExchangeButton_, QStringLiteral("Cancel"), cancelExchangeButton_->toolTip());
+    name(meanErrorCheckBox_, QStringLiteral("Mean error bars"), QString());
+    name(pulseErrorCheckBox_, QStringLiteral("Pulse distribution error bars"), QString());
+}
+
+void MainWindow::ConnectSignals() {
+    connect(openAction_, &QAction::triggered, this, &MainWindow::OpenFile);
+    connect(saveAction_, &QAction::triggered, this, &MainWindow::Save);
+    connect(printAction_, &QAction::triggered, this, &MainWindow::Print);
+    connect(exitAction_, &QAction::triggered, this, &MainWindow::close);
+    connect(openButton_, &QToolButton::clicked, this, &MainWindow::OpenFile);
+    connect(saveButton_, &QToolButton::clicked, this, &MainWindow::Save);
+    connect(printButton_, &QToolButton::clicked, this, &MainWindow::Print);
+
+    connect(readOutAction_, &QAction::triggered, this, &MainWindow::ReadOut);
+    connect(clockAction_, &QAction::triggered, this, &MainWindow::SetInstrumentClock);
+    connect(eraseAction_, &QAction::triggered, this, &MainWindow::EraseInstrument);
+    connect(triggerLevelAction_, &QAction::triggered, this, &MainWindow::ChooseTriggerLevel);
+    connect(readOutButton_, &QToolButton::clicked, this, &MainWindow::ReadOut);
+    connect(clockButton_, &QToolButton::clicked, this, &MainWindow::SetInstrumentClock);
+    connect(eraseButton_, &QToolButton::clicked, this, &MainWindow::EraseInstrument);
+    connect(triggerLevelButton_, &QToolButton::clicked, this, &MainWindow::ChooseTriggerLevel);
+    connect(emptyState_, &EmptyState::readOutChosen, this, &MainWindow::ReadOut);
+    connect(emptyState_, &EmptyState::openChosen, this, &MainWindow::OpenFile);
+    triggerDialog_->SetHandler([this](int level, bool flash) { SendTriggerLevel(level, flash); });
+    connect(runner_.get(), &ExchangeRunner::progressed, this, &MainWindow::ShowProgress);
+    connect(discoveryTimer_, &QTimer::timeout, this, &MainWindow::WatchConnection);
+
+    // Chosen from the list, the same entry again included: that shows the chart again.
+    connect(measurementList_, &QComboBox::activated, this, &MainWindow::ChooseMeasurement);
+    connect(meanIntervalList_, &QComboBox::activated, this, &MainWindow::ChooseMeanInterval);
+    connect(pulseDistributionAction_, &QAction::triggered, this,
+            &MainWindow::ShowPulseDistribution);
+    connect(pulseDistributionAndMeanAction_, &QAction::triggered, this,
+            &MainWindow::ShowPulseDistributionAndMean);
+    connect(pulseDistributionMeanAndMeanErrorAction_, &QAction::triggered, this,
+            &MainWindow::ShowPulseDistributionMeanAndMeanError);
+    connect(meanAndMeanErrorAction_, &QAction::triggered, this, &MainWindow::ShowMeanAndMeanError);
+    connect(meanAction_, &QAction::triggered, this, &MainWindow::ShowMean);
+    connect(temperatureAction_, &QAction::triggered, this, &MainWindow::ToggleTemperature);
+    connect(humidityAction_, &QAction::triggered, this, &MainWindow::ToggleHumidity);
+    connect(pressureAction_, &QAction::triggered, this, &MainWindow::TogglePressure);
+    connect(pulseErrorCheckBox_, &QCheckBox::toggled, this, &MainWindow::PulseDistErrorChanged);
+    connect(chart_, &KelmorChart::zoomed, this, &MainWindow::WriteFootLine);
+    connect(chart_, &KelmorChart::zoomUndone, this, &MainWindow::WriteFootLine);
+    connect(chart_, &KelmorChart::doubleClicked, this, &MainWindow::EditTitle);
+    connect(chart_, &KelmorChart::clicked, this, &MainWindow::TakeTitle);
+
+    connect(summaryAction_, &QAction::triggered, this, &MainWindow::ToggleSummary);
+    for (QAction* item : referenceLevelMenu_->actions()) {
+        connect(item, &QAction::triggered, this, [this, item] { ChooseReferenceLevel(item); });
+    }
+    connect(saveReportAction_, &QAction::triggered, this, &MainWindow::SaveRadonReport);
+    connect(userGuideAction_, &QAction::triggered, this, &MainWindow::ShowUserGuide);
+    connect(aboutAction_, &QAction::triggered, this, &MainWindow::ShowAboutBox);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
@@ -373,18 +467,18 @@ void TForm1::showEvent(QShowEvent* event) {
             frame.moveCenter(screen->availableGeometry().center());
             move(frame.topLeft());
         }
-        FormActivate(this);
+        Reactivate();
     }
 }
 
-bool TForm1::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
         return true;
     }
     return QMainWindow::event(event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // Said, not remembered: the window does not close by itself once the Kelmor is done.
     if (state_.exchangeRunning) {
         SetPanelText(1, QStringLiteral("The window cannot close while the Kelmor is busy"));
@@ -394,15 +488,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-void TForm1::FormCreate(QObject*) {
+void MainWindow::StartUp() {
     instrument_->SetAttached(false);
     ApplyWindowState();
     Discover();
     instrument_->SetErrorReport(false);
-    Chart1->SetBottomLabelFormat(QStringLiteral("dd/MM hh"));
+    chart_->SetBottomLabelFormat(QStringLiteral("dd/MM hh"));
 }
 
-void TForm1::FormActivate(QObject*) {
+void MainWindow::Reactivate() {
     // Only while no image is loaded: an image keeps its own factor, which the trigger
     // level and the foot line's error need.
     if (!data_->ImageLoaded) {
@@ -413,46 +507,42 @@ void TForm1::FormActivate(QObject*) {
     ShowAssessment();
 }
 
-int TForm1::RunOwnModal(QDialog& dialog) {
+int MainWindow::RunOwnModal(QDialog& dialog) {
     const int result = dialogs_->ExecOwn(dialog);
-    FormActivate(this);
+    Reactivate();
     return result;
 }
 
-int TForm1::ShowMessage(QMessageBox& box) {
+int MainWindow::ShowMessage(QMessageBox& box) {
     return RunOwnModal(box);
 }
 
-void TForm1::ShowError(const QString& text) {
+void MainWindow::ShowError(const QString& text) {
     QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, this);
     ShowMessage(box);
 }
 
-void TForm1::SetPanelText(int panel, const QString& text) {
-    (panel == 0 ? panel0_ : panel1_)->setText(text);
+void MainWindow::SetPanelText(int panel, const QString& text) {
+    (panel == 0 ? instrumentPanel_ : commandPanel_)->setText(text);
 }
 
-QString TForm1::PanelText(int panel) const {
-    return (panel == 0 ? panel0_ : panel1_)->text();
+QString MainWindow::PanelText(int panel) const {
+    return (panel == 0 ? instrumentPanel_ : commandPanel_)->text();
 }
 
-void TForm1::SetCaptionFromPath(const QString& path) {
+void MainWindow::SetCaptionFromPath(const QString& path) {
     setWindowTitle(QFileInfo(path).fileName());
 }
 
-void TForm1::Exit1Click(QObject*) {
-    close();
+void MainWindow::ShowAboutBox() {
+    RunOwnModal(*aboutBox_);
 }
 
-void TForm1::About1Click(QObject*) {
-    RunOwnModal(*About);
-}
-
-void TForm1::UserGuide1Click(QObject*) {
+void MainWindow::ShowUserGuide() {
     // A window beside the main one, to read while working: not one of its modal windows.
-    Guide->show();
-    Guide->raise();
-    Guide->activateWindow();
+    userGuide_->show();
+    userGuide_->raise();
+    userGuide_->activateWindow();
 }
 
 }  // namespace kelmor

@@ -1,6 +1,20 @@
 #pragma once
 
-#include <QHash>
+// How the window works.
+//
+// - Every command changes `state_` (a WindowState) and calls ApplyWindowState(), the one
+//   function that sets what every control shows: enabled, checked, visible. No handler
+//   sets a control's state of its own.
+// - The signals of the controls are connected to the handlers in one place,
+//   ConnectSignals(); the tool buttons, the menus and the keyboard reach the same handlers.
+// - Instrument commands run on a worker thread through ExchangeRunner (RunExchange), while
+//   the window keeps repainting and only Cancel and Escape act; progress comes back as
+//   ExchangeRunner::progressed.
+// - The decoders and the views draw into the chart through a ChartSink, which knows
+//   nothing of widgets beyond the chart.
+// - A handler that changes the chart opens a ChartRedraw; handlers call one another, and
+//   only the outermost one repaints, once, and brings the summary panel up to date.
+
 #include <QMainWindow>
 #include <QString>
 #include <array>
@@ -27,6 +41,7 @@ class QMessageBox;
 class QPrinter;
 class QProgressBar;
 class QPushButton;
+class QToolBar;
 class QToolButton;
 class QTimer;
 
@@ -40,10 +55,11 @@ class FtDriver;
 class InstrumentSession;
 class ChartSink;
 class KelmorChart;
-class TAbout;
-class TTrigger;
+class AboutBox;
+class TriggerLevelDialog;
 class SummaryPanel;
-class TUserGuide;
+class TransferEstimate;
+class UserGuideWindow;
 
 struct WindowSetup {
     FtDriver* driver = nullptr;         // real USB or the simulated Kelmor
@@ -52,131 +68,33 @@ struct WindowSetup {
     QString workingFolder;              // where the temporary files go; none: the current one
 };
 
-// The main window. Its commands are handlers named after their control and event, as in
-// the window's definition; they take the sending control and run to their end on the
-// user-interface thread. The controls are public under their names so that tests can
-// drive the window as a user does.
-class TForm1 : public QMainWindow {
+// The main window: the tool bar, the menus, the chart with its foot line, the summary panel
+// and the status bar. Its controls carry their role as objectName (`readOutButton`,
+// `measurementList`, `chart`, ...), which is how tests and accessibility tools find them.
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    explicit TForm1(const WindowSetup& setup, QWidget* parent = nullptr);
-    ~TForm1() override;
-
-    // Start-up and activation.
-    void FormCreate(QObject* sender);
-    void FormActivate(QObject* sender);
-    void Discover();
-    void Timer2Timer(QObject* sender);
-
-    // Main menu and tool bar.
-    void Open1Click(QObject* sender);
-    void Save1Click(QObject* sender);
-    void Print1Click(QObject* sender);
-    void Exit1Click(QObject* sender);
-    void About1Click(QObject* sender);
-    void UserGuide1Click(QObject* sender);
-
-    // Instrument.
-    void Dump_BtnClick(QObject* sender);
-    void SpeedButton3Click(QObject* sender);
-    void ERASE_BTNClick(QObject* sender);
-    void Level_buttonClick(QObject* sender);
-
-    // Views.
-    void ComboBox3Change(QObject* sender);
-    void ComboBox2Change(QObject* sender);
-    void DrawPulseDistribution(int m);
-    void PulseDistribution1Click(QObject* sender);
-    void PulseDistributionandMean1Click(QObject* sender);
-    void PulseDistributionMeanandmeanError1Click(QObject* sender);
-    void MeanandmeanError1Click(QObject* sender);
-    void Mean1Click(QObject* sender);
-    void TemperatureClick(QObject* sender);
-    void HumidityClick(QObject* sender);
-    void PressureClick(QObject* sender);
-    void Meanonchart1Click(QObject* sender);
-    void Chart1DblClick(QObject* sender);
-    void titleClick(QObject* sender);
-
-    // The radon assessment.
-    void Summary1Click(QObject* sender);
-    // `sender`: NoReference1, one of ReferencePresets or TypedReference1.
-    void ReferenceLevelClick(QObject* sender);
-    void SaveReport1Click(QObject* sender);
+    explicit MainWindow(const WindowSetup& setup, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Opens a data file as Open does, without the dialog (a file handed to the program).
     bool OpenDataFile(const QString& path);
+    // Chooses an entry of the measurement list, as picking it from the list does.
+    void ChooseMeasurement(int listIndex);
+    // One pass of the connection watch, which its timer makes every second.
+    void WatchConnection();
 
-    QString PanelText(int panel) const;
-    QPrinter& Printer();
-    MeasurementData& Data() { return *data_; }
-    const QString& LastFileName() const { return lastFileName_; }
-    int ChosenFormat() const { return chosenFormat_; }
     const WindowState& State() const { return state_; }
     bool ExchangeRunning() const { return state_.exchangeRunning; }
-
-    // The menus.
-    QMenu* Main1 = nullptr;
-    QAction* Open1 = nullptr;
-    QAction* Save1 = nullptr;
-    QAction* Print1 = nullptr;
-    QAction* Exit1 = nullptr;
-    QMenu* View1 = nullptr;
-    QAction* PulseDistribution1 = nullptr;
-    QAction* PulseDistributionandMean1 = nullptr;
-    QAction* PulseDistributionMeanandmeanError1 = nullptr;
-    QAction* MeanandmeanError1 = nullptr;
-    QAction* Mean1 = nullptr;
-    QAction* Temperature = nullptr;
-    QAction* Humidity = nullptr;
-    QAction* Pressure = nullptr;
-    QMenu* Assessment1 = nullptr;
-    QAction* Summary1 = nullptr;
-    QMenu* ReferenceLevel1 = nullptr;
-    QAction* NoReference1 = nullptr;
-    std::array<QAction*, kReferenceLevelPresetCount> ReferencePresets{};
-    QAction* TypedReference1 = nullptr;
-    QAction* SaveReport1 = nullptr;
-    QMenu* Help1 = nullptr;
-    QAction* UserGuide1 = nullptr;
-    QAction* About1 = nullptr;
-
-    // The tool bar.
-    QToolButton* Open_SB = nullptr;
-    QToolButton* Save_SB = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QToolButton* SpeedButton7 = nullptr;
-    QToolButton* Level_button = nullptr;
-    QToolButton* SpeedButton3 = nullptr;
-    QToolButton* ERASE_BTN = nullptr;
-    QLabel* Label3 = nullptr;
-    QComboBox* ComboBox3 = nullptr;
-    QLabel* Label2 = nullptr;
-    QComboBox* ComboBox2 = nullptr;
-
-    // The summary of what the chart shows, in a panel beside it.
-    QDockWidget* SummaryDock = nullptr;
-    SummaryPanel* Summary = nullptr;
-
-    // The chart, its title editor and the status bar.
-    KelmorChart* Chart1 = nullptr;
-    QLineEdit* title = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QTimer* Timer2 = nullptr;
-
-    // Check boxes of the window that are never shown.
-    QCheckBox* MeanError_CheckBox = nullptr;
-    QCheckBox* PulseDistError_CheckBox = nullptr;
-
-    // The program's dialogs, created at start-up: the About box, the trigger-level dialog
-    // and the user guide.
-    TAbout* About = nullptr;
-    TTrigger* Trigger = nullptr;
-    TUserGuide* Guide = nullptr;
-
-    // The view state: the measurement on show, as a list index.
-    quint8 CurrentMeasurement = 0;
+    // The two panels of the status bar: 0 the instrument, 1 what the last command did.
+    QString PanelText(int panel) const;
+    // The measurements loaded, as the chart, the export and the summary use them.
+    MeasurementData& Data() { return *data_; }
+    // The printer of the run, which keeps the user's last choices.
+    QPrinter& Printer();
+    const QString& LastFileName() const { return lastFileName_; }
+    int ChosenFormat() const { return chosenFormat_; }
 
   protected:
     // Hints are tool tips only: a status tip would cover the two panels of the status bar.
@@ -190,13 +108,57 @@ class TForm1 : public QMainWindow {
     class ChartRedraw;
 
     void BuildMenus();
+    void BuildInstrumentMenu();
     void BuildToolBar();
     void BuildChart();
     void BuildStatusBar();
     void BuildAssessment();
+    void NameForScreenReaders();
+    void ConnectSignals();
 
     // Derives the enabled, checked and visible state of every control from `state_`.
     void ApplyWindowState();
+
+    // Start-up, and the window active again after one of its own modal windows.
+    void StartUp();
+    void Reactivate();
+    void Discover();
+
+    // Main menu and tool bar.
+    void OpenFile();
+    void Save();
+    void Print();
+    void ShowAboutBox();
+    void ShowUserGuide();
+
+    // The instrument.
+    void ReadOut();
+    void SetInstrumentClock();
+    void EraseInstrument();
+    void ChooseTriggerLevel();
+    void SendTriggerLevel(int level, bool flash);
+    void ShowProgress(quint32 received, quint32 requested, int secondsLeft);
+
+    // The views.
+    void ChooseMeanInterval();
+    void DrawPulseDistribution(int m);
+    void ShowPulseDistribution();
+    void ShowPulseDistributionAndMean();
+    void ShowPulseDistributionMeanAndMeanError();
+    void ShowMeanAndMeanError();
+    void ShowMean();
+    void ToggleTemperature();
+    void ToggleHumidity();
+    void TogglePressure();
+    void WriteFootLine();
+    void EditTitle();
+    void TakeTitle();
+
+    // The radon assessment.
+    void ToggleSummary();
+    // `item`: the "none" item, one of the presets or the typed level.
+    void ChooseReferenceLevel(const QAction* item);
+    void SaveRadonReport();
 
     // Runs one of the program's own modal windows; when it closes the main window is
     // active again.
@@ -217,7 +179,6 @@ class TForm1 : public QMainWindow {
     void SelectDefaultInterval(int item);
     void RunCheckedView();
     void PulseDistErrorChanged(bool checked);
-    void TriggerSet(int level, bool flash);
     // Runs an instrument command on a worker thread while the window waits for it,
     // repainting; only Cancel acts meanwhile, when `cancellable`.
     void RunExchange(const std::function<void()>& command, bool cancellable);
@@ -237,18 +198,83 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<InstrumentSession> instrument_;
     std::unique_ptr<ChartSink> chartSink_;
     std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<ExchangeRunner> runner_;
+    std::unique_ptr<TransferEstimate> estimate_;  // fed on the worker thread of a read-out
     QString workingFolder_;
 
+    // The menus.
+    QMenu* mainMenu_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* saveAction_ = nullptr;
+    QAction* printAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QMenu* instrumentMenu_ = nullptr;
+    QAction* readOutAction_ = nullptr;
+    QAction* clockAction_ = nullptr;
+    QAction* eraseAction_ = nullptr;
+    QAction* triggerLevelAction_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
     QActionGroup* views_ = nullptr;
+    QAction* pulseDistributionAction_ = nullptr;
+    QAction* pulseDistributionAndMeanAction_ = nullptr;
+    QAction* pulseDistributionMeanAndMeanErrorAction_ = nullptr;
+    QAction* meanAndMeanErrorAction_ = nullptr;
+    QAction* meanAction_ = nullptr;
+    QAction* temperatureAction_ = nullptr;
+    QAction* humidityAction_ = nullptr;
+    QAction* pressureAction_ = nullptr;
+    QMenu* assessmentMenu_ = nullptr;
+    QAction* summaryAction_ = nullptr;
+    QMenu* referenceLevelMenu_ = nullptr;
+    QAction* noReferenceAction_ = nullptr;
+    std::array<QAction*, kReferenceLevelPresetCount> referencePresetActions_{};
+    QAction* typedReferenceAction_ = nullptr;
+    QAction* saveReportAction_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QAction* userGuideAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+
+    // The tool bar. A tool button in a tool bar shows and hides by the action it sits in.
+    QToolBar* toolBar_ = nullptr;
+    QToolButton* openButton_ = nullptr;
+    QToolButton* saveButton_ = nullptr;
+    QToolButton* printButton_ = nullptr;
+    QToolButton* readOutButton_ = nullptr;
+    QToolButton* triggerLevelButton_ = nullptr;
+    QAction* triggerLevelButtonSlot_ = nullptr;
+    QToolButton* clockButton_ = nullptr;
+    QToolButton* eraseButton_ = nullptr;
+    QLabel* measurementLabel_ = nullptr;
+    QComboBox* measurementList_ = nullptr;
+    QLabel* meanIntervalLabel_ = nullptr;
+    QComboBox* meanIntervalList_ = nullptr;
+
+    // The chart, what is shown in its place while there is none, its title editor, the
+    // summary panel beside it.
+    KelmorChart* chart_ = nullptr;
     EmptyState* emptyState_ = nullptr;
-    QHash<QToolButton*, QAction*> buttonActions_;  // a tool button shows and hides by its action
-    QLabel* panel0_ = nullptr;
-    QLabel* panel1_ = nullptr;
+    QLineEdit* titleEditor_ = nullptr;
+    QDockWidget* summaryDock_ = nullptr;
+    SummaryPanel* summaryPanel_ = nullptr;
+
+    // The status bar: the instrument, the last command, the progress of an exchange.
+    QLabel* instrumentPanel_ = nullptr;
+    QLabel* commandPanel_ = nullptr;
     QProgressBar* progress_ = nullptr;
-    QPushButton* cancel_ = nullptr;
-    std::unique_ptr<ExchangeRunner> runner_;
+    QPushButton* cancelExchangeButton_ = nullptr;
+    QTimer* discoveryTimer_ = nullptr;
+
+    // Check boxes of the window that are never shown.
+    QCheckBox* meanErrorCheckBox_ = nullptr;
+    QCheckBox* pulseErrorCheckBox_ = nullptr;
+
+    // The program's dialogs, created at start-up.
+    AboutBox* aboutBox_ = nullptr;
+    TriggerLevelDialog* triggerDialog_ = nullptr;
+    UserGuideWindow* userGuide_ = nullptr;
 
     WindowState state_;
+    quint8 currentMeasurement_ = 0;  // the list entry the views draw
     QString lastFileName_;
     QString lastReportName_;
     QString imageSource_;  // the data file's name, or when the Kelmor was read out

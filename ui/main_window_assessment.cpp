@@ -28,8 +28,8 @@ constexpr int kSummaryWidth = 420;
 
 }  // namespace
 
-void TForm1::Summary1Click(QObject*) {
-    state_.summaryShown = Summary1->isChecked();
+void MainWindow::ToggleSummary() {
+    state_.summaryShown = summaryAction_->isChecked();
     // The panel takes its room beside the chart from the screen where there is some, not
     // from the chart and its foot line; closed, it gives the room back.
     const int grownBefore = summaryRoom_;
@@ -47,15 +47,15 @@ void TForm1::Summary1Click(QObject*) {
         move(x() - overflow, y());
     }
     if (state_.summaryShown) {
-        resizeDocks({SummaryDock}, {kSummaryWidth}, Qt::Horizontal);
+        resizeDocks({summaryDock_}, {kSummaryWidth}, Qt::Horizontal);
     }
     ShowAssessment();
 }
 
-void TForm1::ReferenceLevelClick(QObject* sender) {
-    if (sender == TypedReference1) {
+void MainWindow::ChooseReferenceLevel(const QAction* item) {
+    if (item == typedReferenceAction_) {
         QInputDialog dialog(this);
-        dialog.setObjectName(QStringLiteral("ReferenceLevelDialog"));
+        dialog.setObjectName(QStringLiteral("referenceLevelDialog"));
         dialog.setWindowTitle(QStringLiteral("Reference level"));
         dialog.setLabelText(
             QStringLiteral("The reference level in Bq/m3 (for the annual average):"));
@@ -74,7 +74,7 @@ void TForm1::ReferenceLevelClick(QObject* sender) {
     } else {
         state_.referencePreset = WindowState::kNoReference;
         for (int i = 0; i < kReferenceLevelPresetCount; ++i) {
-            if (sender == ReferencePresets[static_cast<std::size_t>(i)]) {
+            if (item == referencePresetActions_[static_cast<std::size_t>(i)]) {
                 state_.referencePreset = i;
             }
         }
@@ -83,7 +83,7 @@ void TForm1::ReferenceLevelClick(QObject* sender) {
     DrawReferenceLevel();
 }
 
-std::optional<double> TForm1::ChosenReferenceLevel() const {
+std::optional<double> MainWindow::ChosenReferenceLevel() const {
     if (state_.referencePreset == WindowState::kTypedReference) {
         return state_.typedReference;
     }
@@ -93,38 +93,38 @@ std::optional<double> TForm1::ChosenReferenceLevel() const {
     return std::nullopt;
 }
 
-std::optional<SummaryScope> TForm1::ShownScope() const {
+std::optional<SummaryScope> MainWindow::ShownScope() const {
     if (!state_.chartShown || state_.chosenMeasurement < 0) {
         return std::nullopt;
     }
     SummaryScope scope;
     scope.row = state_.chosenMeasurement;
-    if (Chart1->IsZoomed()) {
-        scope.range = TimeRange{Chart1->BottomMinimum(), Chart1->BottomMaximum()};
+    if (chart_->IsZoomed()) {
+        scope.range = TimeRange{chart_->BottomMinimum(), chart_->BottomMaximum()};
     }
     return scope;
 }
 
-void TForm1::ShowAssessment() {
+void MainWindow::ShowAssessment() {
     if (!state_.summaryShown) {
         return;
     }
     const std::optional<SummaryScope> scope = ShownScope();
     if (!scope) {
-        Summary->Clear();
+        summaryPanel_->Clear();
         return;
     }
-    Summary->SetShown(*data_, *scope, ChosenReferenceLevel(),
-                      ComboBox3->itemText(state_.chosenMeasurement));
+    summaryPanel_->SetShown(*data_, *scope, ChosenReferenceLevel(),
+                            measurementList_->itemText(state_.chosenMeasurement));
 }
 
-void TForm1::SaveReport1Click(QObject*) {
+void MainWindow::SaveRadonReport() {
     const std::optional<SummaryScope> scope = ShownScope();
     if (!scope) {
         return;
     }
     QFileDialog dialog(this, QStringLiteral("Save report"));
-    dialog.setObjectName(QStringLiteral("ReportDialog"));
+    dialog.setObjectName(QStringLiteral("reportDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("PDF report (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
@@ -136,14 +136,14 @@ void TForm1::SaveReport1Click(QObject*) {
     lastReportName_ = dialog.selectedFiles().front();
 
     ReportContent content;
-    content.chartTitle = Chart1->TitleText();
+    content.chartTitle = chart_->TitleText();
     content.fileName = imageSource_;
     const std::optional<Model> model = ModelFromTag(data_->ModelTag());
     content.model = model ? QLatin1String(LayoutOf(*model).name) : QString();
     content.calibrationFactor = static_cast<double>(data_->Header.CalibrationFactor);
-    content.subject = SummarySubject(ComboBox3->itemText(scope->row), *scope);
+    content.subject = SummarySubject(measurementList_->itemText(scope->row), *scope);
     content.summary = Summarise(*data_, *scope, ChosenReferenceLevel(), reportWorkspace_);
-    content.chart = Chart1;
+    content.chart = chart_;
     content.made = clock_->LocalNow();
     const FileWrite written = SaveReport(lastReportName_, content);
     if (!written.ok) {

@@ -34,14 +34,14 @@ const QStringList kSuffixes = {QStringLiteral("Rn"), QStringLiteral("Bmp"), QStr
 
 }  // namespace
 
-void TForm1::Open1Click(QObject*) {
+void MainWindow::OpenFile() {
     state_.chartShown = false;
     state_.readOutArmed = false;  // until the next discovery pass
     state_.replacingImage = true;
     ApplyWindowState();
 
     QFileDialog dialog(this, QStringLiteral("Open"));
-    dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    dialog.setObjectName(QStringLiteral("openDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(kSaveFilters[0]);
@@ -57,7 +57,7 @@ void TForm1::Open1Click(QObject*) {
     ApplyWindowState();
 }
 
-bool TForm1::OpenDataFile(const QString& path) {
+bool MainWindow::OpenDataFile(const QString& path) {
     const DataFileRead read = ReadDataFile(path, *staging_);
     if (!read.ok) {
         ShowError(read.error);
@@ -70,9 +70,9 @@ bool TForm1::OpenDataFile(const QString& path) {
     return true;
 }
 
-void TForm1::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
-    ComboBox3->clear();
-    ComboBox3->setEditText(QStringLiteral("Select Measurement"));
+void MainWindow::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
+    measurementList_->clear();
+    measurementList_->setEditText(QStringLiteral("Select Measurement"));
     state_.chosenMeasurement = -1;
     state_.allMeasurementsChosen = false;
     state_.climateRecorded = false;
@@ -91,17 +91,17 @@ void TForm1::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
     state_.replacingImage = false;
 
     if (outcome.measurementsFound) {
-        ComboBox3->addItems(outcome.listItems);
-        ComboBox3->setCurrentIndex(-1);  // adding items selected the first
-        ComboBox3->setEditText(QStringLiteral("Select Measurement"));
+        measurementList_->addItems(outcome.listItems);
+        measurementList_->setCurrentIndex(-1);  // adding items selected the first
+        measurementList_->setEditText(QStringLiteral("Select Measurement"));
         state_.view = ChartView::PulseDistribution;
         state_.measurementsLoaded = true;
         state_.climateRecorded = outcome.climateItemsEnabled;
         ApplyWindowState();
-        PulseDistError_CheckBox->setChecked(false);
-        PulseDistError_CheckBox->setChecked(true);
+        pulseErrorCheckBox_->setChecked(false);
+        pulseErrorCheckBox_->setChecked(true);
         ClearViewSeries();
-        Chart1->Series6()->Clear();  // nor a pressure of the earlier image
+        chart_->Series6()->Clear();  // nor a pressure of the earlier image
     } else {
         ApplyWindowState();
         QMessageBox box(QMessageBox::Critical, windowTitle(), outcome.message, QMessageBox::Ok,
@@ -112,11 +112,11 @@ void TForm1::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
     WriteTemporaryFiles(model != Model::V5);
 }
 
-QString TForm1::WorkingFile(const QString& name) const {
+QString MainWindow::WorkingFile(const QString& name) const {
     return QDir(workingFolder_).filePath(name);
 }
 
-void TForm1::WriteTemporaryFiles(bool withMemo) {
+void MainWindow::WriteTemporaryFiles(bool withMemo) {
     QStringList failures;
     const QByteArray sampleList =
         SampleListText(*data_, Separators::FromSystemLocale(), QLatin1String("\r\n")).toUtf8();
@@ -139,9 +139,9 @@ void TForm1::WriteTemporaryFiles(bool withMemo) {
     }
 }
 
-void TForm1::Save1Click(QObject*) {
+void MainWindow::Save() {
     QFileDialog dialog(this, QStringLiteral("Save"));
-    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(kSaveFilters);
     // The format chosen last is program state beside the last file name: a text export
@@ -172,10 +172,10 @@ void TForm1::Save1Click(QObject*) {
             written = SaveDataFile(path, *data_);
             break;
         case kBitmap:
-            written.ok = Chart1->SaveBitmap(path, written.error);
+            written.ok = chart_->SaveBitmap(path, written.error);
             break;
         case kMetafile:
-            written.ok = Chart1->SaveMetafile(path, written.error);
+            written.ok = chart_->SaveMetafile(path, written.error);
             break;
         default: {
             const QByteArray text = ExportText(*data_, Separators::FromSystemLocale());
@@ -188,7 +188,7 @@ void TForm1::Save1Click(QObject*) {
     }
 }
 
-QPrinter& TForm1::Printer() {
+QPrinter& MainWindow::Printer() {
     // One printer for the run: the next print starts from the user's last choice.
     if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -196,16 +196,16 @@ QPrinter& TForm1::Printer() {
     return *printer_;
 }
 
-void TForm1::Print1Click(QObject*) {
+void MainWindow::Print() {
     QPrinter& printer = Printer();
     QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("PrintDialog1"));
+    dialog.setObjectName(QStringLiteral("printDialog"));
     if (!dialogs_->ExecPrint(dialog)) {
         return;
     }
     // 5 per cent of the page on each of the four sides.
     QString error;
-    if (!Chart1->PrintLandscape(printer, 0.05, error)) {
+    if (!chart_->PrintLandscape(printer, 0.05, error)) {
         ShowError(error);
     }
 }

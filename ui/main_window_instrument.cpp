@@ -10,12 +10,13 @@
 #include "instrument/clock_sync.h"
 #include "instrument/erase_command.h"
 #include "instrument/memory_readout.h"
+#include "instrument/transfer_estimate.h"
 #include "instrument/trigger_level.h"
 #include "instrument_session.h"
 #include "link/clock.h"
 #include "link/ft_driver.h"
 #include "main_window.h"
-#include "ui/dialogs/trigger_dialog.h"
+#include "ui/dialogs/trigger_level_dialog.h"
 
 namespace kelmor {
 
@@ -54,9 +55,9 @@ QString StatusText(const CommandOutcome& outcome) {
 
 // While an instrument exchange runs: the busy cursor, the window's state (only Cancel
 // acts), and no discovery pass.
-class TForm1::ExchangeScope {
+class MainWindow::ExchangeScope {
   public:
-    explicit ExchangeScope(TForm1& window) : window_(window) {
+    explicit ExchangeScope(MainWindow& window) : window_(window) {
         window_.state_.exchangeRunning = true;
         window_.ApplyWindowState();
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -64,7 +65,7 @@ class TForm1::ExchangeScope {
     ~ExchangeScope() {
         QApplication::restoreOverrideCursor();
         window_.progress_->hide();
-        window_.cancel_->hide();
+        window_.cancelExchangeButton_->hide();
         window_.state_.exchangeRunning = false;
         window_.ApplyWindowState();
     }
@@ -72,21 +73,21 @@ class TForm1::ExchangeScope {
     ExchangeScope& operator=(const ExchangeScope&) = delete;
 
   private:
-    TForm1& window_;
+    MainWindow& window_;
 };
 
-void TForm1::RunExchange(const std::function<void()>& command, bool cancellable) {
+void MainWindow::RunExchange(const std::function<void()>& command, bool cancellable) {
     const ExchangeScope scope(*this);
     instrument_->Cancel().Reset();
-    cancel_->setVisible(cancellable);
+    cancelExchangeButton_->setVisible(cancellable);
     if (cancellable) {
-        runner_->Run(command, cancel_, [this] { instrument_->Cancel().Raise(); });
+        runner_->Run(command, cancelExchangeButton_, [this] { instrument_->Cancel().Raise(); });
     } else {
         runner_->Run(command);
     }
 }
 
-void TForm1::Discover() {
+void MainWindow::Discover() {
     SetPanelText(0, QString());
     const bool attached = instrument_->Discover();
     state_.instrumentAttached = attached;
@@ -103,14 +104,14 @@ void TForm1::Discover() {
     ApplyWindowState();
 }
 
-void TForm1::Timer2Timer(QObject*) {
+void MainWindow::WatchConnection() {
     // The watch never looks at the port while an exchange has it open.
     if (!state_.exchangeRunning) {
         Discover();
     }
 }
 
-void TForm1::SpeedButton3Click(QObject*) {
+void MainWindow::SetInstrumentClock() {
     if (state_.exchangeRunning) {
         return;
     }
@@ -133,7 +134,7 @@ void TForm1::SpeedButton3Click(QObject*) {
                                                         : StatusText(outcome));
 }
 
-void TForm1::ERASE_BTNClick(QObject*) {
+void MainWindow::EraseInstrument() {
     if (state_.exchangeRunning) {
         return;
     }
@@ -152,6 +153,7 @@ void TForm1::ERASE_BTNClick(QObject*) {
                                       runner_->Post([this] {
                                           SetPanelText(1, QStringLiteral("Erasing Kelmor"));
                                           // The erase tells no progress: a busy indicator.
+                                          progress_->setToolTip(QString());
                                           progress_->setRange(0, 0);
                                           progress_->show();
                                       });
@@ -167,11 +169,11 @@ void TForm1::ERASE_BTNClick(QObject*) {
     }
 }
 
-void TForm1::Level_buttonClick(QObject*) {
-    RunOwnModal(*Trigger);
+void MainWindow::ChooseTriggerLevel() {
+    RunOwnModal(*triggerDialog_);
 }
 
-void TForm1::TriggerSet(int level, bool flash) {
+void MainWindow::SendTriggerLevel(int level, bool flash) {
     if (state_.exchangeRunning) {
         return;
     }
@@ -200,7 +202,7 @@ void TForm1::TriggerSet(int level, bool flash) {
     }
 }
 
-void TForm1::Dump_BtnClick(QObject*) {
+void MainWindow::ReadOut() {
     if (state_.exchangeRunning) {
         return;
     }
@@ -209,6 +211,7 @@ void TForm1::Dump_BtnClick(QObject*) {
     ApplyWindowState();
 
     MemoryReadout& readout = instrument_->Readout();
+    estimate_->Restart();
     ReadoutOutcome outcome;
     RunExchange(
         [&] {
@@ -219,11 +222,15 @@ void TForm1::Dump_BtnClick(QObject*) {
                         SetPanelText(1, QStringLiteral("Transfering measurements"));
                         progress_->setRange(0, 1);
                         progress_->setValue(0);
+                        progress_->setFormat(QString());
+                        progress_->setToolTip(QString());
                         progress_->show();
                     });
                 },
                 [this](std::uint32_t received, std::uint32_t requested) {
-                    runner_->ReportProgress(received, requested);
+                    estimate_->Report(received, requested);
+                    runner_->ReportProgress(received, requested,
+                                            estimate_->SecondsLeft().value_or(-1));
                 });
         },
         true);
@@ -255,6 +262,15 @@ void TForm1::Dump_BtnClick(QObject*) {
             QMessageBox::Ok, this);
         ShowMessage(box);
     }
+}
+
+void MainWindow::ShowProgress(quint32 received, quint32 requested, int secondsLeft) {
+    progress_->setRange(0, static_cast<int>(requested));
+    progress_->setValue(static_cast<int>(received));
+    // The time left is what a person plans by; the bytes stay at hand in the tool tip.
+    const QString bytes = ByteCountText(received, requested);
+    progress_->setFormat(secondsLeft >= 0 ? TimeLeftText(secondsLeft) : bytes);
+    progress_->setToolTip(bytes);
 }
 
 }  // namespace kelmor

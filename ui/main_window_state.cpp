@@ -13,66 +13,76 @@
 
 namespace kelmor {
 
-void TForm1::ApplyWindowState() {
+void MainWindow::ApplyWindowState() {
     const WindowState& s = state_;
     const bool idle = !s.exchangeRunning;
 
-    for (QAction* item : {Open1, Print1, UserGuide1, About1, Summary1}) {
+    for (QAction* item :
+         {openAction_, printAction_, userGuideAction_, aboutAction_, summaryAction_}) {
         item->setEnabled(idle);
     }
-    Open_SB->setEnabled(idle);
-    SpeedButton1->setEnabled(idle);
-    Save1->setEnabled(s.measurementsLoaded && idle);
-    Save_SB->setEnabled(s.measurementsLoaded && idle);
+    openButton_->setEnabled(idle);
+    printButton_->setEnabled(idle);
+    saveAction_->setEnabled(s.measurementsLoaded && idle);
+    saveButton_->setEnabled(s.measurementsLoaded && idle);
 
-    SpeedButton7->setEnabled(s.readOutArmed && idle);
-    SpeedButton3->setEnabled(s.instrumentAttached && idle);
-    ERASE_BTN->setEnabled(s.instrumentAttached && idle);
+    // The instrument's commands, on the tool bar and in the Instrument menu alike.
+    const bool readOut = s.readOutArmed && idle;
+    const bool attached = s.instrumentAttached && idle;
+    const bool level = s.levelArmed && idle;
+    readOutButton_->setEnabled(readOut);
+    readOutAction_->setEnabled(readOut);
+    clockButton_->setEnabled(attached);
+    clockAction_->setEnabled(attached);
+    eraseButton_->setEnabled(attached);
+    eraseAction_->setEnabled(attached);
     // A tool button in a tool bar shows and hides with its action there.
-    buttonActions_[Level_button]->setVisible(s.levelShown);
-    Level_button->setVisible(s.levelShown);
-    Level_button->setEnabled(s.levelArmed && idle);
+    triggerLevelButtonSlot_->setVisible(s.levelShown);
+    triggerLevelButton_->setVisible(s.levelShown);
+    triggerLevelButton_->setEnabled(level);
+    triggerLevelAction_->setVisible(s.levelShown);
+    triggerLevelAction_->setEnabled(level);
 
-    ComboBox3->setEnabled(s.measurementsLoaded && idle);
-    ComboBox2->setEnabled(s.view != ChartView::PulseDistribution && idle);
+    measurementList_->setEnabled(s.measurementsLoaded && idle);
+    meanIntervalList_->setEnabled(s.view != ChartView::PulseDistribution && idle);
 
     const bool views = s.chosenMeasurement >= 0 && !s.allMeasurementsChosen && idle;
-    View1->setEnabled(views);
-    View1->menuAction()->setEnabled(views);
+    viewMenu_->setEnabled(views);
+    viewMenu_->menuAction()->setEnabled(views);
     const std::pair<QAction*, ChartView> viewItems[] = {
-        {PulseDistribution1, ChartView::PulseDistribution},
-        {PulseDistributionandMean1, ChartView::PulseDistributionAndMean},
-        {PulseDistributionMeanandmeanError1, ChartView::PulseDistributionMeanAndMeanError},
-        {MeanandmeanError1, ChartView::MeanAndMeanError},
-        {Mean1, ChartView::Mean},
+        {pulseDistributionAction_, ChartView::PulseDistribution},
+        {pulseDistributionAndMeanAction_, ChartView::PulseDistributionAndMean},
+        {pulseDistributionMeanAndMeanErrorAction_, ChartView::PulseDistributionMeanAndMeanError},
+        {meanAndMeanErrorAction_, ChartView::MeanAndMeanError},
+        {meanAction_, ChartView::Mean},
     };
     for (const auto& [item, view] : viewItems) {
         item->setChecked(s.view == view);
     }
     const bool climate = s.climateRecorded && !s.replacingImage;
-    Temperature->setEnabled(climate);
-    Humidity->setEnabled(climate);
-    Temperature->setChecked(s.overlays.temperature);
-    Humidity->setChecked(s.overlays.humidity);
-    Pressure->setChecked(s.overlays.pressure);
-    MeanError_CheckBox->setChecked(s.meanError);
+    temperatureAction_->setEnabled(climate);
+    humidityAction_->setEnabled(climate);
+    temperatureAction_->setChecked(s.overlays.temperature);
+    humidityAction_->setChecked(s.overlays.humidity);
+    pressureAction_->setChecked(s.overlays.pressure);
+    meanErrorCheckBox_->setChecked(s.meanError);
 
-    ReferenceLevel1->setEnabled(idle);
-    NoReference1->setChecked(s.referencePreset == WindowState::kNoReference);
+    referenceLevelMenu_->setEnabled(idle);
+    noReferenceAction_->setChecked(s.referencePreset == WindowState::kNoReference);
     for (int i = 0; i < kReferenceLevelPresetCount; ++i) {
-        ReferencePresets[static_cast<std::size_t>(i)]->setChecked(s.referencePreset == i);
+        referencePresetActions_[static_cast<std::size_t>(i)]->setChecked(s.referencePreset == i);
     }
-    TypedReference1->setChecked(s.referencePreset == WindowState::kTypedReference);
-    Summary1->setChecked(s.summaryShown);
-    SummaryDock->setVisible(s.summaryShown);
-    SaveReport1->setEnabled(s.chartShown && s.chosenMeasurement >= 0 && idle);
+    typedReferenceAction_->setChecked(s.referencePreset == WindowState::kTypedReference);
+    summaryAction_->setChecked(s.summaryShown);
+    summaryDock_->setVisible(s.summaryShown);
+    saveReportAction_->setEnabled(s.chartShown && s.chosenMeasurement >= 0 && idle);
 
-    Chart1->setVisible(s.chartShown);
+    chart_->setVisible(s.chartShown);
     emptyState_->setVisible(!s.chartShown);
-    emptyState_->SetInstrument(s.instrumentAttached, SpeedButton7->isEnabled());
-    emptyState_->SetOpenEnabled(Open_SB->isEnabled());
-    emptyState_->SetMeasurementsListed(ComboBox3->count() > 0);
-    title->setVisible(s.titleEditing);
+    emptyState_->SetInstrument(s.instrumentAttached, readOut);
+    emptyState_->SetOpenEnabled(idle);
+    emptyState_->SetMeasurementsListed(measurementList_->count() > 0);
+    titleEditor_->setVisible(s.titleEditing);
 }
 
 }  // namespace kelmor

@@ -23,12 +23,12 @@ const QString kMeasurementsTitle = QStringLiteral("Measurements");
 // Every handler that changes what the chart shows leaves it repainted when it returns, and
 // the summary following it. Handlers call one another, so only the outermost one
 // repaints, once.
-class TForm1::ChartRedraw {
+class MainWindow::ChartRedraw {
   public:
-    explicit ChartRedraw(TForm1& window) : window_(window) { ++window_.redrawDepth_; }
+    explicit ChartRedraw(MainWindow& window) : window_(window) { ++window_.redrawDepth_; }
     ~ChartRedraw() {
         if (--window_.redrawDepth_ == 0) {
-            window_.Chart1->RepaintNow();
+            window_.chart_->RepaintNow();
             window_.ShowAssessment();
         }
     }
@@ -36,116 +36,117 @@ class TForm1::ChartRedraw {
     ChartRedraw& operator=(const ChartRedraw&) = delete;
 
   private:
-    TForm1& window_;
+    MainWindow& window_;
 };
 
 // The series a view change empties: mean, mean error, pulses, temperature, humidity.
-void TForm1::ClearViewSeries() {
-    Chart1->Series2()->Clear();
-    Chart1->Series3()->Clear();
-    Chart1->Series4()->Clear();
-    Chart1->Series1()->Clear();
-    Chart1->Series5()->Clear();
+void MainWindow::ClearViewSeries() {
+    chart_->Series2()->Clear();
+    chart_->Series3()->Clear();
+    chart_->Series4()->Clear();
+    chart_->Series1()->Clear();
+    chart_->Series5()->Clear();
 }
 
-void TForm1::ShowView(ChartView view) {
+void MainWindow::ShowView(ChartView view) {
     state_.view = view;
     ApplyWindowState();
 }
 
-void TForm1::SelectDefaultInterval(int item) {
-    if (ComboBox2->currentIndex() < 0) {
-        ComboBox2->setCurrentIndex(item);
+void MainWindow::SelectDefaultInterval(int item) {
+    if (meanIntervalList_->currentIndex() < 0) {
+        meanIntervalList_->setCurrentIndex(item);
     }
 }
 
-void TForm1::DrawPulseDistribution(int m) {
+void MainWindow::DrawPulseDistribution(int m) {
     const ChartRedraw redraw(*this);
-    Chart1->UndoZoom();
+    chart_->UndoZoom();
     kelmor::DrawPulseDistribution(*data_, m, state_.overlays, *chartSink_);
 }
 
-void TForm1::ComboBox3Change(QObject*) {
-    const int chosen = ComboBox3->currentIndex();
-    if (chosen < 0 || chosen >= kMeasurementRows) {
+void MainWindow::ChooseMeasurement(int listIndex) {
+    if (listIndex < 0 || listIndex >= measurementList_->count() || listIndex >= kMeasurementRows) {
         return;  // edited text that names no entry
     }
+    measurementList_->setCurrentIndex(listIndex);
+    const int chosen = listIndex;
     const ChartRedraw redraw(*this);
     state_.chosenMeasurement = chosen;
-    state_.allMeasurementsChosen = chosen == ComboBox3->count() - 1;
+    state_.allMeasurementsChosen = chosen == measurementList_->count() - 1;
     state_.view = ChartView::PulseDistribution;
     state_.chartShown = true;
     ApplyWindowState();
-    Chart1->SetTitleLines({kMeasurementsTitle});
+    chart_->SetTitleLines({kMeasurementsTitle});
     ClearViewSeries();
-    Chart1->SetLeftAxisMaximumAutomatic();
-    Chart1->UndoZoom();
-    CurrentMeasurement = static_cast<quint8>(chosen);
-    DrawPulseDistribution(CurrentMeasurement);
-    Chart1->RepaintNow();
-    Meanonchart1Click(Chart1);
+    chart_->SetLeftAxisMaximumAutomatic();
+    chart_->UndoZoom();
+    currentMeasurement_ = static_cast<quint8>(chosen);
+    DrawPulseDistribution(currentMeasurement_);
+    chart_->RepaintNow();
+    WriteFootLine();
 }
 
-void TForm1::PulseDistribution1Click(QObject*) {
+void MainWindow::ShowPulseDistribution() {
     const ChartRedraw redraw(*this);
     ShowView(ChartView::PulseDistribution);
     ClearViewSeries();
-    Chart1->SetTitleLines({kMeasurementsTitle});
-    DrawPulseDistribution(CurrentMeasurement);
-    Meanonchart1Click(Chart1);
+    chart_->SetTitleLines({kMeasurementsTitle});
+    DrawPulseDistribution(currentMeasurement_);
+    WriteFootLine();
 }
 
-void TForm1::PulseDistributionandMean1Click(QObject*) {
+void MainWindow::ShowPulseDistributionAndMean() {
     const ChartRedraw redraw(*this);
     state_.meanError = false;
     ShowView(ChartView::PulseDistributionAndMean);
-    if (ComboBox3->currentIndex() >= 0) {
-        CurrentMeasurement = static_cast<quint8>(ComboBox3->currentIndex());
+    if (measurementList_->currentIndex() >= 0) {
+        currentMeasurement_ = static_cast<quint8>(measurementList_->currentIndex());
     }
     SelectDefaultInterval(1);
-    ComboBox2Change(ComboBox2);
+    ChooseMeanInterval();
     // No foot line follows: it stays the one the undo of the zoom wrote.
-    DrawPulseDistribution(CurrentMeasurement);
+    DrawPulseDistribution(currentMeasurement_);
 }
 
-void TForm1::PulseDistributionMeanandmeanError1Click(QObject*) {
+void MainWindow::ShowPulseDistributionMeanAndMeanError() {
     const ChartRedraw redraw(*this);
     ShowView(ChartView::PulseDistributionMeanAndMeanError);
     ClearViewSeries();
     SelectDefaultInterval(0);
     state_.meanError = true;
     ApplyWindowState();
-    DrawPulseDistribution(CurrentMeasurement);
-    ComboBox2Change(ComboBox2);
-    Meanonchart1Click(Chart1);
+    DrawPulseDistribution(currentMeasurement_);
+    ChooseMeanInterval();
+    WriteFootLine();
 }
 
-void TForm1::MeanandmeanError1Click(QObject*) {
+void MainWindow::ShowMeanAndMeanError() {
     const ChartRedraw redraw(*this);
     ShowView(ChartView::MeanAndMeanError);
     ClearViewSeries();
     SelectDefaultInterval(0);
     state_.meanError = true;
     ApplyWindowState();
-    ComboBox2Change(ComboBox2);
-    Meanonchart1Click(Chart1);
+    ChooseMeanInterval();
+    WriteFootLine();
 }
 
-void TForm1::Mean1Click(QObject*) {
+void MainWindow::ShowMean() {
     const ChartRedraw redraw(*this);
     ShowView(ChartView::Mean);
     ClearViewSeries();
     SelectDefaultInterval(0);
     state_.meanError = false;
     ApplyWindowState();
-    ComboBox2Change(ComboBox2);
-    Meanonchart1Click(Chart1);
+    ChooseMeanInterval();
+    WriteFootLine();
 }
 
-void TForm1::ComboBox2Change(QObject*) {
+void MainWindow::ChooseMeanInterval() {
     const ChartRedraw redraw(*this);
-    Chart1->SetTitleLines({});
-    const int item = ComboBox2->currentIndex();
+    chart_->SetTitleLines({});
+    const int item = meanIntervalList_->currentIndex();
     if (item < 0) {
         return;
     }
@@ -153,85 +154,85 @@ void TForm1::ComboBox2Change(QObject*) {
     options.withErrors = state_.meanError;
     options.overlays = state_.overlays;
     const MeanSelection selection =
-        DrawMeanSteppingDown(*data_, item, CurrentMeasurement, options, *chartSink_);
+        DrawMeanSteppingDown(*data_, item, currentMeasurement_, options, *chartSink_);
     if (selection.tooShort) {
         SetPanelText(1, kMeanTooLongText);
-        ComboBox2->setCurrentIndex(selection.interval);
+        meanIntervalList_->setCurrentIndex(selection.interval);
     }
-    Chart1->SetTitleLines(
+    chart_->SetTitleLines(
         {QLatin1String(MeanIntervals()[static_cast<std::size_t>(selection.interval)].titleLine)});
 }
 
-void TForm1::RunCheckedView() {
+void MainWindow::RunCheckedView() {
     switch (state_.view) {
         case ChartView::PulseDistribution:
-            return PulseDistribution1Click(PulseDistribution1);
+            return ShowPulseDistribution();
         case ChartView::PulseDistributionAndMean:
-            return PulseDistributionandMean1Click(PulseDistributionandMean1);
+            return ShowPulseDistributionAndMean();
         case ChartView::PulseDistributionMeanAndMeanError:
-            return PulseDistributionMeanandmeanError1Click(PulseDistributionMeanandmeanError1);
+            return ShowPulseDistributionMeanAndMeanError();
         case ChartView::MeanAndMeanError:
-            return MeanandmeanError1Click(MeanandmeanError1);
+            return ShowMeanAndMeanError();
         case ChartView::Mean:
-            return Mean1Click(Mean1);
+            return ShowMean();
     }
 }
 
 // The overlay items toggle their own check mark as they are triggered; the state takes it.
-void TForm1::TemperatureClick(QObject*) {
-    state_.overlays.temperature = Temperature->isChecked();
+void MainWindow::ToggleTemperature() {
+    state_.overlays.temperature = temperatureAction_->isChecked();
     RunCheckedView();
 }
-void TForm1::HumidityClick(QObject*) {
-    state_.overlays.humidity = Humidity->isChecked();
+void MainWindow::ToggleHumidity() {
+    state_.overlays.humidity = humidityAction_->isChecked();
     RunCheckedView();
 }
-void TForm1::PressureClick(QObject*) {
-    state_.overlays.pressure = Pressure->isChecked();
+void MainWindow::TogglePressure() {
+    state_.overlays.pressure = pressureAction_->isChecked();
     RunCheckedView();
 }
 
-void TForm1::Meanonchart1Click(QObject*) {
+void MainWindow::WriteFootLine() {
     const ChartRedraw redraw(*this);
     // The axes take the ranges of the series as they now stand.
-    Chart1->RepaintNow();
-    Chart1->SetFootLines({});
+    chart_->RepaintNow();
+    chart_->SetFootLines({});
     const std::optional<QString> foot = FootLine(
-        *data_, Chart1->BottomMinimum(), Chart1->BottomMaximum(), data_->Header.CalibrationFactor,
+        *data_, chart_->BottomMinimum(), chart_->BottomMaximum(), data_->Header.CalibrationFactor,
         QLocale::system(), Separators::FromSystemLocale());
     if (foot) {
-        Chart1->SetFootLines({*foot});
+        chart_->SetFootLines({*foot});
     }
 }
 
-void TForm1::DrawReferenceLevel() {
+void MainWindow::DrawReferenceLevel() {
     const ChartRedraw redraw(*this);
-    Chart1->SetReferenceLevel(ChosenReferenceLevel());
+    chart_->SetReferenceLevel(ChosenReferenceLevel());
 }
 
-void TForm1::Chart1DblClick(QObject*) {
-    title->setText(Chart1->TitleText());
+void MainWindow::EditTitle() {
+    titleEditor_->setText(chart_->TitleText());
     state_.titleEditing = true;
     ApplyWindowState();
-    title->raise();
-    title->setFocus();
+    titleEditor_->raise();
+    titleEditor_->setFocus();
 }
 
-void TForm1::titleClick(QObject*) {
+void MainWindow::TakeTitle() {
     if (state_.titleEditing) {
         const ChartRedraw redraw(*this);
-        Chart1->SetTitleLines(title->text().split(QLatin1Char('\n')));
+        chart_->SetTitleLines(titleEditor_->text().split(QLatin1Char('\n')));
     }
     state_.titleEditing = false;
     ApplyWindowState();
 }
 
-void TForm1::PulseDistErrorChanged(bool checked) {
+void MainWindow::PulseDistErrorChanged(bool checked) {
     const ChartRedraw redraw(*this);
     if (checked) {
-        DrawPulseDistribution(CurrentMeasurement);
+        DrawPulseDistribution(currentMeasurement_);
     } else {
-        Chart1->Series4()->Clear();
+        chart_->Series4()->Clear();
     }
 }
 

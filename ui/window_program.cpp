@@ -10,7 +10,7 @@
 namespace kelmor {
 
 int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock,
-                     const std::function<void(TForm1&)>& decorate) {
+                     const std::function<void(MainWindow&)>& decorate) {
     // The title the desktop shows for the program; the window keeps its own caption.
     QCoreApplication::setApplicationName(QStringLiteral("V5   Computer Interface"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelmor.Desktop"));
@@ -25,7 +25,7 @@ int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock,
     WindowSetup setup;
     setup.driver = &driver;
     setup.clock = &clock;
-    TForm1 window(setup);
+    MainWindow window(setup);
     if (decorate) {
         decorate(window);
     }

@@ -8,13 +8,13 @@ namespace kelmor {
 
 class Clock;
 class FtDriver;
-class TForm1;
+class MainWindow;
 
 // Sets the application up as the window program: its title, then the main window (whose
 // creation runs the first discovery pass) and its two dialogs, then the event loop. A data
 // file handed as the only argument is opened as Open does. Returns the exit code.
 // `decorate`, when given, adds to the window before it is shown (the demo's own menu).
 int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock,
-                     const std::function<void(TForm1&)>& decorate = {});
+                     const std::function<void(MainWindow&)>& decorate = {});
 
 }  // namespace kelmor

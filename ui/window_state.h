@@ -15,7 +15,7 @@ enum class ChartView {
 
 // What the main window's controls follow. Handlers change this state and then derive the
 // enabled, checked and visible state of every control from it in one place
-// (`TForm1::ApplyWindowState`), so no handler sets a control's state of its own.
+// (`MainWindow::ApplyWindowState`), so no handler sets a control's state of its own.
 struct WindowState {
     // The image. Save and the measurement list stay enabled once any decode found
     // measurements; the climate items follow the image decoded last.

@@ -9,18 +9,18 @@
 #include "suites.h"
 #include "ui/dialogs/about_box.h"
 
-using kelmor::TAbout;
+using kelmor::AboutBox;
 
 namespace {
 
-void CompareLabel(const TAbout& box, const char* name, const QString& text, QPoint at) {
+void CompareLabel(const AboutBox& box, const char* name, const QString& text, QPoint at) {
     auto* label = box.findChild<QLabel*>(name);
     QVERIFY2(label != nullptr, name);
     QCOMPARE(label->text(), text);
     QCOMPARE(label->pos(), at);
-    QCOMPARE(label->parentWidget(), box.Panel1);
+    QCOMPARE(label->parentWidget(), Child<QFrame>(box, "panel"));
     // Every label must be readable in full inside the panel.
-    QVERIFY2(label->geometry().right() < box.Panel1->width(), name);
+    QVERIFY2(label->geometry().right() < Child<QFrame>(box, "panel")->width(), name);
 }
 
 }  // namespace
@@ -30,8 +30,8 @@ class AboutBoxTest : public QObject {
 
   private slots:
     void windowLooksAsDefined() {
-        TAbout box;
-        QCOMPARE(box.objectName(), QString("About"));
+        AboutBox box;
+        QCOMPARE(box.objectName(), QString("aboutBox"));
         QCOMPARE(box.windowTitle(), QString("About V5 PC Interface"));
         QCOMPARE(box.size(), QSize(357, 240));
         QCOMPARE(box.minimumSize(), box.maximumSize());
@@ -42,20 +42,20 @@ class AboutBoxTest : public QObject {
         QCOMPARE(box.font().family(), QString("MS Sans Serif"));
         QCOMPARE(box.palette().color(QPalette::Window), box.palette().color(QPalette::Button));
 
-        QCOMPARE(box.Image1->objectName(), QString("Image1"));
-        QCOMPARE(box.Image1->geometry(), QRect(0, 0, 361, 81));
-        QCOMPARE(box.Image1->pixmap().size(), QSize(358, 82));
-        QCOMPARE(box.Panel1->geometry(), QRect(80, 88, 225, 89));
-        QCOMPARE(box.Panel1->frameShape(), QFrame::Panel);
-        QCOMPARE(box.Panel1->frameShadow(), QFrame::Raised);
+        QCOMPARE(Child<QLabel>(box, "banner")->objectName(), QString("banner"));
+        QCOMPARE(Child<QLabel>(box, "banner")->geometry(), QRect(0, 0, 361, 81));
+        QCOMPARE(Child<QLabel>(box, "banner")->pixmap().size(), QSize(358, 82));
+        QCOMPARE(Child<QFrame>(box, "panel")->geometry(), QRect(80, 88, 225, 89));
+        QCOMPARE(Child<QFrame>(box, "panel")->frameShape(), QFrame::Panel);
+        QCOMPARE(Child<QFrame>(box, "panel")->frameShadow(), QFrame::Raised);
 
-        CompareLabel(box, "Label2", "Kelmor PC Interface", {42, 8});
-        CompareLabel(box, "Label1", "Version 2.19", {75, 24});
-        CompareLabel(box, "Label3", "For support, comments, suggestions", {31, 40});
-        CompareLabel(box, "Label4", "and future program updates, send  E-mail to:", {8, 56});
-        CompareLabel(box, "Label5", "support@kelmor.example", {58, 72});
+        CompareLabel(box, "productLabel", "Kelmor PC Interface", {42, 8});
+        CompareLabel(box, "versionLabel", "Version 2.19", {75, 24});
+        CompareLabel(box, "supportLabel", "For support, comments, suggestions", {31, 40});
+        CompareLabel(box, "updatesLabel", "and future program updates, send  E-mail to:", {8, 56});
+        CompareLabel(box, "addressLabel", "support@kelmor.example", {58, 72});
 
-        auto* ok = box.findChild<QPushButton*>("Button1");
+        auto* ok = box.findChild<QPushButton*>("okButton");
         QVERIFY(ok != nullptr);
         QCOMPARE(ok->text(), QString("OK"));
         QCOMPARE(ok->geometry(), QRect(80, 184, 225, 49));
@@ -65,7 +65,7 @@ class AboutBoxTest : public QObject {
     void okClosesAndBoxCentresOnOwnerEachTime() {
         QWidget owner;
         PlaceOwner(owner, QRect(40, 60, 757, 451));
-        TAbout box(&owner);
+        AboutBox box(&owner);
         // Both places keep the owner inside the 800 x 600 offscreen screen.
         for (const QPoint ownerAt : {QPoint(40, 60), QPoint(0, 120)}) {
             owner.move(ownerAt);
@@ -75,7 +75,7 @@ class AboutBoxTest : public QObject {
             const QPoint offset = box.frameGeometry().center() - owner.frameGeometry().center();
             QVERIFY2(offset.manhattanLength() <= 2,
                      qPrintable(QString("off by %1,%2").arg(offset.x()).arg(offset.y())));
-            QTest::mouseClick(box.Button1, Qt::LeftButton);
+            QTest::mouseClick(Child<QPushButton>(box, "okButton"), Qt::LeftButton);
             QVERIFY(!box.isVisible());
             QCOMPARE(box.result(), int(QDialog::Accepted));
         }
@@ -84,14 +84,14 @@ class AboutBoxTest : public QObject {
     void boxStaysOnScreenWhenOwnerHangsOver() {
         QWidget owner;
         PlaceOwner(owner, QRect(500, 400, 757, 451));
-        TAbout box(&owner);
+        AboutBox box(&owner);
         box.open();
         QVERIFY(owner.screen()->availableGeometry().contains(box.frameGeometry()));
         box.reject();
     }
 
     void bannerIsDrawnOnScreen() {
-        TAbout box;
+        AboutBox box;
         box.show();
         const QImage shot = Screenshot(box, "about_box");
         const QColor nucleus = shot.pixelColor(44, 41);
@@ -107,11 +107,11 @@ class AboutBoxTest : public QObject {
     void brokenBannerLeavesBoxWithoutPicture() {
         QFETCH(QByteArray, bytes);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^About box banner not shown: .+"));
-        TAbout box(nullptr, bytes);
-        QVERIFY(box.Image1->pixmap().isNull());
+        AboutBox box(nullptr, bytes);
+        QVERIFY(Child<QLabel>(box, "banner")->pixmap().isNull());
         box.open();
         QVERIFY(box.isVisible());
-        QCOMPARE(box.Label1->text(), QString("Version 2.19"));
+        QCOMPARE(Child<QLabel>(box, "versionLabel")->text(), QString("Version 2.19"));
         Screenshot(box, "about_box_without_banner");
         QTest::keyClick(&box, Qt::Key_Return);
         QVERIFY(!box.isVisible());

@@ -23,17 +23,17 @@ class InstrumentTest : public ::testing::Test {
   protected:
     FakeClock clock;
     std::unique_ptr<SimulatedFtdiBus> sim;
-    std::unique_ptr<D2XXUnit> port;
+    std::unique_ptr<PortLayer> port;
     Cancellation cancel;
     std::unique_ptr<InstrumentLink> link;
-    TV5 identity;
+    InstrumentIdentity identity;
     bool attached = false;
 
     void Attach(Model model) {
         sim = std::make_unique<SimulatedFtdiBus>(clock, model);
         sim->AddGadget("FT232R USB UART", "A50285BI");
         sim->AddKelmor("USB <-> Serial", "KM0001");
-        port = std::make_unique<D2XXUnit>(*sim, clock);
+        port = std::make_unique<PortLayer>(*sim, clock);
         link = std::make_unique<InstrumentLink>(InstrumentLink{*port, clock, cancel});
         attached = Discover(*port, identity);
         ASSERT_TRUE(attached);

@@ -44,17 +44,17 @@ class WorkerThreadTest : public ::testing::Test {
 
     SystemClock clock;
     SimulatedFtdiBus bus{clock, Model::V7};
-    std::unique_ptr<D2XXUnit> port = std::make_unique<D2XXUnit>(bus, clock);
+    std::unique_ptr<PortLayer> port = std::make_unique<PortLayer>(bus, clock);
     std::unique_ptr<MemoryReadout> readout = std::make_unique<MemoryReadout>();
     Cancellation cancel;
-    TV5 identity;
+    InstrumentIdentity identity;
 };
 
 TEST_F(WorkerThreadTest, DiscoveryPassesRunBesideAReadOut) {
     int passes = 0;
     int found = 0;
     const ReadoutOutcome outcome = ReadOutWhile([&] {
-        TV5 seen;
+        InstrumentIdentity seen;
         found += Discover(*port, seen) && seen.SerialNumber == "KM0001";
         ++passes;
         bus.Kelmor()->EraseCount();

@@ -15,8 +15,8 @@ class DiscoveryTest : public ::testing::Test {
   protected:
     FakeClock clock;
     SimulatedFtdiBus sim{clock, Model::V6};
-    std::unique_ptr<D2XXUnit> port = std::make_unique<D2XXUnit>(sim, clock);
-    TV5 identity;
+    std::unique_ptr<PortLayer> port = std::make_unique<PortLayer>(sim, clock);
+    InstrumentIdentity identity;
 };
 
 TEST_F(DiscoveryTest, AcceptsTheKelmorAmongOtherDevicesWithoutOpeningAnything) {
@@ -43,8 +43,8 @@ TEST_F(DiscoveryTest, DescriptionsMustMatchExactly) {
     for (const char* nearMiss : {"usb <-> Serial", "USB <-> Serial ", "USB <-> V5 ", "USB<->V5"}) {
         SimulatedFtdiBus other(clock, Model::V5);
         other.AddKelmor(nearMiss, "KM5");
-        auto otherPort = std::make_unique<D2XXUnit>(other, clock);
-        TV5 kept{"OLD", "USB <-> V5"};
+        auto otherPort = std::make_unique<PortLayer>(other, clock);
+        InstrumentIdentity kept{"OLD", "USB <-> V5"};
         EXPECT_FALSE(Discover(*otherPort, kept)) << nearMiss;
         EXPECT_EQ(kept.SerialNumber, "OLD");  // a pass that accepts none keeps the identity
     }

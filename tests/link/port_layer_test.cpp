@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "fake_clock.h"
-#include "link/d2xx_unit.h"
+#include "link/port_layer.h"
 #include "simulator/simulated_ftdi_bus.h"
 
 namespace kelmor {
@@ -15,7 +15,7 @@ class PortLayerTest : public ::testing::Test {
   protected:
     FakeClock clock;
     SimulatedFtdiBus sim{clock, Model::V7};
-    std::unique_ptr<D2XXUnit> port = std::make_unique<D2XXUnit>(sim, clock);
+    std::unique_ptr<PortLayer> port = std::make_unique<PortLayer>(sim, clock);
 
     void OpenKelmor() {
         sim.AddKelmor("USB <-> Serial", "KM7A0001");
@@ -127,11 +127,11 @@ TEST_F(PortLayerTest, CloseWithNothingOpenReportsAndReturnsTheStatus) {
 }
 
 TEST(PortLayerReport, ComposesLabelAndStatusText) {
-    EXPECT_EQ(D2XXUnit::ComposeFTError("FT_Read", 1), "FT_Read - Invalid handle...");
-    EXPECT_EQ(D2XXUnit::ComposeFTError("FT_Write", 8), "FT_Write Device not opened for erase...");
-    EXPECT_EQ(D2XXUnit::ComposeFTError("FT_Write", 17), "FT_Write - Other error ...");
-    EXPECT_TRUE(D2XXUnit::ComposeFTError("FT_Read", 0).isEmpty());
-    EXPECT_TRUE(D2XXUnit::ComposeFTError("FT_Read", 18).isEmpty());
+    EXPECT_EQ(PortLayer::ComposeFTError("FT_Read", 1), "FT_Read - Invalid handle...");
+    EXPECT_EQ(PortLayer::ComposeFTError("FT_Write", 8), "FT_Write Device not opened for erase...");
+    EXPECT_EQ(PortLayer::ComposeFTError("FT_Write", 17), "FT_Write - Other error ...");
+    EXPECT_TRUE(PortLayer::ComposeFTError("FT_Read", 0).isEmpty());
+    EXPECT_TRUE(PortLayer::ComposeFTError("FT_Read", 18).isEmpty());
 }
 
 TEST_F(PortLayerTest, TheReportIsSilentWhenSwitchedOff) {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "fake_clock.h"
-#include "link/d2xx_unit.h"
+#include "link/port_layer.h"
 #include "simulator/simulated_ftdi_bus.h"
 
 namespace kelmor {
@@ -18,12 +18,12 @@ class SimulatorTest : public ::testing::Test {
   protected:
     FakeClock clock;
     std::unique_ptr<SimulatedFtdiBus> sim;
-    std::unique_ptr<D2XXUnit> port;
+    std::unique_ptr<PortLayer> port;
 
     void Attach(Model model) {
         sim = std::make_unique<SimulatedFtdiBus>(clock, model);
         sim->AddKelmor("USB <-> Serial", "KM0001");
-        port = std::make_unique<D2XXUnit>(*sim, clock);
+        port = std::make_unique<PortLayer>(*sim, clock);
         ASSERT_EQ(port->Open_USB_Device_By_Serial_Number("KM0001"), FT_OK);
     }
     void Send(std::initializer_list<std::uint8_t> bytes) {

@@ -32,7 +32,7 @@ namespace {
 
 struct Shown {
     Shown() {
-        TForm1& f = *w.window;
+        MainWindow& f = *w.window;
         f.resize(1100, 600);
         f.show();
         f.activateWindow();
@@ -51,24 +51,27 @@ struct Shown {
 
     // Assessment > Reference level > `item`, with the mouse.
     void ChooseReference(QAction* item) {
-        TForm1& f = *w.window;
+        MainWindow& f = *w.window;
         QMenuBar* bar = f.menuBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {},
-                          bar->actionGeometry(f.Assessment1->menuAction()).center());
-        QTRY_VERIFY(f.Assessment1->isVisible());
+        QTest::mouseClick(
+            bar, Qt::LeftButton, {},
+            bar->actionGeometry(Child<QMenu>(f, "assessmentMenu")->menuAction()).center());
+        QTRY_VERIFY(Child<QMenu>(f, "assessmentMenu")->isVisible());
         const QPoint submenu =
-            f.Assessment1->actionGeometry(f.ReferenceLevel1->menuAction()).center();
-        QTest::mouseMove(f.Assessment1, submenu);
-        QTest::mouseClick(f.Assessment1, Qt::LeftButton, {}, submenu);
-        QTRY_VERIFY(f.ReferenceLevel1->isVisible());
-        QTest::mouseClick(f.ReferenceLevel1, Qt::LeftButton, {},
-                          f.ReferenceLevel1->actionGeometry(item).center());
-        QTRY_VERIFY(!f.Assessment1->isVisible());
+            Child<QMenu>(f, "assessmentMenu")
+                ->actionGeometry(Child<QMenu>(f, "referenceLevelMenu")->menuAction())
+                .center();
+        QTest::mouseMove(Child<QMenu>(f, "assessmentMenu"), submenu);
+        QTest::mouseClick(Child<QMenu>(f, "assessmentMenu"), Qt::LeftButton, {}, submenu);
+        QTRY_VERIFY(Child<QMenu>(f, "referenceLevelMenu")->isVisible());
+        QTest::mouseClick(Child<QMenu>(f, "referenceLevelMenu"), Qt::LeftButton, {},
+                          Child<QMenu>(f, "referenceLevelMenu")->actionGeometry(item).center());
+        QTRY_VERIFY(!Child<QMenu>(f, "assessmentMenu")->isVisible());
     }
 
     // Pixels of the reference line's colour in the chart as it is on screen.
     int ReferencePixels() {
-        const QImage image = w.window->Chart1->grab().toImage();
+        const QImage image = Child<KelmorChart>(*w.window, "chart")->grab().toImage();
         const QColor colour = ReferenceLine::Colour();
         int count = 0;
         for (int y = 0; y < image.height(); ++y) {
@@ -79,7 +82,9 @@ struct Shown {
         return count;
     }
 
-    QString Subject() const { return w.window->Summary->SubjectLabel()->text(); }
+    QString Subject() const {
+        return Child<SummaryPanel>(*w.window, "summaryPanel")->SubjectLabel()->text();
+    }
 
     WindowUnderTest w;
 };
@@ -100,14 +105,14 @@ void Drag(KelmorChart* chart, double fromX, double toX, double fromY, double toY
 
 void AssessmentTest::nothingNewIsOnAtStart() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
-    QVERIFY(f.NoReference1->isChecked());
-    QVERIFY(!f.Chart1->ReferenceLevel());
-    QVERIFY(!f.Summary1->isChecked());
-    QVERIFY(f.SummaryDock->isHidden());
-    QVERIFY(!f.SaveReport1->isEnabled());  // nothing on show to report
+    MainWindow& f = *w.window;
+    QVERIFY(Child<QAction>(f, "noReferenceAction")->isChecked());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->ReferenceLevel());
+    QVERIFY(!Child<QAction>(f, "summaryAction")->isChecked());
+    QVERIFY(Child<QDockWidget>(f, "summaryDock")->isHidden());
+    QVERIFY(!Child<QAction>(f, "saveReportAction")->isEnabled());  // nothing on show to report
     QStringList items;
-    for (QAction* a : f.ReferenceLevel1->actions()) {
+    for (QAction* a : Child<QMenu>(f, "referenceLevelMenu")->actions()) {
         items << a->text();
     }
     QCOMPARE(items,
@@ -117,12 +122,12 @@ void AssessmentTest::nothingNewIsOnAtStart() {
 
 void AssessmentTest::aReferenceLevelChosenFromTheMenuIsDrawn() {
     Shown s;
-    TForm1& f = *s.w.window;
+    MainWindow& f = *s.w.window;
     QCOMPARE(s.ReferencePixels(), 0);
 
-    s.ChooseReference(f.ReferencePresets[0]);
-    QCOMPARE(f.Chart1->ReferenceLevel(), std::optional<double>(100));
-    QVERIFY(f.ReferencePresets[0]->isChecked());
+    s.ChooseReference(ReferencePreset(f, 0));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->ReferenceLevel(), std::optional<double>(100));
+    QVERIFY(ReferencePreset(f, 0)->isChecked());
     QVERIFY(s.ReferencePixels() > 100);
 
     // A value typed in; a cancelled question keeps the level there was.
@@ -130,49 +135,52 @@ void AssessmentTest::aReferenceLevelChosenFromTheMenuIsDrawn() {
         static_cast<QInputDialog&>(dialog).setDoubleValue(250);
         return int(QDialog::Accepted);
     });
-    s.ChooseReference(f.TypedReference1);
-    QCOMPARE(f.Chart1->ReferenceLevel(), std::optional<double>(250));
+    s.ChooseReference(Child<QAction>(f, "typedReferenceAction"));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->ReferenceLevel(), std::optional<double>(250));
     s.w.dialogs.AnswerNext(QDialog::Rejected);
-    s.ChooseReference(f.TypedReference1);
-    QCOMPARE(f.Chart1->ReferenceLevel(), std::optional<double>(250));
-    QVERIFY(f.TypedReference1->isChecked());
-    QVERIFY(!f.Chart1->isHidden());  // the question does not take the chart away
+    s.ChooseReference(Child<QAction>(f, "typedReferenceAction"));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->ReferenceLevel(), std::optional<double>(250));
+    QVERIFY(Child<QAction>(f, "typedReferenceAction")->isChecked());
+    QVERIFY(
+        !Child<KelmorChart>(f, "chart")->isHidden());  // the question does not take the chart away
 
-    s.ChooseReference(f.NoReference1);
-    QVERIFY(!f.Chart1->ReferenceLevel());
+    s.ChooseReference(Child<QAction>(f, "noReferenceAction"));
+    QVERIFY(!Child<KelmorChart>(f, "chart")->ReferenceLevel());
     QCOMPARE(s.ReferencePixels(), 0);
 }
 
 void AssessmentTest::theSummaryFollowsTheListTheViewsAndTheZoom() {
     Shown s;
-    TForm1& f = *s.w.window;
-    const QString fourth = f.ComboBox3->itemText(3);
-    s.Type(f.Summary1->shortcut());
-    QVERIFY(f.SummaryDock->isVisible());
+    MainWindow& f = *s.w.window;
+    const QString fourth = Child<QComboBox>(f, "measurementList")->itemText(3);
+    s.Type(Child<QAction>(f, "summaryAction")->shortcut());
+    QVERIFY(Child<QDockWidget>(f, "summaryDock")->isVisible());
     QCOMPARE(s.Subject(), fourth);
-    QVERIFY(f.Summary->HasSummary());
-    QCOMPARE(f.Summary->Summary().samples, 1440);
+    QVERIFY(Child<SummaryPanel>(f, "summaryPanel")->HasSummary());
+    QCOMPARE(Child<SummaryPanel>(f, "summaryPanel")->Summary().samples, 1440);
 
-    Drag(f.Chart1, 0.3, 0.5, 0.1, 0.9);  // zoom
-    QVERIFY(f.Chart1->IsZoomed());
+    Drag(Child<KelmorChart>(f, "chart"), 0.3, 0.5, 0.1, 0.9);  // zoom
+    QVERIFY(Child<KelmorChart>(f, "chart")->IsZoomed());
     QVERIFY(s.Subject().startsWith(fourth + QLatin1Char('\n')));
-    QVERIFY(f.Summary->Summary().samples < 1440);
-    Drag(f.Chart1, 0.6, 0.2, 0.9, 0.1);  // back
+    QVERIFY(Child<SummaryPanel>(f, "summaryPanel")->Summary().samples < 1440);
+    Drag(Child<KelmorChart>(f, "chart"), 0.6, 0.2, 0.9, 0.1);  // back
     QCOMPARE(s.Subject(), fourth);
 
     s.Type(QKeySequence(Qt::CTRL | Qt::Key_4));  // "Mean and mean Error"
     QCOMPARE(s.Subject(), fourth);
-    s.ChooseReference(f.ReferencePresets[2]);
-    QVERIFY(f.Summary->Sentence()->text().contains(QStringLiteral("300")));
+    s.ChooseReference(ReferencePreset(f, 2));
+    QVERIFY(
+        Child<SummaryPanel>(f, "summaryPanel")->Sentence()->text().contains(QStringLiteral("300")));
 
-    s.w.Choose(f.ComboBox3->count() - 1);
+    s.w.Choose(Child<QComboBox>(f, "measurementList")->count() - 1);
     QCOMPARE(s.Subject(), QStringLiteral("All measurements"));
-    QCOMPARE(f.Summary->Summary().samples, f.Data().LastSampleIndex + 1);
+    QCOMPARE(Child<SummaryPanel>(f, "summaryPanel")->Summary().samples,
+             f.Data().LastSampleIndex + 1);
 
-    f.About1Click(f.About1);  // the chart is hidden after an own window
+    Trigger(f, "aboutAction");  // the chart is hidden after an own window
     QCOMPARE(s.Subject(), QStringLiteral("No measurement chosen"));
-    s.Type(f.Summary1->shortcut());
-    QVERIFY(f.SummaryDock->isHidden());
+    s.Type(Child<QAction>(f, "summaryAction")->shortcut());
+    QVERIFY(Child<QDockWidget>(f, "summaryDock")->isHidden());
 }
 
 void AssessmentTest::theReportHoldsTheChartAndTheSummary() {
@@ -180,16 +188,18 @@ void AssessmentTest::theReportHoldsTheChartAndTheSummary() {
         QSKIP("pdftotext (poppler-utils) is not installed");
     }
     Shown s;
-    TForm1& f = *s.w.window;
-    s.ChooseReference(f.ReferencePresets[2]);
-    QTest::mouseDClick(f.Chart1, Qt::LeftButton, {}, f.Chart1->rect().center());
-    f.title->setText(QStringLiteral("Cellar, winter"));
-    QTest::mouseClick(f.Chart1, Qt::LeftButton, {}, f.Chart1->rect().center());
+    MainWindow& f = *s.w.window;
+    s.ChooseReference(ReferencePreset(f, 2));
+    QTest::mouseDClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                       Child<KelmorChart>(f, "chart")->rect().center());
+    Child<QLineEdit>(f, "titleEditor")->setText(QStringLiteral("Cellar, winter"));
+    QTest::mouseClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                      Child<KelmorChart>(f, "chart")->rect().center());
 
     const QString pdf = s.w.WorkingFile(QStringLiteral("cellar.pdf"));
     s.w.dialogs.ChooseFile(pdf, 0);
-    s.Type(f.SaveReport1->shortcut());
-    QCOMPARE(s.w.dialogs.fileDialogs.last(), QStringLiteral("ReportDialog"));
+    s.Type(Child<QAction>(f, "saveReportAction")->shortcut());
+    QCOMPARE(s.w.dialogs.fileDialogs.last(), QStringLiteral("reportDialog"));
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     QVERIFY(text.waitForFinished(30000));
@@ -198,11 +208,11 @@ void AssessmentTest::theReportHoldsTheChartAndTheSummary() {
     QVERIFY(out.contains("Cellar, winter"));
     QVERIFY(out.contains("kelmor-v7.Rn"));
     QVERIFY(out.contains("Reference level 300 Bq/m3"));
-    QVERIFY(out.contains(f.ComboBox3->itemText(3).toUtf8()));
+    QVERIFY(out.contains(Child<QComboBox>(f, "measurementList")->itemText(3).toUtf8()));
 
     // A report that cannot be written says so, naming the file.
     s.w.dialogs.ChooseFile(s.w.WorkingFile(QStringLiteral("gone/cellar.pdf")), 0);
-    s.Type(f.SaveReport1->shortcut());
+    s.Type(Child<QAction>(f, "saveReportAction")->shortcut());
     QVERIFY(s.w.dialogs.messages.last().startsWith(QStringLiteral("Cannot write \"cellar.pdf\"")));
 }
 

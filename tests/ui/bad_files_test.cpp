@@ -102,11 +102,11 @@ void BadFilesTest::initTestCase() {
 
 void BadFilesTest::theWindowDecodesOrRefusesWithoutChangingAnything() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     for (const BadFile& bad : files_) {
         const ImageBuffer image = f.Data().MeasurementImage;
-        const int items = f.ComboBox3->count();
+        const int items = Child<QComboBox>(f, "measurementList")->count();
         const QString caption = f.windowTitle();
         w.dialogs.messages.clear();
 
@@ -129,11 +129,12 @@ void BadFilesTest::theWindowDecodesOrRefusesWithoutChangingAnything() {
                          qPrintable(bad.name));
             }
             if (data.MeasurementCount > 0) {
-                QCOMPARE(f.ComboBox3->count(), data.MeasurementCount + 1);
+                QCOMPARE(Child<QComboBox>(f, "measurementList")->count(),
+                         data.MeasurementCount + 1);
                 // The views of the last measurement draw.
                 w.Choose(data.MeasurementCount - 1);
-                f.PulseDistributionMeanandmeanError1Click(nullptr);
-                f.Mean1Click(nullptr);
+                Trigger(f, "pulseDistributionMeanAndMeanErrorAction");
+                Trigger(f, "meanAction");
             } else {
                 QCOMPARE(w.dialogs.messages, QStringList({"No measurements saved in V5! "}));
             }
@@ -142,7 +143,7 @@ void BadFilesTest::theWindowDecodesOrRefusesWithoutChangingAnything() {
             QVERIFY2(w.dialogs.messages[0].contains(QStringLiteral("bad.Rn")),
                      qPrintable(bad.name));
             QVERIFY2(data.MeasurementImage == image, qPrintable(bad.name));
-            QCOMPARE(f.ComboBox3->count(), items);
+            QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), items);
             QCOMPARE(f.windowTitle(), caption);
         }
     }

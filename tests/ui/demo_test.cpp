@@ -50,8 +50,8 @@ struct Demo {
     }
 
     void ReadOut() {
-        w.window->Timer2Timer(w.window->Timer2);
-        QTest::mouseClick(w.window->SpeedButton7, Qt::LeftButton);
+        w.window->WatchConnection();
+        QTest::mouseClick(Child<QToolButton>(*w.window, "readOutButton"), Qt::LeftButton);
     }
 
     WindowUnderTest w;
@@ -88,7 +88,7 @@ void DemoTest::eachMisbehaviourLeadsToItsMessage() {
         d.ReadOut();
         QVERIFY2(d.w.window->PanelText(1) == QLatin1String(c.shown),
                  qPrintable(QStringLiteral("%1: %2").arg(c.name, d.w.window->PanelText(1))));
-        QCOMPARE(d.w.window->ComboBox3->count(), 0);  // nothing loaded
+        QCOMPARE(Child<QComboBox>(*d.w.window, "measurementList")->count(), 0);  // nothing loaded
 
         // Taken back, the Kelmor reads out again.
         if (c.item(*d.menu) == d.menu->UnplugDuringReadOut) {
@@ -100,42 +100,42 @@ void DemoTest::eachMisbehaviourLeadsToItsMessage() {
                     c.inRefusals ? d.menu->RefuseOpen : nullptr);
         }
         d.ReadOut();
-        QVERIFY2(d.w.window->ComboBox3->count() == 9, c.name);
+        QVERIFY2(Child<QComboBox>(*d.w.window, "measurementList")->count() == 9, c.name);
     }
 
     // An erase the Kelmor does not confirm leaves "Erasing Kelmor".
     Demo d;
     d.Click(d.menu->EraseNotConfirmed);
-    QTest::mouseClick(d.w.window->ERASE_BTN, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(*d.w.window, "eraseButton"), Qt::LeftButton);
     QCOMPARE(d.w.window->PanelText(1), QStringLiteral("Erasing Kelmor"));
     d.Click(d.menu->EraseNotConfirmed);
-    QTest::mouseClick(d.w.window->ERASE_BTN, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(*d.w.window, "eraseButton"), Qt::LeftButton);
     QCOMPARE(d.w.window->PanelText(1), QStringLiteral("Kelmor ERASED"));
 }
 
 void DemoTest::unpluggingAndPluggingInFollowInTheStatusBar() {
     Demo d;
-    TForm1& f = *d.w.window;
+    MainWindow& f = *d.w.window;
     QVERIFY(d.menu->PluggedIn->isChecked());
     d.Click(d.menu->PluggedIn);
-    f.Timer2Timer(f.Timer2);
+    f.WatchConnection();
     QCOMPARE(f.PanelText(0), QString());
-    QVERIFY(!f.SpeedButton7->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "readOutButton")->isEnabled());
     d.Click(d.menu->PluggedIn);
-    f.Timer2Timer(f.Timer2);
+    f.WatchConnection();
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
-    QVERIFY(f.SpeedButton7->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
 }
 
 void DemoTest::theSampleMemoryComesBackAfterAnErase() {
     Demo d;
-    QTest::mouseClick(d.w.window->ERASE_BTN, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(*d.w.window, "eraseButton"), Qt::LeftButton);
     QCOMPARE(d.w.window->PanelText(1), QStringLiteral("Kelmor ERASED"));
     d.ReadOut();
     QCOMPARE(d.w.dialogs.messages.last(), QStringLiteral("No measurements saved in V5! "));
     d.Click(d.menu->RestoreMemory);
     d.ReadOut();
-    QCOMPARE(d.w.window->ComboBox3->count(), 9);
+    QCOMPARE(Child<QComboBox>(*d.w.window, "measurementList")->count(), 9);
 }
 
 QTEST_MAIN(DemoTest)

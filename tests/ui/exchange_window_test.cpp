@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "link/clock.h"
-#include "ui/dialogs/trigger_dialog.h"
+#include "ui/dialogs/trigger_level_dialog.h"
 #include "window_harness.h"
 
 using namespace kelmor;
@@ -37,7 +37,7 @@ struct PacedWindow {
         LoadSampleIntoKelmor(bus, sample);
         bus.Kelmor()->SetTransferRate(bytesPerSecond);
         WindowSetup setup{&bus, &clock, &dialogs, folder.path()};
-        window = std::make_unique<TForm1>(setup);
+        window = std::make_unique<MainWindow>(setup);
         window->resize(900, 500);
         window->show();
         window->activateWindow();
@@ -57,14 +57,14 @@ struct PacedWindow {
         return count;
     }
 
-    QProgressBar* Progress() const { return window->findChild<QProgressBar*>("Progress"); }
-    QPushButton* Cancel() const { return window->findChild<QPushButton*>("CancelExchange"); }
+    QProgressBar* Progress() const { return window->findChild<QProgressBar*>("exchangeProgress"); }
+    QPushButton* Cancel() const { return window->findChild<QPushButton*>("cancelExchangeButton"); }
 
     SystemClock clock;
     SimulatedFtdiBus bus;
     ScriptedDialogs dialogs;
     QTemporaryDir folder;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 void TypeKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -77,7 +77,7 @@ void TypeKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt:
 void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
     // The V5 memory (16383 bytes) in about 1.2 s.
     PacedWindow p(Model::V5, "v5", 14000);
-    TForm1& f = *p.window;
+    MainWindow& f = *p.window;
 
     // What the status bar shows while the memory comes in.
     QStringList panelTexts;
@@ -89,7 +89,7 @@ void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
             return;
         }
         panelTexts << f.PanelText(1);
-        hintShown |= !f.StatusBar1->currentMessage().isEmpty();
+        hintShown |= !Child<QStatusBar>(f, "statusBar")->currentMessage().isEmpty();
         if (p.Progress()->isVisible()) {
             progress << p.Progress()->value();
         }
@@ -97,15 +97,15 @@ void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
     sampler.start(50);
 
     // Meanwhile the user goes on clicking and typing.
-    p.At(200, [&] { QTest::mouseClick(f.SpeedButton7, Qt::LeftButton); });
-    p.At(300, [&] { QTest::mouseClick(f.SpeedButton7, Qt::LeftButton); });
-    p.At(400, [&] { QTest::mouseClick(f.ERASE_BTN, Qt::LeftButton); });
-    p.At(500, [&] { QTest::mouseClick(f.Open_SB, Qt::LeftButton); });
+    p.At(200, [&] { QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton); });
+    p.At(300, [&] { QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton); });
+    p.At(400, [&] { QTest::mouseClick(Child<QToolButton>(f, "eraseButton"), Qt::LeftButton); });
+    p.At(500, [&] { QTest::mouseClick(Child<QToolButton>(f, "openButton"), Qt::LeftButton); });
     p.At(600, [&] { TypeKey(&f, Qt::Key_O, Qt::ControlModifier); });
     p.At(700, [&] { TypeKey(&f, Qt::Key_Q, Qt::ControlModifier); });
 
-    QTest::mouseMove(f.SpeedButton7);
-    QTest::mouseClick(f.SpeedButton7, Qt::LeftButton);
+    QTest::mouseMove(Child<QToolButton>(f, "readOutButton"));
+    QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton);
     QVERIFY(!f.ExchangeRunning());
     sampler.stop();
 
@@ -116,25 +116,25 @@ void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
     QVERIFY(progress.back() > progress.front());
 
     // Done: loaded, and nothing of what the user did meanwhile comes after it.
-    QCOMPARE(f.ComboBox3->count(), 5);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 5);
     QTest::qWait(300);
     QCOMPARE(p.ReadMemoryCommands(), 1);
     QVERIFY(p.dialogs.messages.isEmpty());     // no erase question
     QVERIFY(p.dialogs.fileDialogs.isEmpty());  // no Open dialog
     QVERIFY(f.isVisible());                    // not quit
     QCOMPARE(f.PanelText(1), QString());
-    QVERIFY(f.SpeedButton7->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }
 
 void ExchangeWindowTest::escapeAndCancelEndAReadOutAtOnceAndChangeNothing() {
     // A V7 memory at 9600 baud would take over two minutes.
     PacedWindow p(Model::V7, "v7", 960);
-    TForm1& f = *p.window;
+    MainWindow& f = *p.window;
     p.dialogs.ChooseFile(SamplePath("v5"));
-    f.Open1Click(f.Open_SB);
-    f.Timer2Timer(f.Timer2);
-    QCOMPARE(f.ComboBox3->count(), 5);
+    Click(f, "openButton");
+    f.WatchConnection();
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 5);
 
     for (const bool byButton : {false, true}) {
         QElapsedTimer sinceCancel;
@@ -148,22 +148,23 @@ void ExchangeWindowTest::escapeAndCancelEndAReadOutAtOnceAndChangeNothing() {
                 TypeKey(&f, Qt::Key_Escape);
             }
         });
-        QTest::mouseClick(f.SpeedButton7, Qt::LeftButton);
+        QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton);
         QVERIFY(sinceCancel.isValid());
         QVERIFY2(sinceCancel.elapsed() < 500, qPrintable(QString::number(sinceCancel.elapsed())));
         QVERIFY(cancelShown);
         QCOMPARE(f.PanelText(1), QStringLiteral("Read-out cancelled"));
         QVERIFY(!p.bus.KelmorOpen());
-        QCOMPARE(f.ComboBox3->count(), 5);  // the V5 file is still loaded
+        QCOMPARE(Child<QComboBox>(f, "measurementList")->count(),
+                 5);  // the V5 file is still loaded
         QCOMPARE(f.Data().ModelTag(), std::uint8_t('1'));
-        QVERIFY(f.SpeedButton7->isEnabled());
+        QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
         QVERIFY(!p.Cancel()->isVisible());
     }
 }
 
 void ExchangeWindowTest::anEraseWaitCanBeCancelled() {
     PacedWindow p(Model::V7, "v7", 0);
-    TForm1& f = *p.window;
+    MainWindow& f = *p.window;
     QElapsedTimer sinceCancel;
     QString whileWaiting;
     p.At(400, [&] {
@@ -173,26 +174,27 @@ void ExchangeWindowTest::anEraseWaitCanBeCancelled() {
     });
     QElapsedTimer erase;
     erase.start();
-    QTest::mouseClick(f.ERASE_BTN, Qt::LeftButton);  // the question is answered OK
+    QTest::mouseClick(Child<QToolButton>(f, "eraseButton"),
+                      Qt::LeftButton);  // the question is answered OK
     QCOMPARE(whileWaiting, QStringLiteral("Erasing Kelmor"));
     QVERIFY(sinceCancel.elapsed() < 500);
     QVERIFY(erase.elapsed() < 5000);  // not the 15 s the V7 takes
     QCOMPARE(f.PanelText(1),
              QStringLiteral("Erase cancelled: the Kelmor may still erase its memory"));
     QVERIFY(!p.bus.KelmorOpen());
-    QVERIFY(f.ERASE_BTN->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "eraseButton")->isEnabled());
 }
 
 void ExchangeWindowTest::aCloseRequestIsAnsweredNotRemembered() {
     PacedWindow p(Model::V5, "v5", 30000);
-    TForm1& f = *p.window;
+    MainWindow& f = *p.window;
     bool closed = true;
     QString said;
     p.At(200, [&] {
         closed = f.close();
         said = f.PanelText(1);
     });
-    f.Dump_BtnClick(f.SpeedButton7);
+    Click(f, "readOutButton");
     QVERIFY(!closed);
     QCOMPARE(said, QStringLiteral("The window cannot close while the Kelmor is busy"));
     QTest::qWait(200);
@@ -202,21 +204,21 @@ void ExchangeWindowTest::aCloseRequestIsAnsweredNotRemembered() {
 
 void ExchangeWindowTest::clockAndTriggerLevelWhoseWritesFailSayNotResponding() {
     PacedWindow p(Model::V7, "v7", 0);
-    TForm1& f = *p.window;
-    f.Dump_BtnClick(f.SpeedButton7);  // the trigger level needs a read-out
-    QVERIFY(f.Level_button->isEnabled());
+    MainWindow& f = *p.window;
+    Click(f, "readOutButton");  // the trigger level needs a read-out
+    QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
 
     // Every write after Identify fails: the instrument was unplugged, say.
     p.bus.Kelmor()->SetWriteFault(WriteFault::Fails, 1);
-    QTest::mouseClick(f.SpeedButton3, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(f, "clockButton"), Qt::LeftButton);
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor not responding"));
 
     p.bus.Kelmor()->SetWriteFault(WriteFault::Fails, 3);
     p.dialogs.ownAnswers.push_back([&f](QDialog&) {
-        f.Trigger->Button1Click(f.Trigger->Button1);
+        Click(*Child<TriggerLevelDialog>(f, "triggerLevelDialog"), "setButton");
         return int(QDialog::Accepted);
     });
-    QTest::mouseClick(f.Level_button, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(f, "triggerLevelButton"), Qt::LeftButton);
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor not responding"));
 }
 

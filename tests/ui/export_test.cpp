@@ -42,7 +42,7 @@ void ExportTest::printingGivesALandscapePageWithTheChartInsideTheMargins() {
     const QString pdf = w.WorkingFile("chart.pdf");
     w.dialogs.printTo = pdf;
     w.dialogs.printerOrientation = QPageLayout::Portrait;
-    w.window->Print1Click(w.window->Print1);
+    Click(*w.window, "printButton");
     QCOMPARE(w.dialogs.printDialogs, 1);
     QVERIFY(QFileInfo(pdf).size() > 1000);
     // The printer keeps the orientation it had; the chart alone was landscape.
@@ -85,7 +85,7 @@ void ExportTest::printingGivesALandscapePageWithTheChartInsideTheMargins() {
 void ExportTest::aCancelledPrintDialogPrintsNothing() {
     WindowUnderTest w;
     ShowMeasurement(w);
-    w.window->Print1Click(w.window->SpeedButton1);
+    Click(*w.window, "printButton");
     QCOMPARE(w.dialogs.printDialogs, 1);
     QVERIFY(w.dialogs.messages.isEmpty());
 }
@@ -97,8 +97,8 @@ void ExportTest::theMetafileOpensInLibwmf() {
     }
     WindowUnderTest w;
     ShowMeasurement(w);
-    w.window->Mean1Click(w.window->Mean1);
-    w.window->ReferenceLevelClick(w.window->ReferencePresets[2]);
+    Trigger(*w.window, "meanAction");
+    ReferencePreset(*w.window, 2)->trigger();
     const QString wmf = w.WorkingFile("chart.Wmf");
     w.Save(wmf, 3);
     QVERIFY2(w.dialogs.messages.isEmpty(), qPrintable(w.dialogs.messages.join('\n')));

@@ -136,14 +136,14 @@ void FilesTest::printingToAFullDiskKeepsTheOldPdf() {
     w.Open(SamplePath("v7"));
     w.Choose(3);
     w.dialogs.printTo = w.WorkingFile("whole.pdf");
-    w.window->Print1Click(w.window->Print1);
+    Click(*w.window, "printButton");
     QVERIFY(w.dialogs.messages.isEmpty());
     const qint64 size = QFileInfo(w.dialogs.printTo).size();
     QVERIFY(size > 1000);
 
     // A folder that is not there.
     w.dialogs.printTo = w.WorkingFile("nowhere/chart.pdf");
-    w.window->Print1Click(w.window->Print1);
+    Click(*w.window, "printButton");
     QCOMPARE(w.dialogs.messages,
              QStringList{"Cannot write \"chart.pdf\": No such file or directory."});
 
@@ -154,7 +154,7 @@ void FilesTest::printingToAFullDiskKeepsTheOldPdf() {
         w.dialogs.messages.clear();
         w.Choose(3);
         FillDisk(disk.path(), free);
-        w.window->Print1Click(w.window->Print1);
+        Click(*w.window, "printButton");
         FillDisk(disk.path(), -1);
         ExpectRefusal(w.dialogs.messages, QStringLiteral("chart.pdf"));
         QVERIFY(ReadAll(w.dialogs.printTo) == Old(QStringLiteral("chart.pdf")));
@@ -163,7 +163,7 @@ void FilesTest::printingToAFullDiskKeepsTheOldPdf() {
     // The printer keeps its orientation when the page fails as well.
     QCOMPARE(w.window->Printer().pageLayout().orientation(), QPageLayout::Portrait);
     w.dialogs.messages.clear();
-    w.window->Print1Click(w.window->Print1);
+    Click(*w.window, "printButton");
     QVERIFY(w.dialogs.messages.isEmpty());
     QVERIFY(ReadAll(w.dialogs.printTo).startsWith("%PDF"));
 }
@@ -177,7 +177,7 @@ void FilesTest::theReadOutsTemporaryFilesAreWholeOrAsTheyWere() {
     {
         WindowUnderTest w;
         LoadSampleIntoKelmor(*w.bus, "v7");
-        w.window->Dump_BtnClick(w.window->SpeedButton7);
+        Click(*w.window, "readOutButton");
         QVERIFY(w.dialogs.messages.isEmpty());
         for (const QString& name : names) {
             whole[name] = ReadAll(w.WorkingFile(name));
@@ -191,16 +191,16 @@ void FilesTest::theReadOutsTemporaryFilesAreWholeOrAsTheyWere() {
                          whole["debug.tmp"].size();
     for (const qint64 free : {qint64{0}, qint64{500}, qint64{70000}, qint64{140000}, total - 10}) {
         WindowUnderTest w;
-        TForm1& f = *w.window;
+        MainWindow& f = *w.window;
         LoadSampleIntoKelmor(*w.bus, "v7");
         for (const QString& name : names) {
             WriteOld(w.WorkingFile(name));
         }
         FillDisk(w.folder.path(), free);
-        f.Dump_BtnClick(f.SpeedButton7);
+        Click(f, "readOutButton");
         FillDisk(w.folder.path(), -1);
         // The read-out is shown all the same.
-        QCOMPARE(f.ComboBox3->count(), 9);
+        QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 9);
         const QString messages = w.dialogs.messages.join('\n');
         int kept = 0;
         for (const QString& name : names) {
@@ -223,9 +223,9 @@ void FilesTest::theReadOutsTemporaryFilesAreWholeOrAsTheyWere() {
 void FilesTest::whatIsNotARegularFileIsRefusedWithoutWaiting() {
     const TimeLimit limit(std::chrono::seconds(60), "opening what is not a file");
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
-    const int items = f.ComboBox3->count();
+    const int items = Child<QComboBox>(f, "measurementList")->count();
     const QString fifo = w.WorkingFile("fifo.Rn");
     QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QVERIFY(QDir(w.folder.path()).mkdir("folder.Rn"));
@@ -244,7 +244,7 @@ void FilesTest::whatIsNotARegularFileIsRefusedWithoutWaiting() {
         QVERIFY(!f.OpenDataFile(path));
         QCOMPARE(w.dialogs.messages, QStringList{refusal});
         QCOMPARE(f.windowTitle(), QStringLiteral("kelmor-v7.Rn"));
-        QCOMPARE(f.ComboBox3->count(), items);
+        QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), items);
     }
 }
 

@@ -10,7 +10,7 @@
 
 #include "data/image_loader.h"
 #include "link/clock.h"
-#include "ui/dialogs/trigger_dialog.h"
+#include "ui/dialogs/trigger_level_dialog.h"
 #include "ui/dialogs/up_down.h"
 #include "window_harness.h"
 
@@ -35,10 +35,10 @@ class InstrumentWindowTest : public QObject {
 
 namespace {
 
-QStringList ListItems(const TForm1& f) {
+QStringList ListItems(const MainWindow& f) {
     QStringList items;
-    for (int i = 0; i < f.ComboBox3->count(); ++i) {
-        items << f.ComboBox3->itemText(i);
+    for (int i = 0; i < Child<QComboBox>(f, "measurementList")->count(); ++i) {
+        items << Child<QComboBox>(f, "measurementList")->itemText(i);
     }
     return items;
 }
@@ -47,36 +47,36 @@ QStringList ListItems(const TForm1& f) {
 
 void InstrumentWindowTest::theWatchFollowsPluggingAndUnplugging() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     LoadSampleIntoKelmor(*w.bus, "v7");
-    f.Dump_BtnClick(f.SpeedButton7);
-    QVERIFY(f.Level_button->isEnabled());
+    Click(f, "readOutButton");
+    QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
 
     w.bus->Unplug();
-    f.Timer2Timer(f.Timer2);
+    f.WatchConnection();
     QCOMPARE(f.PanelText(0), QString());
-    QVERIFY(!f.SpeedButton7->isEnabled());
-    QVERIFY(!f.SpeedButton3->isEnabled());
-    QVERIFY(!f.ERASE_BTN->isEnabled());
-    QVERIFY(!f.Level_button->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "clockButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "eraseButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
 
     w.bus->Plug();
-    f.Timer2Timer(f.Timer2);
+    f.WatchConnection();
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
-    QVERIFY(f.SpeedButton7->isEnabled());
-    QVERIFY(f.SpeedButton3->isEnabled());
-    QVERIFY(f.ERASE_BTN->isEnabled());
-    QVERIFY(!f.Level_button->isEnabled());  // until the next read-out
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "clockButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "eraseButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "triggerLevelButton")->isEnabled());  // until the next read-out
 }
 
 void InstrumentWindowTest::aDeviceThatCannotBeReadIsReportedAsAPermissionProblem() {
     WindowUnderTest w(Model::V7, false);
     w.bus->SetListingLacksPermission(true);
-    w.window->Timer2Timer(w.window->Timer2);
+    w.window->WatchConnection();
     QVERIFY(w.window->PanelText(0).contains(QStringLiteral("udev rule")));
-    QVERIFY(!w.window->SpeedButton7->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "readOutButton")->isEnabled());
     w.bus->SetListingLacksPermission(false);
-    w.window->Timer2Timer(w.window->Timer2);
+    w.window->WatchConnection();
     QCOMPARE(w.window->PanelText(0), QString());
 }
 
@@ -85,9 +85,9 @@ void InstrumentWindowTest::aReadOutOfEachModelLoadsTheInstrumentsMemory() {
         {Model::V5, "v5"}, {Model::V6, "v6"}, {Model::V7, "v7"}};
     for (const auto& [model, name] : models) {
         WindowUnderTest w(model);
-        TForm1& f = *w.window;
+        MainWindow& f = *w.window;
         LoadSampleIntoKelmor(*w.bus, name);
-        f.Dump_BtnClick(f.SpeedButton7);
+        Click(f, "readOutButton");
         QVERIFY2(w.dialogs.messages.isEmpty(), qPrintable(w.dialogs.messages.join('\n')));
 
         // The same list as the data file of that memory gives.
@@ -96,11 +96,11 @@ void InstrumentWindowTest::aReadOutOfEachModelLoadsTheInstrumentsMemory() {
         QCOMPARE(ListItems(f), ListItems(*fromFile.window));
         QCOMPARE(f.Data().LastSampleIndex, fromFile.window->Data().LastSampleIndex);
 
-        QVERIFY(!f.Level_button->isHidden());
-        QVERIFY(f.Level_button->isEnabled());
-        QVERIFY(f.SpeedButton7->isEnabled());
+        QVERIFY(!Child<QToolButton>(f, "triggerLevelButton")->isHidden());
+        QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
+        QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
         QCOMPARE(f.PanelText(1), QString());
-        QCOMPARE(f.Temperature->isEnabled(), model != Model::V5);
+        QCOMPARE(Child<QAction>(f, "temperatureAction")->isEnabled(), model != Model::V5);
         const int size = LayoutOf(model).imageSize;
         const QString image = w.WorkingFile(QStringLiteral("%1.tmp").arg(LayoutOf(model).name));
         QCOMPARE(QFileInfo(image).size(), size);
@@ -117,65 +117,65 @@ void InstrumentWindowTest::aReadOutOfEachModelLoadsTheInstrumentsMemory() {
 
 void InstrumentWindowTest::aSilentInstrumentChangesNothingLoaded() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v6"));
     const QStringList items = ListItems(f);
     const ImageBuffer image = f.Data().MeasurementImage;
     const QByteArray samples = ReadAll(w.WorkingFile("v5dat.tmp"));
-    f.Timer2Timer(f.Timer2);
+    f.WatchConnection();
     w.bus->Kelmor()->SetSilent(true);
-    f.Dump_BtnClick(f.SpeedButton7);
+    Click(f, "readOutButton");
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor not responding"));
     QCOMPARE(ListItems(f), items);
     QVERIFY(f.Data().MeasurementImage == image);
     QCOMPARE(ReadAll(w.WorkingFile("v5dat.tmp")), samples);
     QVERIFY(!QFile::exists(w.WorkingFile("V7.tmp")));
     QVERIFY(!w.bus->KelmorOpen());
-    QVERIFY(f.SpeedButton7->isEnabled());
-    QVERIFY(f.Temperature->isEnabled());  // as the V6 image had it
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(Child<QAction>(f, "temperatureAction")->isEnabled());  // as the V6 image had it
     QVERIFY(!f.ExchangeRunning());
 }
 
 void InstrumentWindowTest::anUnknownModelChangesNothingLoaded() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v5"));
     const QStringList items = ListItems(f);
-    f.Timer2Timer(f.Timer2);
+    f.WatchConnection();
     w.bus->Kelmor()->SetModelCode(std::uint8_t{'9'});
-    f.Dump_BtnClick(f.SpeedButton7);
+    Click(f, "readOutButton");
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor model not recognised"));
     QCOMPARE(ListItems(f), items);
     QVERIFY(!w.bus->KelmorOpen());
-    QVERIFY(f.Level_button->isHidden());
+    QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isHidden());
 }
 
 void InstrumentWindowTest::anUnwritableFolderOnlyWarns() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     LoadSampleIntoKelmor(*w.bus, "v7");
     // A folder that is a file cannot take the temporary files.
     QFile blocker(w.WorkingFile("V7E.csv"));
     QVERIFY(QDir(w.folder.path()).mkdir(QStringLiteral("V7E.csv")));
-    f.Dump_BtnClick(f.SpeedButton7);
+    Click(f, "readOutButton");
     QCOMPARE(w.dialogs.messages.size(), 1);
     QVERIFY(w.dialogs.messages[0].contains(QStringLiteral("V7E.csv")));
-    QCOMPARE(f.ComboBox3->count(), 9);
-    QVERIFY(f.SpeedButton7->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 9);
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
     QVERIFY(!w.bus->KelmorOpen());
 }
 
 void InstrumentWindowTest::clockSynchronisationAsksFirst() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.dialogs.AnswerNext(QMessageBox::Cancel);
-    f.SpeedButton3Click(f.SpeedButton3);
+    Click(f, "clockButton");
     QCOMPARE(w.dialogs.messages,
              QStringList({"The Kelmor clock will be syncronized with the clock in your PC!"}));
     QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 
     w.clock.SetLocalNow(QDateTime(QDate(2028, 12, 31), QTime(23, 59, 59)));
-    f.SpeedButton3Click(f.SpeedButton3);
+    Click(f, "clockButton");
     QCOMPARE(f.PanelText(1), QStringLiteral("Clock updated"));
     const auto registers = w.bus->Kelmor()->Registers();
     QCOMPARE(registers[8], std::uint8_t{0x28});
@@ -185,53 +185,54 @@ void InstrumentWindowTest::clockSynchronisationAsksFirst() {
 
 void InstrumentWindowTest::eraseAsksAndReports() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     LoadSampleIntoKelmor(*w.bus, "v7");
     w.dialogs.AnswerNext(QMessageBox::Cancel);
-    f.ERASE_BTNClick(f.ERASE_BTN);
+    Click(f, "eraseButton");
     QCOMPARE(w.dialogs.messages,
              QStringList({"The measurements in the Kelmor will be erased! If you have not saved "
                           "them, you will lose them!"}));
     QCOMPARE(w.bus->Kelmor()->EraseCount(), 0);
 
-    f.ERASE_BTNClick(f.ERASE_BTN);
+    Click(f, "eraseButton");
     QCOMPARE(w.bus->Kelmor()->EraseCount(), 1);
     QCOMPARE(f.PanelText(1), QStringLiteral("Kelmor ERASED"));
     // A read-out now finds no measurement.
-    f.Dump_BtnClick(f.SpeedButton7);
+    Click(f, "readOutButton");
     QCOMPARE(w.dialogs.messages.last(), QStringLiteral("No measurements saved in V5! "));
 
     w.bus->Kelmor()->SetEraseReply('x');
-    f.ERASE_BTNClick(f.ERASE_BTN);
+    Click(f, "eraseButton");
     QCOMPARE(f.PanelText(1), QStringLiteral("Erasing Kelmor"));
 }
 
 void InstrumentWindowTest::triggerLevelNeedsAFactorAndReportsTheLevelSent() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     // A read-out of an instrument whose calibration bytes are 0: no level code exists.
-    f.Dump_BtnClick(f.SpeedButton7);
+    Click(f, "readOutButton");
     QCOMPARE(f.Data().Header.CalibrationFactor, 0.0L);
     w.bus->Kelmor()->ClearRecord();
     w.dialogs.messages.clear();
     w.dialogs.ownAnswers.push_back([&f](QDialog&) {
-        f.Trigger->Button1Click(f.Trigger->Button1);
+        Click(*Child<TriggerLevelDialog>(f, "triggerLevelDialog"), "setButton");
         return int(QDialog::Accepted);
     });
-    f.Level_buttonClick(f.Level_button);
-    QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("Trigger"));
+    Click(f, "triggerLevelButton");
+    QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("triggerLevelDialog"));
     QCOMPARE(w.dialogs.messages.size(), 1);
     QVERIFY(w.dialogs.messages[0].contains(QStringLiteral("calibration factor")));
     QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 
     LoadSampleIntoKelmor(*w.bus, "v7");  // factor 6.25
-    f.Dump_BtnClick(f.SpeedButton7);
+    Click(f, "readOutButton");
     w.dialogs.ownAnswers.push_back([&f](QDialog&) {
-        f.Trigger->UpDown1->SetPosition(2000);
-        f.Trigger->Button1Click(f.Trigger->Button1);
+        Child<UpDown>(*Child<TriggerLevelDialog>(f, "triggerLevelDialog"), "levelUpDown")
+            ->SetPosition(2000);
+        Click(*Child<TriggerLevelDialog>(f, "triggerLevelDialog"), "setButton");
         return int(QDialog::Accepted);
     });
-    f.Level_buttonClick(f.Level_button);
+    Click(f, "triggerLevelButton");
     // 2000 / 6.25 = 320 pulses: more than the instrument keeps, so it gets 255.
     QCOMPARE(w.bus->Kelmor()->TriggerLevelCode(), std::uint8_t{255});
     QCOMPARE(f.PanelText(1), QStringLiteral("Trigger level set to 1593 Bq/m3"));
@@ -249,8 +250,8 @@ void InstrumentWindowTest::theWindowKeepsRepaintingAndNoPassRunsInAnExchange() {
     ScriptedDialogs dialogs;
     QTemporaryDir folder;
     WindowSetup setup{&kelmor, &clock, &dialogs, folder.path()};
-    TForm1 f(setup);
-    f.Timer2->setInterval(20);
+    MainWindow f(setup);
+    Child<QTimer>(f, "discoveryTimer")->setInterval(20);
 
     int ticks = 0;
     bool listedWhileOpen = false;
@@ -263,20 +264,20 @@ void InstrumentWindowTest::theWindowKeepsRepaintingAndNoPassRunsInAnExchange() {
     beat.start();
     int passesDuringExchange = 0;
     bool closedDuringExchange = false;
-    QObject::connect(f.Timer2, &QTimer::timeout, [&] {
+    QObject::connect(Child<QTimer>(f, "discoveryTimer"), &QTimer::timeout, [&] {
         passesDuringExchange += f.ExchangeRunning();
         if (f.ExchangeRunning() && f.isVisible()) {
             closedDuringExchange |= f.close();
         }
     });
     f.show();
-    f.Dump_BtnClick(f.SpeedButton7);
+    Click(f, "readOutButton");
     QVERIFY2(ticks >= 20,
              qPrintable(QString::number(ticks)));  // events went on during the read-out
     QVERIFY(passesDuringExchange > 0);             // the timer ticked, but its pass stood back
     QVERIFY(!listedWhileOpen);
     QVERIFY(!closedDuringExchange);
-    QCOMPARE(f.ComboBox3->count(), 5);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 5);
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }
 

@@ -15,7 +15,7 @@
 #include "data/text_export.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
-#include "ui/dialogs/trigger_dialog.h"
+#include "ui/dialogs/trigger_level_dialog.h"
 #include "window_harness.h"
 
 using namespace kelmor;
@@ -44,22 +44,37 @@ class MainWindowTest : public QObject {
 
 void MainWindowTest::startState() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
-    QCOMPARE(f.objectName(), QStringLiteral("Form1"));
+    MainWindow& f = *w.window;
+    QCOMPARE(f.objectName(), QStringLiteral("mainWindow"));
     QCOMPARE(f.windowTitle(), QStringLiteral("Kelmor  Computer Interface Version 2.19"));
 
     const QList<QAction*> menus = f.menuBar()->actions();
-    QCOMPARE(menus.size(), 4);
+    QCOMPARE(menus.size(), 5);
     QCOMPARE(menus[0]->text(), QStringLiteral("&Main"));
-    QCOMPARE(menus[1]->text(), QStringLiteral("View"));
-    QCOMPARE(menus[2]->text(), QStringLiteral("Assessment"));
-    QCOMPARE(menus[3]->text(), QStringLiteral("Help"));
-    QCOMPARE(f.Open1->text(), QStringLiteral("Open"));
-    QCOMPARE(f.Save1->text(), QStringLiteral("Save"));
-    QCOMPARE(f.Print1->text(), QStringLiteral("Print"));
-    QCOMPARE(f.Exit1->text(), QStringLiteral("Exit"));
+    QCOMPARE(menus[1]->text(), QStringLiteral("&Instrument"));
+    QCOMPARE(menus[2]->text(), QStringLiteral("&View"));
+    QCOMPARE(menus[3]->text(), QStringLiteral("&Assessment"));
+    QCOMPARE(menus[4]->text(), QStringLiteral("&Help"));
+    QStringList instrument;
+    for (QAction* a : Child<QMenu>(f, "instrumentMenu")->actions()) {
+        instrument << a->text() + QLatin1Char(' ') + a->shortcut().toString();
+    }
+    QCOMPARE(instrument,
+             QStringList({"Load measurements from Kelmor Ctrl+L",
+                          "Syncronize Kelmor  Clock with PC Ctrl+Shift+K",
+                          "Erase Kelmor Ctrl+Shift+E", "Set trigger Level Ctrl+Shift+L"}));
+    // Like their tool buttons: no read-out before a pass finds the instrument again after the
+    // start, no trigger level before a read-out.
+    QCOMPARE(Child<QAction>(f, "readOutAction")->isEnabled(),
+             Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(Child<QAction>(f, "clockAction")->isEnabled());
+    QVERIFY(!Child<QAction>(f, "triggerLevelAction")->isVisible());
+    QCOMPARE(Child<QAction>(f, "openAction")->text(), QStringLiteral("Open"));
+    QCOMPARE(Child<QAction>(f, "saveAction")->text(), QStringLiteral("Save"));
+    QCOMPARE(Child<QAction>(f, "printAction")->text(), QStringLiteral("Print"));
+    QCOMPARE(Child<QAction>(f, "exitAction")->text(), QStringLiteral("Exit"));
     QStringList views;
-    for (QAction* a : f.View1->actions()) {
+    for (QAction* a : Child<QMenu>(f, "viewMenu")->actions()) {
         if (!a->isSeparator()) {
             views << a->iconText();  // the text as the menu shows it, "&&" as "&"
         }
@@ -68,23 +83,27 @@ void MainWindowTest::startState() {
              QStringList({"Pulse Distribution", "Pulse Distribution and Mean",
                           "Pulse Distribution, Mean and mean Error", "Mean and mean Error", "Mean",
                           "Temperature (V6 & V7)", "Humidity (V6 & V7)", "Pressure (V7)"}));
-    QCOMPARE(f.About1->text(), QStringLiteral("About"));
+    QCOMPARE(Child<QAction>(f, "aboutAction")->text(), QStringLiteral("About"));
 
     // Before any image: no View menu, no Save, no list.
-    QVERIFY(!f.View1->isEnabled());
-    QVERIFY(!f.View1->menuAction()->isEnabled());
-    QVERIFY(!f.Save1->isEnabled());
-    QVERIFY(!f.Save_SB->isEnabled());
-    QVERIFY(f.PulseDistribution1->isChecked());
-    QVERIFY(!f.Temperature->isEnabled());
-    QVERIFY(!f.Humidity->isEnabled());
-    QVERIFY(f.Pressure->isEnabled());
-    QVERIFY(!f.Temperature->isChecked() && !f.Humidity->isChecked() && !f.Pressure->isChecked());
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->menuAction()->isEnabled());
+    QVERIFY(!Child<QAction>(f, "saveAction")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "saveButton")->isEnabled());
+    QVERIFY(Child<QAction>(f, "pulseDistributionAction")->isChecked());
+    QVERIFY(!Child<QAction>(f, "temperatureAction")->isEnabled());
+    QVERIFY(!Child<QAction>(f, "humidityAction")->isEnabled());
+    QVERIFY(Child<QAction>(f, "pressureAction")->isEnabled());
+    QVERIFY(!Child<QAction>(f, "temperatureAction")->isChecked() &&
+            !Child<QAction>(f, "humidityAction")->isChecked() &&
+            !Child<QAction>(f, "pressureAction")->isChecked());
 
     // The tool bar in its order, with its hints and widths.
-    const QList<QToolButton*> expected = {f.Open_SB,      f.Save_SB,      f.SpeedButton1,
-                                          f.SpeedButton7, f.Level_button, f.SpeedButton3,
-                                          f.ERASE_BTN};
+    const QList<QToolButton*> expected = {
+        Child<QToolButton>(f, "openButton"),         Child<QToolButton>(f, "saveButton"),
+        Child<QToolButton>(f, "printButton"),        Child<QToolButton>(f, "readOutButton"),
+        Child<QToolButton>(f, "triggerLevelButton"), Child<QToolButton>(f, "clockButton"),
+        Child<QToolButton>(f, "eraseButton")};
     const QStringList hints = {"Load Saved Measurements",
                                "Save Measurements",
                                "Print Graph",
@@ -103,66 +122,69 @@ void MainWindowTest::startState() {
         QCOMPARE(expected[i]->height(), 25);
         QVERIFY(!expected[i]->icon().isNull());
     }
-    QVERIFY(bar->widgetForAction(bar->actions()[7]) == f.Label3);
-    QVERIFY(bar->widgetForAction(bar->actions()[8]) == f.ComboBox3);
-    QVERIFY(bar->widgetForAction(bar->actions()[9]) == f.Label2);
-    QVERIFY(bar->widgetForAction(bar->actions()[10]) == f.ComboBox2);
-    QVERIFY(f.Open_SB->isEnabled());
-    QVERIFY(f.SpeedButton1->isEnabled());
+    QVERIFY(bar->widgetForAction(bar->actions()[7]) == Child<QLabel>(f, "measurementLabel"));
+    QVERIFY(bar->widgetForAction(bar->actions()[8]) == Child<QComboBox>(f, "measurementList"));
+    QVERIFY(bar->widgetForAction(bar->actions()[9]) == Child<QLabel>(f, "meanIntervalLabel"));
+    QVERIFY(bar->widgetForAction(bar->actions()[10]) == Child<QComboBox>(f, "meanIntervalList"));
+    QVERIFY(Child<QToolButton>(f, "openButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "printButton")->isEnabled());
     // The first discovery pass found the simulated Kelmor.
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
-    QVERIFY(f.SpeedButton7->isEnabled());
-    QVERIFY(f.SpeedButton3->isEnabled());
-    QVERIFY(f.ERASE_BTN->isEnabled());
-    QVERIFY(!f.Level_button->isEnabled());
-    QVERIFY(f.Level_button->isHidden());
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "clockButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "eraseButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(f, "triggerLevelButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(f, "triggerLevelButton")->isHidden());
 
-    QCOMPARE(f.Label3->text(), QStringLiteral("      Measurement "));
-    QCOMPARE(f.Label2->text(), QStringLiteral("  Mean "));
-    QCOMPARE(f.ComboBox3->currentText(), QStringLiteral("Select  Measurement"));
-    QCOMPARE(f.ComboBox3->toolTip(), QStringLiteral("Select Measurement"));
-    QVERIFY(f.ComboBox3->isEditable());
-    QVERIFY(!f.ComboBox3->isEnabled());
-    QCOMPARE(f.ComboBox3->maxVisibleItems(), 60);
-    QCOMPARE(f.ComboBox3->width(), 224);
-    QCOMPARE(f.ComboBox2->count(), 8);
-    QCOMPARE(f.ComboBox2->itemText(0), QStringLiteral("2h"));
-    QCOMPARE(f.ComboBox2->itemText(7), QStringLiteral("Mean"));
-    QCOMPARE(f.ComboBox2->currentIndex(), -1);
-    QVERIFY(!f.ComboBox2->isEditable());
-    QVERIFY(!f.ComboBox2->isEnabled());
-    QCOMPARE(f.ComboBox2->width(), 73);
+    QCOMPARE(Child<QLabel>(f, "measurementLabel")->text(), QStringLiteral("      Measurement "));
+    QCOMPARE(Child<QLabel>(f, "meanIntervalLabel")->text(), QStringLiteral("  Mean "));
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->currentText(),
+             QStringLiteral("Select  Measurement"));
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->toolTip(),
+             QStringLiteral("Select Measurement"));
+    QVERIFY(Child<QComboBox>(f, "measurementList")->isEditable());
+    QVERIFY(!Child<QComboBox>(f, "measurementList")->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->maxVisibleItems(), 60);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->width(), 224);
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->count(), 8);
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->itemText(0), QStringLiteral("2h"));
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->itemText(7), QStringLiteral("Mean"));
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->currentIndex(), -1);
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEditable());
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->width(), 73);
 
-    QVERIFY(f.Chart1->isHidden());
-    QCOMPARE(f.Chart1->TitleLines(), QStringList({"Measurements"}));
-    QVERIFY(f.Chart1->FootLines().join(QString()).isEmpty());
-    QVERIFY(f.title->isHidden());
-    QCOMPARE(f.title->text(), QStringLiteral("Measurements"));
-    QVERIFY(f.MeanError_CheckBox->isHidden() && !f.MeanError_CheckBox->isChecked());
-    QVERIFY(f.PulseDistError_CheckBox->isHidden());
-    QCOMPARE(f.CurrentMeasurement, 0);
-    QVERIFY(f.Timer2->isActive());
-    QCOMPARE(f.Timer2->interval(), 1000);
-    QVERIFY(f.About);
-    QVERIFY(f.Trigger);
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"Measurements"}));
+    QVERIFY(Child<KelmorChart>(f, "chart")->FootLines().join(QString()).isEmpty());
+    QVERIFY(Child<QLineEdit>(f, "titleEditor")->isHidden());
+    QCOMPARE(Child<QLineEdit>(f, "titleEditor")->text(), QStringLiteral("Measurements"));
+    QVERIFY(Child<QCheckBox>(f, "meanErrorCheckBox")->isHidden() &&
+            !Child<QCheckBox>(f, "meanErrorCheckBox")->isChecked());
+    QVERIFY(Child<QCheckBox>(f, "pulseErrorCheckBox")->isHidden());
+    QCOMPARE(f.State().chosenMeasurement, -1);
+    QVERIFY(Child<QTimer>(f, "discoveryTimer")->isActive());
+    QCOMPARE(Child<QTimer>(f, "discoveryTimer")->interval(), 1000);
+    QVERIFY(Child<AboutBox>(f, "aboutBox"));
+    QVERIFY(Child<TriggerLevelDialog>(f, "triggerLevelDialog"));
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.0L);
 }
 
 void MainWindowTest::startStateWithoutInstrument() {
     WindowUnderTest w(Model::V7, false);
     QCOMPARE(w.window->PanelText(0), QString());
-    QVERIFY(!w.window->SpeedButton7->isEnabled());
-    QVERIFY(!w.window->SpeedButton3->isEnabled());
-    QVERIFY(!w.window->ERASE_BTN->isEnabled());
-    QVERIFY(!w.window->Level_button->isEnabled());
-    QVERIFY(w.window->Open_SB->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "readOutButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "clockButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "eraseButton")->isEnabled());
+    QVERIFY(!Child<QToolButton>(*w.window, "triggerLevelButton")->isEnabled());
+    QVERIFY(Child<QToolButton>(*w.window, "openButton")->isEnabled());
 }
 
 void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
-    QCOMPARE(w.dialogs.fileDialogs, QStringList({"OpenDialog1"}));
+    QCOMPARE(w.dialogs.fileDialogs, QStringList({"openDialog"}));
     QCOMPARE(w.dialogs.fileFilters, QStringList({"Rn Data File (*.Rn)"}));
     QVERIFY(w.dialogs.messages.isEmpty());
     QCOMPARE(f.windowTitle(), QStringLiteral("kelmor-v7.Rn"));
@@ -170,23 +192,26 @@ void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
     QCOMPARE(f.ChosenFormat(), 1);
 
     QStringList items;
-    for (int i = 0; i < f.ComboBox3->count(); ++i) {
-        items << f.ComboBox3->itemText(i);
+    for (int i = 0; i < Child<QComboBox>(f, "measurementList")->count(); ++i) {
+        items << Child<QComboBox>(f, "measurementList")->itemText(i);
     }
     const QString reference =
         QString::fromUtf8(ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v7-list.txt"));
     QCOMPARE(items.join('\n') + '\n', reference);
-    QCOMPARE(f.ComboBox3->currentIndex(), -1);
-    QCOMPARE(f.ComboBox3->currentText(), QStringLiteral("Select Measurement"));
-    QVERIFY(f.ComboBox3->isEnabled());
-    QVERIFY(f.Save1->isEnabled() && f.Save_SB->isEnabled());
-    QVERIFY(f.Temperature->isEnabled() && f.Humidity->isEnabled());
-    QVERIFY(!f.View1->isEnabled());
-    QVERIFY(!f.ComboBox2->isEnabled());
-    QVERIFY(f.PulseDistribution1->isChecked());
-    QVERIFY(!f.SpeedButton7->isEnabled());  // until the next discovery pass
-    f.Timer2Timer(f.Timer2);
-    QVERIFY(f.SpeedButton7->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->currentIndex(), -1);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->currentText(),
+             QStringLiteral("Select Measurement"));
+    QVERIFY(Child<QComboBox>(f, "measurementList")->isEnabled());
+    QVERIFY(Child<QAction>(f, "saveAction")->isEnabled() &&
+            Child<QToolButton>(f, "saveButton")->isEnabled());
+    QVERIFY(Child<QAction>(f, "temperatureAction")->isEnabled() &&
+            Child<QAction>(f, "humidityAction")->isEnabled());
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
+    QVERIFY(Child<QAction>(f, "pulseDistributionAction")->isChecked());
+    QVERIFY(!Child<QToolButton>(f, "readOutButton")->isEnabled());  // until the next discovery pass
+    f.WatchConnection();
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
 
     // The sample list file, with CR LF line ends, and the directory diagnostics.
     QByteArray samples = ReadAll(KELMOR_SOURCE_DIR "/tests/cli/reference/v7-samples.txt");
@@ -201,79 +226,80 @@ void MainWindowTest::openingAV7FileFillsTheListAndTheTemporaryFiles() {
 void MainWindowTest::aV5ImageDisablesTheClimateItemsButNotPressure() {
     WindowUnderTest w;
     w.Open(SamplePath("v7"));
-    QVERIFY(w.window->Temperature->isEnabled());
+    QVERIFY(Child<QAction>(*w.window, "temperatureAction")->isEnabled());
     w.Choose(0);  // the View menu opens
-    w.window->Temperature->trigger();
-    w.window->Pressure->trigger();
+    Child<QAction>(*w.window, "temperatureAction")->trigger();
+    Child<QAction>(*w.window, "pressureAction")->trigger();
     w.Open(SamplePath("v5"));
-    QVERIFY(!w.window->Temperature->isEnabled());
-    QVERIFY(!w.window->Temperature->isChecked());
-    QVERIFY(w.window->Pressure->isChecked());
-    QVERIFY(!w.window->Humidity->isEnabled());
-    QVERIFY(w.window->Pressure->isEnabled());
+    QVERIFY(!Child<QAction>(*w.window, "temperatureAction")->isEnabled());
+    QVERIFY(!Child<QAction>(*w.window, "temperatureAction")->isChecked());
+    QVERIFY(Child<QAction>(*w.window, "pressureAction")->isChecked());
+    QVERIFY(!Child<QAction>(*w.window, "humidityAction")->isEnabled());
+    QVERIFY(Child<QAction>(*w.window, "pressureAction")->isEnabled());
     QVERIFY(!QFile::exists(w.WorkingFile("debug.tmp")) ||
             ReadAll(w.WorkingFile("debug.tmp")).count('\f') == 27);  // only the V7 decode's
     w.Open(SamplePath("v6"));
-    QVERIFY(w.window->Temperature->isEnabled());
+    QVERIFY(Child<QAction>(*w.window, "temperatureAction")->isEnabled());
     QCOMPARE(ReadAll(w.WorkingFile("debug.tmp")).count('\f'), 54);  // the memo grows
 }
 
 void MainWindowTest::choosingMeasurementsEnablesTheViews() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     w.Choose(2);
-    QVERIFY(f.Chart1->isVisible() || !f.isVisible());
-    QVERIFY(!f.Chart1->isHidden());
-    QVERIFY(f.View1->isEnabled());
-    QVERIFY(!f.ComboBox2->isEnabled());
-    QCOMPARE(f.CurrentMeasurement, 2);
-    f.MeanandmeanError1Click(f.MeanandmeanError1);
-    QVERIFY(f.ComboBox2->isEnabled());
+    QVERIFY(Child<KelmorChart>(f, "chart")->isVisible() || !f.isVisible());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->isHidden());
+    QVERIFY(Child<QMenu>(f, "viewMenu")->isEnabled());
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
+    QCOMPARE(f.State().chosenMeasurement, 2);
+    Trigger(f, "meanAndMeanErrorAction");
+    QVERIFY(Child<QComboBox>(f, "meanIntervalList")->isEnabled());
     // "All measurements" takes the View menu and the Mean list away.
-    w.Choose(f.ComboBox3->count() - 1);
-    QVERIFY(!f.View1->isEnabled());
-    QVERIFY(!f.ComboBox2->isEnabled());
-    QCOMPARE(f.Chart1->Series4()->Count(), f.Data().LastSampleIndex + 1);
+    w.Choose(Child<QComboBox>(f, "measurementList")->count() - 1);
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
+    QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->Count(), f.Data().LastSampleIndex + 1);
     // Text typed into the list names no entry and changes nothing.
-    f.ComboBox3->setEditText(QStringLiteral("something"));
-    f.ComboBox3->setCurrentIndex(-1);
-    f.ComboBox3Change(f.ComboBox3);
-    QCOMPARE(f.CurrentMeasurement, f.ComboBox3->count() - 1);
+    QComboBox* list = Child<QComboBox>(f, "measurementList");
+    list->lineEdit()->selectAll();
+    QTest::keyClicks(list, QStringLiteral("something"));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(f.State().chosenMeasurement, Child<QComboBox>(f, "measurementList")->count() - 1);
 }
 
 void MainWindowTest::activationHidesTheChartAfterOwnWindowsOnly() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     w.Choose(1);
-    QVERIFY(!f.Chart1->isHidden());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->isHidden());
     // A file dialog is the system's: the chart stays.
     w.Save(w.WorkingFile("kept.Rn"), 1);
-    QVERIFY(!f.Chart1->isHidden());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->isHidden());
     // The About box is the program's own.
-    f.About1Click(f.About1);
-    QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("About"));
-    QVERIFY(f.Chart1->isHidden());
+    Trigger(f, "aboutAction");
+    QCOMPARE(w.dialogs.dialogsShown.last(), QStringLiteral("aboutBox"));
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
     // Choosing the measurement again shows it again.
     w.Choose(1);
-    QVERIFY(!f.Chart1->isHidden());
+    QVERIFY(!Child<KelmorChart>(f, "chart")->isHidden());
     // So is a message box: the clock's question, answered with Cancel.
     w.dialogs.AnswerNext(QMessageBox::Cancel);
-    f.SpeedButton3Click(f.SpeedButton3);
-    QVERIFY(f.Chart1->isHidden());
+    Click(f, "clockButton");
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
     QVERIFY(w.bus->Kelmor()->ReceivedWrites().empty());
 }
 
 void MainWindowTest::activationKeepsTheFactorOfALoadedImage() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     f.Data().Header.CalibrationFactor = 1.5L;
-    f.About1Click(f.About1);
+    Trigger(f, "aboutAction");
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.0L);  // no image yet
     w.Open(SamplePath("v7"));
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
-    f.About1Click(f.About1);
+    Trigger(f, "aboutAction");
     QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
 }
 
@@ -287,9 +313,9 @@ void MainWindowTest::saveOpenSaveGivesIdenticalBytes() {
         QCOMPARE(w.window->windowTitle(), QStringLiteral("first.Rn"));
         QCOMPARE(w.window->ChosenFormat(), 1);
         QCOMPARE(ReadAll(first), ReadAll(SamplePath(model)));
-        const int items = w.window->ComboBox3->count();
+        const int items = Child<QComboBox>(*w.window, "measurementList")->count();
         w.Open(first);
-        QCOMPARE(w.window->ComboBox3->count(), items);
+        QCOMPARE(Child<QComboBox>(*w.window, "measurementList")->count(), items);
         w.Save(second, 1);
         QCOMPARE(ReadAll(second), ReadAll(first));
         QVERIFY(w.dialogs.messages.isEmpty());
@@ -300,14 +326,14 @@ void MainWindowTest::saveOpenSaveGivesIdenticalBytes() {
 
 void MainWindowTest::openFailuresLeaveTheStateUntouched() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     w.Choose(3);
     const ImageBuffer image = f.Data().MeasurementImage;
     const int lastSample = f.Data().LastSampleIndex;
-    const int items = f.ComboBox3->count();
+    const int items = Child<QComboBox>(f, "measurementList")->count();
     const QString caption = f.windowTitle();
-    const int seriesPoints = f.Chart1->Series4()->Count();
+    const int seriesPoints = Child<KelmorChart>(f, "chart")->Series4()->Count();
 
     auto write = [&](const QString& name, const QByteArray& bytes) {
         QFile file(w.WorkingFile(name));
@@ -330,26 +356,26 @@ void MainWindowTest::openFailuresLeaveTheStateUntouched() {
         QVERIFY(w.dialogs.messages[0].contains(QFileInfo(path).fileName()));
         QVERIFY(f.Data().MeasurementImage == image);
         QCOMPARE(f.Data().LastSampleIndex, lastSample);
-        QCOMPARE(f.ComboBox3->count(), items);
+        QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), items);
         QCOMPARE(f.windowTitle(), caption);
-        QCOMPARE(f.Chart1->Series4()->Count(), seriesPoints);
-        QVERIFY(f.Temperature->isEnabled());
+        QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->Count(), seriesPoints);
+        QVERIFY(Child<QAction>(f, "temperatureAction")->isEnabled());
         QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
     }
 }
 
 void MainWindowTest::openCancelledReadsNothing() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v6"));
     w.Choose(0);
     w.dialogs.CancelFile();
-    f.Open1Click(f.Open1);
+    Click(f, "openButton");
     // The open has hidden the chart and disabled the read-out button before the dialog.
-    QVERIFY(f.Chart1->isHidden());
-    QVERIFY(!f.SpeedButton7->isEnabled());
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
+    QVERIFY(!Child<QToolButton>(f, "readOutButton")->isEnabled());
     QCOMPARE(f.windowTitle(), QStringLiteral("kelmor-v6.Rn"));
-    QCOMPARE(f.ComboBox3->count(), 6);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 6);
 }
 
 void MainWindowTest::textExportIsTheExportOfTheWholeImage() {
@@ -367,14 +393,17 @@ void MainWindowTest::textExportIsTheExportOfTheWholeImage() {
 
 void MainWindowTest::theSaveDialogOffersTheFourFormats() {
     WindowUnderTest w;
+    // Measurements read out have no file name yet.
+    LoadSampleIntoKelmor(*w.bus, "v7");
+    Click(*w.window, "readOutButton");
     w.dialogs.CancelFile();
-    w.window->Save1Click(w.window->Save1);
+    Click(*w.window, "saveButton");
     QVERIFY2(w.dialogs.filePreset.endsWith(QStringLiteral("/RnData.Rn")),
              qPrintable(w.dialogs.filePreset));
     w.Open(SamplePath("v5"));
     w.dialogs.CancelFile();
-    w.window->Save1Click(w.window->Save1);
-    QCOMPARE(w.dialogs.fileDialogs.last(), QStringLiteral("SaveDialog1"));
+    Click(*w.window, "saveButton");
+    QCOMPARE(w.dialogs.fileDialogs.last(), QStringLiteral("saveDialog"));
     QCOMPARE(w.dialogs.fileFilters, QStringList({"Rn Data File (*.Rn)", "Bmp Graphics (*.Bmp)",
                                                  "Wmf Graphics (*.Wmf)", "Text (.txt) (*.txt)"}));
     QCOMPARE(w.dialogs.fileDefaultSuffix, QStringLiteral("Rn"));
@@ -393,7 +422,7 @@ void MainWindowTest::bitmapIsTheChartOnWhite() {
     QVERIFY(w.dialogs.messages.isEmpty());
     QVERIFY(ReadAll(path).startsWith("BM"));
     const QImage picture(path);
-    QCOMPARE(picture.size(), w.window->Chart1->size());
+    QCOMPARE(picture.size(), Child<KelmorChart>(*w.window, "chart")->size());
     QCOMPARE(picture.pixelColor(1, 1), QColor(Qt::white));
     // The pulse distribution is red.
     int red = 0;
@@ -420,17 +449,18 @@ void MainWindowTest::aFailingSaveIsReported() {
 
 void MainWindowTest::noMeasurementsGivesTheMessage() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     QFile file(w.WorkingFile("blank.Rn"));
     file.open(QIODevice::WriteOnly);
     file.write(QByteArray("1") + QByteArray(8191, 0));
     file.close();
     w.Open(file.fileName());
     QCOMPARE(w.dialogs.messages, QStringList({"No measurements saved in V5! "}));
-    QCOMPARE(f.ComboBox3->count(), 0);
-    QCOMPARE(f.ComboBox3->currentText(), QStringLiteral("Select Measurement"));
-    QVERIFY(!f.Save1->isEnabled());
-    QVERIFY(!f.ComboBox3->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 0);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->currentText(),
+             QStringLiteral("Select Measurement"));
+    QVERIFY(!Child<QAction>(f, "saveAction")->isEnabled());
+    QVERIFY(!Child<QComboBox>(f, "measurementList")->isEnabled());
     QCOMPARE(ReadAll(w.WorkingFile("v5dat.tmp")), QByteArray());
 }
 

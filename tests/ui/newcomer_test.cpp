@@ -8,7 +8,7 @@
 
 #include "ui/chart/kelmor_chart.h"
 #include "ui/empty_state.h"
-#include "ui/help/user_guide.h"
+#include "ui/help/user_guide_window.h"
 #include "window_harness.h"
 
 using namespace kelmor;
@@ -49,19 +49,19 @@ struct Shown {
 
 void NewcomerTest::theEmptyStateFollowsTheInstrumentAndTheChart() {
     Shown s(true);
-    TForm1& f = *s.w.window;
+    MainWindow& f = *s.w.window;
     QVERIFY(s.Offers(true));
     QCOMPARE(s.empty->ReadOutLine()->text(), QStringLiteral("Read out the Kelmor"));
     QCOMPARE(s.empty->OpenLine()->text(), QStringLiteral("Open a data file (Ctrl+O)"));
     QVERIFY(!s.empty->ReadOutLine()->icon().isNull());
 
     s.w.bus->Unplug();
-    f.Timer2Timer(f.Timer2);
+    f.WatchConnection();
     QVERIFY(s.Offers(false));
     QCOMPARE(s.empty->PlugInLine()->text(),
              QStringLiteral("Plug in the Kelmor, or open a saved data file"));
     s.w.bus->Plug();
-    f.Timer2Timer(f.Timer2);
+    f.WatchConnection();
     QVERIFY(s.Offers(true));
 
     // Measurements listed: choosing one is what comes next. A chosen measurement takes
@@ -74,10 +74,10 @@ void NewcomerTest::theEmptyStateFollowsTheInstrumentAndTheChart() {
              QStringLiteral("Choose a measurement in the list \"Measurement\""));
     s.w.Choose(2);
     QVERIFY(!s.empty->isVisible());
-    QVERIFY(f.Chart1->isVisible());
+    QVERIFY(Child<KelmorChart>(f, "chart")->isVisible());
     // The chart hidden again (an own window closed): the empty state is back.
-    f.About1Click(f.About1);
-    QVERIFY(f.Chart1->isHidden());
+    Trigger(f, "aboutAction");
+    QVERIFY(Child<KelmorChart>(f, "chart")->isHidden());
     QVERIFY(s.empty->isVisible());
 }
 
@@ -88,23 +88,23 @@ void NewcomerTest::theEmptyStateLeadsIn() {
                                   static_cast<std::size_t>(memory.size()));
     QTest::mouseClick(s.empty->ReadOutLine(), Qt::LeftButton);
     QVERIFY(s.w.window->State().levelShown);  // a completed read-out
-    QCOMPARE(s.w.window->ComboBox3->count(), 9);
+    QCOMPARE(Child<QComboBox>(*s.w.window, "measurementList")->count(), 9);
 
     s.w.dialogs.CancelFile();
     QTest::mouseClick(s.empty->OpenLine(), Qt::LeftButton);
-    QCOMPARE(s.w.dialogs.fileDialogs.value(0), QStringLiteral("OpenDialog1"));
+    QCOMPARE(s.w.dialogs.fileDialogs.value(0), QStringLiteral("openDialog"));
 }
 
 void NewcomerTest::f1OpensTheGuideAndItsLinksResolve() {
     Shown s(false);
-    TForm1& f = *s.w.window;
+    MainWindow& f = *s.w.window;
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QTest::sendKeyEvent(QTest::Press, &f, Qt::Key_F1, QString(), Qt::NoModifier);
     QTest::sendKeyEvent(QTest::Release, &f, Qt::Key_F1, QString(), Qt::NoModifier);
-    QTRY_VERIFY(f.Guide->isVisible());
+    QTRY_VERIFY(Child<UserGuideWindow>(f, "userGuide")->isVisible());
 
-    QTextBrowser& browser = *f.Guide->Browser();
+    QTextBrowser& browser = *Child<UserGuideWindow>(f, "userGuide")->Browser();
     QTextDocument& document = *browser.document();
     const QString text = document.toPlainText();
     for (const char* heading :

@@ -23,7 +23,7 @@ namespace {
 
 struct ShownWindow {
     explicit ShownWindow(const char* sample, int measurement) {
-        TForm1& f = *w.window;
+        MainWindow& f = *w.window;
         f.resize(1000, 600);
         f.show();
         f.activateWindow();
@@ -34,7 +34,7 @@ struct ShownWindow {
 
     // The chart as the widget shows it now, and as a forced full repaint draws it.
     void ExpectRepainted(const QString& step) {
-        KelmorChart& chart = *w.window->Chart1;
+        KelmorChart& chart = *Child<KelmorChart>(*w.window, "chart");
         const QImage shown = chart.grab().toImage();
         chart.RepaintNow();
         const QImage forced = chart.grab().toImage();
@@ -76,22 +76,22 @@ void RepaintTest::viewsAndOverlaysLeaveTheChartRepainted() {
 void RepaintTest::intervalChangesAndTheStepDownLeaveTheChartRepainted() {
     // The V5 sample's first measurement has 169 hourly samples: one too few for "7d".
     ShownWindow s("v5", 0);
-    TForm1& f = *s.w.window;
+    MainWindow& f = *s.w.window;
     s.Type(Qt::Key_2);
-    QCOMPARE(f.ComboBox2->currentText(), QStringLiteral("4h"));
-    f.ComboBox2->setFocus();
-    QTest::keyClick(f.ComboBox2, Qt::Key_Down);
-    QCOMPARE(f.Chart1->TitleLines(), QStringList({"8h-Mean"}));
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->currentText(), QStringLiteral("4h"));
+    Child<QComboBox>(f, "meanIntervalList")->setFocus();
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"8h-Mean"}));
     s.ExpectRepainted(QStringLiteral("8h"));
-    QTest::keyClick(f.ComboBox2, Qt::Key_Down);
-    QTest::keyClick(f.ComboBox2, Qt::Key_Down);
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
     s.ExpectRepainted(QStringLiteral("24h"));
-    QTest::keyClick(f.ComboBox2, Qt::Key_Down);
-    QTest::keyClick(f.ComboBox2, Qt::Key_Down);
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
+    QTest::keyClick(Child<QComboBox>(f, "meanIntervalList"), Qt::Key_Down);
     // "7d" does not fit: the box steps down to "2d" and says so.
-    QCOMPARE(f.ComboBox2->currentText(), QStringLiteral("2d"));
+    QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->currentText(), QStringLiteral("2d"));
     QCOMPARE(f.PanelText(1), kMeanTooLongText);
-    QCOMPARE(f.Chart1->TitleLines(), QStringList({"2d-Mean"}));
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"2d-Mean"}));
     s.ExpectRepainted(QStringLiteral("7d stepped down to 2d"));
 }
 

@@ -34,20 +34,21 @@ constexpr int kFastBaud = 3000000;
 struct UsbWindow {
     UsbWindow() {
         WindowSetup setup{&driver, &clock, &dialogs, folder.path()};
-        window = std::make_unique<TForm1>(setup);
+        window = std::make_unique<MainWindow>(setup);
         window->resize(900, 500);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         // A device plugged in reaches libusb a moment later.
         QTRY_VERIFY_WITH_TIMEOUT(
-            (window->Timer2Timer(window->Timer2), window->SpeedButton7->isEnabled()), 3000);
+            (window->WatchConnection(), Child<QToolButton>(*window, "readOutButton")->isEnabled()),
+            3000);
     }
 
     SystemClock clock;
     LibFtdiDriver driver;
     ScriptedDialogs dialogs;
     QTemporaryDir folder;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 EmulatedFt232r& PlugInKelmor(Model model, const char* sample, int baud) {
@@ -96,8 +97,8 @@ void UsbWindowTest::aPacedReadOutKeepsTheWindowAliveAndIsCancelledAtOnce() {
     // A V7 memory at 9600 baud takes 137 s: cancelled after three.
     EmulatedFt232r& chip = PlugInKelmor(Model::V7, "v7", 9600);
     UsbWindow u;
-    TForm1& f = *u.window;
-    auto* progress = f.findChild<QProgressBar*>(QStringLiteral("Progress"));
+    MainWindow& f = *u.window;
+    auto* progress = f.findChild<QProgressBar*>(QStringLiteral("exchangeProgress"));
     QVERIFY(progress);
 
     QElapsedTimer since;
@@ -138,7 +139,7 @@ void UsbWindowTest::aPacedReadOutKeepsTheWindowAliveAndIsCancelledAtOnce() {
         QTest::sendKeyEvent(QTest::Release, &f, Qt::Key_Escape, QString(), Qt::NoModifier);
     });
 
-    QTest::mouseClick(f.SpeedButton7, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton);
     const qint64 endedAt = since.elapsed();
     f.removeEventFilter(&paints);
 
@@ -161,8 +162,8 @@ void UsbWindowTest::aPacedReadOutKeepsTheWindowAliveAndIsCancelledAtOnce() {
     QVERIFY(shown.back().second > 1500);  // about 960 bytes a second
 
     QCOMPARE(f.PanelText(1), QStringLiteral("Read-out cancelled"));
-    QCOMPARE(f.ComboBox3->count(), 0);  // nothing loaded
-    QVERIFY(f.SpeedButton7->isEnabled());
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 0);  // nothing loaded
+    QVERIFY(Child<QToolButton>(f, "readOutButton")->isEnabled());
     QVERIFY(!chip.Claimed());              // the port was closed
     QCOMPARE(chip.OverflowedBytes(), 0u);  // and nothing was lost while the window worked
 }
@@ -176,10 +177,10 @@ void UsbWindowTest::aWholeReadOutLoadsTheMemory() {
     UsbTestbed::Instance().AddDevice(other);
     PlugInKelmor(Model::V5, "v5", kFastBaud);
     UsbWindow u;
-    TForm1& f = *u.window;
-    QTest::mouseClick(f.SpeedButton7, Qt::LeftButton);
+    MainWindow& f = *u.window;
+    QTest::mouseClick(Child<QToolButton>(f, "readOutButton"), Qt::LeftButton);
     QCOMPARE(f.PanelText(1), QString());
-    QCOMPARE(f.ComboBox3->count(), 5);
+    QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 5);
     const QByteArray image = ReadAll(u.folder.filePath(QStringLiteral("V5.tmp")));
     const QByteArray sample = ReadAll(SamplePath("v5"));
     QCOMPARE(image.size(), sample.size());

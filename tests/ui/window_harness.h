@@ -3,6 +3,8 @@
 // A main window with a simulated Kelmor and a fake clock, whose dialogs are answered by
 // the test instead of a user.
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
@@ -11,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <deque>
 #include <functional>
@@ -23,6 +26,41 @@
 #include "ui/main_window.h"
 
 namespace kelmor::testing {
+
+// A control of a window found by its objectName, the role name by which accessibility
+// tools and tests know it. A missing one ends the test run: the window lacks a control.
+template <typename T = QObject>
+T* Child(const QObject& owner, const QString& name) {
+    T* found = owner.findChild<T*>(name);
+    if (found == nullptr) {
+        qFatal("%s has no %s named %s", qPrintable(owner.objectName()),
+               T::staticMetaObject.className(), qPrintable(name));
+    }
+    return found;
+}
+
+// A click with the mouse on the button of that name, as a user gives it: a disabled
+// button takes none.
+inline void Click(const QObject& owner, const QString& name) {
+    QTest::mouseClick(Child<QAbstractButton>(owner, name), Qt::LeftButton);
+}
+
+// The menu item of that name chosen, where the menu itself is not what is tested: a
+// disabled item does nothing.
+inline void Trigger(const QObject& owner, const QString& name) {
+    Child<QAction>(owner, name)->trigger();
+}
+
+// An entry of a list picked from its pop-up.
+inline void ChooseInList(QComboBox* list, int index) {
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+// The reference level presets of the Assessment menu, in their order there.
+inline QAction* ReferencePreset(const QObject& owner, int index) {
+    return owner.findChildren<QAction*>(QStringLiteral("referencePresetAction")).value(index);
+}
 
 class ScriptedDialogs : public DesktopDialogs {
   public:
@@ -132,7 +170,7 @@ struct WindowUnderTest {
         setup.clock = &clock;
         setup.dialogs = &dialogs;
         setup.workingFolder = folder.path();
-        window = std::make_unique<TForm1>(setup);
+        window = std::make_unique<MainWindow>(setup);
     }
 
     QString WorkingFile(const QString& name) const { return folder.filePath(name); }
@@ -140,24 +178,21 @@ struct WindowUnderTest {
     // Opens a data file through the Open command, as a user does.
     void Open(const QString& path) {
         dialogs.ChooseFile(path);
-        window->Open1Click(window->Open_SB);
+        Click(*window, "openButton");
     }
 
     void Save(const QString& path, int format) {
         dialogs.ChooseFile(path, format);
-        window->Save1Click(window->Save_SB);
+        Click(*window, "saveButton");
     }
 
-    void Choose(int listIndex) {
-        window->ComboBox3->setCurrentIndex(listIndex);
-        window->ComboBox3Change(window->ComboBox3);
-    }
+    void Choose(int listIndex) { window->ChooseMeasurement(listIndex); }
 
     FakeClock clock;
     QTemporaryDir folder;
     ScriptedDialogs dialogs;
     std::unique_ptr<SimulatedFtdiBus> bus;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 }  // namespace kelmor::testing

@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "ui/chart/kelmor_chart.h"
-#include "ui/help/user_guide.h"
+#include "ui/help/user_guide_window.h"
 #include "window_harness.h"
 
 using namespace kelmor;
@@ -36,21 +36,21 @@ namespace {
 // A shown, active window on the V7 sample with its fourth measurement chosen.
 struct ActiveWindow {
     ActiveWindow() {
-        TForm1& f = *w.window;
+        MainWindow& f = *w.window;
         f.resize(1000, 600);
         f.show();
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         w.Open(SamplePath("v7"));
         w.Choose(3);
-        QVERIFY(f.View1->isEnabled());
-        f.Timer2Timer(f.Timer2);  // the pass after the open arms the read-out again
+        QVERIFY(Child<QMenu>(f, "viewMenu")->isEnabled());
+        f.WatchConnection();  // the pass after the open arms the read-out again
     }
 
     WindowUnderTest w;
 };
 
-void ClickMenuItem(TForm1& f, QMenu* menu, QAction* item) {
+void ClickMenuItem(MainWindow& f, QMenu* menu, QAction* item) {
     QMenuBar* bar = f.menuBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
     QTRY_VERIFY(menu->isVisible());
@@ -60,7 +60,7 @@ void ClickMenuItem(TForm1& f, QMenu* menu, QAction* item) {
 
 // Sent as a key press and release to the window: QTest's key clicks translate only the
 // keys of a typewriter, not F1.
-void TypeShortcut(TForm1& f, const QKeySequence& shortcut) {
+void TypeShortcut(MainWindow& f, const QKeySequence& shortcut) {
     const QKeyCombination key = shortcut[0];
     QTest::sendKeyEvent(QTest::Press, &f, key.key(), QString(), key.keyboardModifiers());
     QTest::sendKeyEvent(QTest::Release, &f, key.key(), QString(), key.keyboardModifiers());
@@ -88,25 +88,27 @@ bool LastMessageStartsWith(ActiveWindow& a, const char* text) {
 
 bool ViewShown(ActiveWindow& a, ChartView view, QAction* item, const char* title) {
     return a.w.window->State().view == view && item->isChecked() &&
-           a.w.window->Chart1->TitleLines() == QStringList({QLatin1String(title)});
+           Child<KelmorChart>(*a.w.window, "chart")->TitleLines() ==
+               QStringList({QLatin1String(title)});
 }
 
 std::vector<Route> Routes() {
     std::vector<Route> routes;
-    auto button = [&routes](const QString& name, QToolButton* TForm1::*control,
+    auto button = [&routes](const QString& name, const char* control,
                             std::function<bool(ActiveWindow&)> reached) {
         routes.push_back({name + QStringLiteral(" button"),
                           [control](ActiveWindow& a) {
-                              QTest::mouseClick(a.w.window.get()->*control, Qt::LeftButton);
+                              QTest::mouseClick(Child<QToolButton>(*a.w.window, control),
+                                                Qt::LeftButton);
                           },
                           reached});
     };
-    auto item = [&routes](const QString& name, QMenu* TForm1::*menu, QAction* TForm1::*action,
+    auto item = [&routes](const QString& name, const char* menu, const char* action,
                           std::function<bool(ActiveWindow&)> reached, bool shortcut = true) {
         routes.push_back({name + QStringLiteral(" menu item"),
                           [menu, action](ActiveWindow& a) {
-                              TForm1& f = *a.w.window;
-                              ClickMenuItem(f, f.*menu, f.*action);
+                              MainWindow& f = *a.w.window;
+                              ClickMenuItem(f, Child<QMenu>(f, menu), Child<QAction>(f, action));
                           },
                           reached});
         if (!shortcut) {
@@ -114,101 +116,127 @@ std::vector<Route> Routes() {
         }
         routes.push_back({name + QStringLiteral(" shortcut"),
                           [action](ActiveWindow& a) {
-                              TForm1& f = *a.w.window;
-                              TypeShortcut(f, (f.*action)->shortcut());
+                              MainWindow& f = *a.w.window;
+                              TypeShortcut(f, Child<QAction>(f, action)->shortcut());
                           },
                           reached});
     };
 
-    const auto opened = [](ActiveWindow& a) { return LastFileDialogIs(a, "OpenDialog1"); };
-    const auto saved = [](ActiveWindow& a) { return LastFileDialogIs(a, "SaveDialog1"); };
+    const auto opened = [](ActiveWindow& a) { return LastFileDialogIs(a, "openDialog"); };
+    const auto saved = [](ActiveWindow& a) { return LastFileDialogIs(a, "saveDialog"); };
     const auto printed = [](ActiveWindow& a) { return a.w.dialogs.printDialogs == 1; };
-    button("Open", &TForm1::Open_SB, opened);
-    item("Open", &TForm1::Main1, &TForm1::Open1, opened);
-    button("Save", &TForm1::Save_SB, saved);
-    item("Save", &TForm1::Main1, &TForm1::Save1, saved);
-    button("Print", &TForm1::SpeedButton1, printed);
-    item("Print", &TForm1::Main1, &TForm1::Print1, printed);
-    item("Exit", &TForm1::Main1, &TForm1::Exit1,
+    button("Open", "openButton", opened);
+    item("Open", "mainMenu", "openAction", opened);
+    button("Save", "saveButton", saved);
+    item("Save", "mainMenu", "saveAction", saved);
+    button("Print", "printButton", printed);
+    item("Print", "mainMenu", "printAction", printed);
+    item("Exit", "mainMenu", "exitAction",
          [](ActiveWindow& a) { return !a.w.window->isVisible(); });
-    item("Summary", &TForm1::Assessment1, &TForm1::Summary1,
-         [](ActiveWindow& a) { return a.w.window->SummaryDock->isVisible(); });
-    item("Save report", &TForm1::Assessment1, &TForm1::SaveReport1,
-         [](ActiveWindow& a) { return LastFileDialogIs(a, "ReportDialog"); });
-    item("User guide", &TForm1::Help1, &TForm1::UserGuide1,
-         [](ActiveWindow& a) { return a.w.window->Guide->isVisible(); });
+    item("Summary", "assessmentMenu", "summaryAction", [](ActiveWindow& a) {
+        return Child<QDockWidget>(*a.w.window, "summaryDock")->isVisible();
+    });
+    item("Save report", "assessmentMenu", "saveReportAction",
+         [](ActiveWindow& a) { return LastFileDialogIs(a, "reportDialog"); });
+    item("User guide", "helpMenu", "userGuideAction", [](ActiveWindow& a) {
+        return Child<UserGuideWindow>(*a.w.window, "userGuide")->isVisible();
+    });
     const bool noShortcut = false;
     item(
-        "About", &TForm1::Help1, &TForm1::About1,
-        [](ActiveWindow& a) { return a.w.dialogs.dialogsShown.contains(QStringLiteral("About")); },
+        "About", "helpMenu", "aboutAction",
+        [](ActiveWindow& a) {
+            return a.w.dialogs.dialogsShown.contains(QStringLiteral("aboutBox"));
+        },
         noShortcut);
 
-    button("Read-out", &TForm1::SpeedButton7, [](ActiveWindow& a) {
+    button("Read-out", "readOutButton", [](ActiveWindow& a) {
         return a.w.window->State().levelShown && !a.w.bus->Kelmor()->ReceivedCommands().empty();
     });
-    button("Trigger level", &TForm1::Level_button, [](ActiveWindow& a) {
-        return a.w.dialogs.dialogsShown.contains(QStringLiteral("Trigger"));
+    button("Trigger level", "triggerLevelButton", [](ActiveWindow& a) {
+        return a.w.dialogs.dialogsShown.contains(QStringLiteral("triggerLevelDialog"));
     });
-    button("Clock", &TForm1::SpeedButton3, [](ActiveWindow& a) {
+    button("Clock", "clockButton", [](ActiveWindow& a) {
         return LastMessageStartsWith(a, "The Kelmor clock will be syncronized");
     });
-    button("Erase", &TForm1::ERASE_BTN, [](ActiveWindow& a) {
+    button("Erase", "eraseButton", [](ActiveWindow& a) {
+        return LastMessageStartsWith(a, "The measurements in the Kelmor will be erased!");
+    });
+    // The same commands from the Instrument menu and its shortcuts.
+    item("Read-out", "instrumentMenu", "readOutAction", [](ActiveWindow& a) {
+        return a.w.window->State().levelShown && !a.w.bus->Kelmor()->ReceivedCommands().empty();
+    });
+    item("Trigger level", "instrumentMenu", "triggerLevelAction", [](ActiveWindow& a) {
+        return a.w.dialogs.dialogsShown.contains(QStringLiteral("triggerLevelDialog"));
+    });
+    item("Clock", "instrumentMenu", "clockAction", [](ActiveWindow& a) {
+        return LastMessageStartsWith(a, "The Kelmor clock will be syncronized");
+    });
+    item("Erase", "instrumentMenu", "eraseAction", [](ActiveWindow& a) {
         return LastMessageStartsWith(a, "The measurements in the Kelmor will be erased!");
     });
 
-    item("Pulse Distribution", &TForm1::View1, &TForm1::PulseDistribution1, [](ActiveWindow& a) {
+    item("Pulse Distribution", "viewMenu", "pulseDistributionAction", [](ActiveWindow& a) {
         // Chosen from the "Mean" view the test starts the row in.
-        return ViewShown(a, ChartView::PulseDistribution, a.w.window->PulseDistribution1,
-                         "Measurements") &&
-               a.w.window->Chart1->Series2()->Count() == 0;
+        return ViewShown(a, ChartView::PulseDistribution,
+                         Child<QAction>(*a.w.window, "pulseDistributionAction"), "Measurements") &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series2()->Count() == 0;
     });
-    item("Pulse Distribution and Mean", &TForm1::View1, &TForm1::PulseDistributionandMean1,
+    item("Pulse Distribution and Mean", "viewMenu", "pulseDistributionAndMeanAction",
          [](ActiveWindow& a) {
              return ViewShown(a, ChartView::PulseDistributionAndMean,
-                              a.w.window->PulseDistributionandMean1, "2h-Mean");
+                              Child<QAction>(*a.w.window, "pulseDistributionAndMeanAction"),
+                              "2h-Mean");
          });
-    item("Pulse Distribution, Mean and mean Error", &TForm1::View1,
-         &TForm1::PulseDistributionMeanandmeanError1, [](ActiveWindow& a) {
-             return ViewShown(a, ChartView::PulseDistributionMeanAndMeanError,
-                              a.w.window->PulseDistributionMeanandmeanError1, "2h-Mean");
+    item("Pulse Distribution, Mean and mean Error", "viewMenu",
+         "pulseDistributionMeanAndMeanErrorAction", [](ActiveWindow& a) {
+             return ViewShown(
+                 a, ChartView::PulseDistributionMeanAndMeanError,
+                 Child<QAction>(*a.w.window, "pulseDistributionMeanAndMeanErrorAction"), "2h-Mean");
          });
-    item("Mean and mean Error", &TForm1::View1, &TForm1::MeanandmeanError1, [](ActiveWindow& a) {
-        return ViewShown(a, ChartView::MeanAndMeanError, a.w.window->MeanandmeanError1,
+    item("Mean and mean Error", "viewMenu", "meanAndMeanErrorAction", [](ActiveWindow& a) {
+        return ViewShown(a, ChartView::MeanAndMeanError,
+                         Child<QAction>(*a.w.window, "meanAndMeanErrorAction"), "2h-Mean") &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series3()->Count() > 0;
+    });
+    item("Mean", "viewMenu", "meanAction", [](ActiveWindow& a) {
+        return ViewShown(a, ChartView::Mean, Child<QAction>(*a.w.window, "meanAction"),
                          "2h-Mean") &&
-               a.w.window->Chart1->Series3()->Count() > 0;
+               Child<KelmorChart>(*a.w.window, "chart")->Series3()->Count() == 0;
     });
-    item("Mean", &TForm1::View1, &TForm1::Mean1, [](ActiveWindow& a) {
-        return ViewShown(a, ChartView::Mean, a.w.window->Mean1, "2h-Mean") &&
-               a.w.window->Chart1->Series3()->Count() == 0;
+    item("Temperature", "viewMenu", "temperatureAction", [](ActiveWindow& a) {
+        return Child<QAction>(*a.w.window, "temperatureAction")->isChecked() &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series1()->Count() > 0;
     });
-    item("Temperature", &TForm1::View1, &TForm1::Temperature, [](ActiveWindow& a) {
-        return a.w.window->Temperature->isChecked() && a.w.window->Chart1->Series1()->Count() > 0;
+    item("Humidity", "viewMenu", "humidityAction", [](ActiveWindow& a) {
+        return Child<QAction>(*a.w.window, "humidityAction")->isChecked() &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series5()->Count() > 0;
     });
-    item("Humidity", &TForm1::View1, &TForm1::Humidity, [](ActiveWindow& a) {
-        return a.w.window->Humidity->isChecked() && a.w.window->Chart1->Series5()->Count() > 0;
-    });
-    item("Pressure", &TForm1::View1, &TForm1::Pressure, [](ActiveWindow& a) {
-        return a.w.window->Pressure->isChecked() && a.w.window->Chart1->Series6()->Count() > 0;
+    item("Pressure", "viewMenu", "pressureAction", [](ActiveWindow& a) {
+        return Child<QAction>(*a.w.window, "pressureAction")->isChecked() &&
+               Child<KelmorChart>(*a.w.window, "chart")->Series6()->Count() > 0;
     });
 
     routes.push_back({QStringLiteral("Measurement list from the keyboard"),
                       [](ActiveWindow& a) {
-                          a.w.window->ComboBox3->setFocus();
-                          QTest::keyClick(a.w.window->ComboBox3, Qt::Key_Down);
+                          Child<QComboBox>(*a.w.window, "measurementList")->setFocus();
+                          QTest::keyClick(Child<QComboBox>(*a.w.window, "measurementList"),
+                                          Qt::Key_Down);
                       },
-                      [](ActiveWindow& a) { return a.w.window->CurrentMeasurement == 4; }});
-    routes.push_back({QStringLiteral("Mean list from the keyboard"),
-                      [](ActiveWindow& a) {
-                          a.w.window->ComboBox2->setFocus();
-                          QTest::keyClick(a.w.window->ComboBox2, Qt::Key_Down);
-                      },
-                      [](ActiveWindow& a) {
-                          return a.w.window->ComboBox2->currentIndex() == 1 &&
-                                 a.w.window->Chart1->TitleLines() == QStringList({"4h-Mean"});
-                      }});
+                      [](ActiveWindow& a) { return a.w.window->State().chosenMeasurement == 4; }});
+    routes.push_back(
+        {QStringLiteral("Mean list from the keyboard"),
+         [](ActiveWindow& a) {
+             Child<QComboBox>(*a.w.window, "meanIntervalList")->setFocus();
+             QTest::keyClick(Child<QComboBox>(*a.w.window, "meanIntervalList"), Qt::Key_Down);
+         },
+         [](ActiveWindow& a) {
+             return Child<QComboBox>(*a.w.window, "meanIntervalList")->currentIndex() == 1 &&
+                    Child<KelmorChart>(*a.w.window, "chart")->TitleLines() ==
+                        QStringList({"4h-Mean"});
+         }});
     routes.push_back({QStringLiteral("Zoom by dragging on the chart"),
                       [](ActiveWindow& a) {
-                          KelmorChart* chart = a.w.window->Chart1;
+                          KelmorChart* chart = Child<KelmorChart>(*a.w.window, "chart");
                           const QPoint from = PlotPoint(*chart, 0.3, 0.2);
                           const QPoint to = PlotPoint(*chart, 0.5, 0.8);
                           QTest::mousePress(chart, Qt::LeftButton, {}, from);
@@ -217,29 +245,37 @@ std::vector<Route> Routes() {
                           QTest::mouseRelease(chart, Qt::LeftButton, {}, to);
                       },
                       [](ActiveWindow& a) {
-                          return a.w.window->Chart1->IsZoomed() &&
-                                 a.w.window->Chart1->FootLines().value(0).contains(
-                                     QStringLiteral("Radonlevel :"));
+                          return Child<KelmorChart>(*a.w.window, "chart")->IsZoomed() &&
+                                 Child<KelmorChart>(*a.w.window, "chart")
+                                     ->FootLines()
+                                     .value(0)
+                                     .contains(QStringLiteral("Radonlevel :"));
                       }});
     routes.push_back({QStringLiteral("Double click on the chart"),
                       [](ActiveWindow& a) {
-                          QTest::mouseDClick(a.w.window->Chart1, Qt::LeftButton, {},
-                                             PlotPoint(*a.w.window->Chart1, 0.5, 0.5));
+                          QTest::mouseDClick(
+                              Child<KelmorChart>(*a.w.window, "chart"), Qt::LeftButton, {},
+                              PlotPoint(*Child<KelmorChart>(*a.w.window, "chart"), 0.5, 0.5));
                       },
-                      [](ActiveWindow& a) { return a.w.window->title->isVisible(); }});
-    routes.push_back(
-        {QStringLiteral("Click on the chart after editing the title"),
-         [](ActiveWindow& a) {
-             TForm1& f = *a.w.window;
-             QTest::mouseDClick(f.Chart1, Qt::LeftButton, {}, PlotPoint(*f.Chart1, 0.5, 0.5));
-             f.title->selectAll();
-             QTest::keyClicks(f.title, QStringLiteral("Cellar"));
-             QTest::mouseClick(f.Chart1, Qt::LeftButton, {}, PlotPoint(*f.Chart1, 0.5, 0.5));
-         },
-         [](ActiveWindow& a) {
-             return !a.w.window->title->isVisible() &&
-                    a.w.window->Chart1->TitleLines() == QStringList({"Cellar"});
-         }});
+                      [](ActiveWindow& a) {
+                          return Child<QLineEdit>(*a.w.window, "titleEditor")->isVisible();
+                      }});
+    routes.push_back({QStringLiteral("Click on the chart after editing the title"),
+                      [](ActiveWindow& a) {
+                          MainWindow& f = *a.w.window;
+                          QTest::mouseDClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                                             PlotPoint(*Child<KelmorChart>(f, "chart"), 0.5, 0.5));
+                          Child<QLineEdit>(f, "titleEditor")->selectAll();
+                          QTest::keyClicks(Child<QLineEdit>(f, "titleEditor"),
+                                           QStringLiteral("Cellar"));
+                          QTest::mouseClick(Child<KelmorChart>(f, "chart"), Qt::LeftButton, {},
+                                            PlotPoint(*Child<KelmorChart>(f, "chart"), 0.5, 0.5));
+                      },
+                      [](ActiveWindow& a) {
+                          return !Child<QLineEdit>(*a.w.window, "titleEditor")->isVisible() &&
+                                 Child<KelmorChart>(*a.w.window, "chart")->TitleLines() ==
+                                     QStringList({"Cellar"});
+                      }});
     return routes;
 }
 
@@ -248,16 +284,16 @@ std::vector<Route> Routes() {
 void WiringTest::everyCommandReachesItsHandler() {
     for (const Route& route : Routes()) {
         ActiveWindow a;
-        TForm1& f = *a.w.window;
+        MainWindow& f = *a.w.window;
         // The Pulse Distribution row starts from another view, the others from the first.
         if (route.name.startsWith(QStringLiteral("Pulse Distribution "))) {
-            f.Mean1Click(f.Mean1);
+            Trigger(f, "meanAction");
         }
         if (route.name.startsWith(QStringLiteral("Mean list"))) {
-            f.Mean1Click(f.Mean1);
+            Trigger(f, "meanAction");
         }
         if (route.name.startsWith(QStringLiteral("Trigger"))) {
-            f.Dump_BtnClick(f.SpeedButton7);  // the button appears with a read-out
+            Click(f, "readOutButton");  // the button appears with a read-out
         }
         a.w.dialogs.printTo.clear();  // the print dialog is cancelled
         for (int i = 0; i < 4; ++i) {
@@ -272,43 +308,51 @@ void WiringTest::everyCommandReachesItsHandler() {
 
 void WiringTest::itemsOfADisabledMenuAreOutOfReachByShortcutToo() {
     ActiveWindow a;
-    TForm1& f = *a.w.window;
-    a.w.Choose(f.ComboBox3->count() - 1);  // "All measurements": no View menu
-    QVERIFY(!f.View1->isEnabled());
-    for (const QAction* item : {f.PulseDistributionandMean1, f.Mean1, f.Pressure}) {
+    MainWindow& f = *a.w.window;
+    a.w.Choose(Child<QComboBox>(f, "measurementList")->count() -
+               1);  // "All measurements": no View menu
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
+    for (const QAction* item :
+         {Child<QAction>(f, "pulseDistributionAndMeanAction"), Child<QAction>(f, "meanAction"),
+          Child<QAction>(f, "pressureAction")}) {
         TypeShortcut(f, item->shortcut());
     }
     QCOMPARE(f.State().view, ChartView::PulseDistribution);
-    QVERIFY(f.PulseDistribution1->isChecked());
-    QVERIFY(!f.Pressure->isChecked());
-    QCOMPARE(f.Chart1->Series2()->Count(), 0);
-    QCOMPARE(f.Chart1->Series6()->Count(), 0);
+    QVERIFY(Child<QAction>(f, "pulseDistributionAction")->isChecked());
+    QVERIFY(!Child<QAction>(f, "pressureAction")->isChecked());
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series2()->Count(), 0);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->Series6()->Count(), 0);
 }
 
 void WiringTest::hintsAreToolTipsAndLeaveThePanelsAlone() {
     ActiveWindow a;
-    TForm1& f = *a.w.window;
+    MainWindow& f = *a.w.window;
     QCOMPARE(f.PanelText(0), QStringLiteral("Kelmor Attached"));
     for (QToolButton* b :
-         {f.Open_SB, f.Save_SB, f.SpeedButton1, f.SpeedButton7, f.SpeedButton3, f.ERASE_BTN}) {
+         {Child<QToolButton>(f, "openButton"), Child<QToolButton>(f, "saveButton"),
+          Child<QToolButton>(f, "printButton"), Child<QToolButton>(f, "readOutButton"),
+          Child<QToolButton>(f, "clockButton"), Child<QToolButton>(f, "eraseButton")}) {
         QVERIFY(!b->toolTip().isEmpty());
         QTest::mouseMove(b);
         QCoreApplication::processEvents();
-        QVERIFY2(f.StatusBar1->currentMessage().isEmpty(), qPrintable(b->toolTip()));
+        QVERIFY2(Child<QStatusBar>(f, "statusBar")->currentMessage().isEmpty(),
+                 qPrintable(b->toolTip()));
     }
     // Hovering the items of an opened menu neither.
     QMenuBar* bar = f.menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(f.Main1->menuAction()).center());
-    QTRY_VERIFY(f.Main1->isVisible());
-    for (QAction* item : f.Main1->actions()) {
-        QTest::mouseMove(f.Main1, f.Main1->actionGeometry(item).center());
+    QTest::mouseClick(bar, Qt::LeftButton, {},
+                      bar->actionGeometry(Child<QMenu>(f, "mainMenu")->menuAction()).center());
+    QTRY_VERIFY(Child<QMenu>(f, "mainMenu")->isVisible());
+    for (QAction* item : Child<QMenu>(f, "mainMenu")->actions()) {
+        QTest::mouseMove(Child<QMenu>(f, "mainMenu"),
+                         Child<QMenu>(f, "mainMenu")->actionGeometry(item).center());
         QCoreApplication::processEvents();
-        QVERIFY(f.StatusBar1->currentMessage().isEmpty());
+        QVERIFY(Child<QStatusBar>(f, "statusBar")->currentMessage().isEmpty());
     }
-    f.Main1->close();
+    Child<QMenu>(f, "mainMenu")->close();
     // The panels are painted with their texts.
-    const QImage bar0 = f.StatusBar1->grab().toImage();
-    QVERIFY(f.StatusBar1->findChildren<QLabel*>().first()->isVisible());
+    const QImage bar0 = Child<QStatusBar>(f, "statusBar")->grab().toImage();
+    QVERIFY(Child<QStatusBar>(f, "statusBar")->findChildren<QLabel*>().first()->isVisible());
     QVERIFY(!bar0.isNull());
 }
 
@@ -353,32 +397,33 @@ double TextContrast(const QImage& image, const QRect& area) {
 
 void WiringTest::disabledMenuTitlesAndItemsAreReadable() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QVERIFY(!f.View1->isEnabled());  // no image yet
+    QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());  // no image yet
     const QImage bar = f.menuBar()->grab().toImage();
-    const QRect title = f.menuBar()->actionGeometry(f.View1->menuAction());
+    const QRect title = f.menuBar()->actionGeometry(Child<QMenu>(f, "viewMenu")->menuAction());
     QVERIFY2(TextContrast(bar, title) >= 3.0,
              qPrintable(QString::number(TextContrast(bar, title))));
 
     // A V5 image: the View menu opens, its climate items are disabled.
     w.Open(SamplePath("v5"));
     w.Choose(0);
-    QVERIFY(!f.Temperature->isEnabled());
+    QVERIFY(!Child<QAction>(f, "temperatureAction")->isEnabled());
     QMenuBar* menus = f.menuBar();
     QTest::mouseClick(menus, Qt::LeftButton, {},
-                      menus->actionGeometry(f.View1->menuAction()).center());
-    QTRY_VERIFY(f.View1->isVisible());
-    const QImage menu = f.View1->grab().toImage();
-    const double contrast = TextContrast(menu, f.View1->actionGeometry(f.Temperature));
+                      menus->actionGeometry(Child<QMenu>(f, "viewMenu")->menuAction()).center());
+    QTRY_VERIFY(Child<QMenu>(f, "viewMenu")->isVisible());
+    const QImage menu = Child<QMenu>(f, "viewMenu")->grab().toImage();
+    const double contrast = TextContrast(
+        menu, Child<QMenu>(f, "viewMenu")->actionGeometry(Child<QAction>(f, "temperatureAction")));
     QVERIFY2(contrast >= 3.0, qPrintable(QString::number(contrast)));
-    f.View1->close();
+    Child<QMenu>(f, "viewMenu")->close();
 }
 
 void WiringTest::theSaveDialogKeepsTheChosenFormat() {
     WindowUnderTest w;
-    TForm1& f = *w.window;
+    MainWindow& f = *w.window;
     w.Open(SamplePath("v7"));
     QCOMPARE(w.dialogs.fileSelectedFilter, QStringLiteral("Rn Data File (*.Rn)"));
     const QString text = w.WorkingFile(QStringLiteral("all.txt"));
@@ -388,20 +433,20 @@ void WiringTest::theSaveDialogKeepsTheChosenFormat() {
 
     // Saved again: the dialog offers the same name in the same format.
     w.dialogs.CancelFile();
-    f.Save1Click(f.Save_SB);
+    Click(f, "saveButton");
     QCOMPARE(w.dialogs.filePreset, text);
     QCOMPARE(w.dialogs.fileSelectedFilter, QStringLiteral("Text (.txt) (*.txt)"));
     QCOMPARE(w.dialogs.fileDefaultSuffix, QStringLiteral("txt"));
 
     // Confirmed as offered, it writes the text again, never the image over it.
     w.dialogs.ChooseFile(text, 0);  // the filter the dialog opened with
-    f.Save1Click(f.Save_SB);
+    Click(f, "saveButton");
     QCOMPARE(ReadAll(text), exported);
 
     // Opening a data file makes the data file the format again.
     w.Open(SamplePath("v5"));
     w.dialogs.CancelFile();
-    f.Save1Click(f.Save_SB);
+    Click(f, "saveButton");
     QCOMPARE(w.dialogs.fileSelectedFilter, QStringLiteral("Rn Data File (*.Rn)"));
 }
 

@@ -33,7 +33,7 @@ class UsbTest : public ::testing::Test {
     // The driver comes after the testbed and the devices present at the start.
     void StartProgram() {
         driver = std::make_unique<LibFtdiDriver>();
-        port = std::make_unique<D2XXUnit>(*driver, clock);
+        port = std::make_unique<PortLayer>(*driver, clock);
         port->FTErrorReportOn = false;
     }
     // Discovery passes until one accepts a device (hot-plugged devices reach libusb
@@ -47,8 +47,8 @@ class UsbTest : public ::testing::Test {
     SystemClock clock;
     Cancellation cancel;
     std::unique_ptr<LibFtdiDriver> driver;
-    std::unique_ptr<D2XXUnit> port;
-    TV5 identity;
+    std::unique_ptr<PortLayer> port;
+    InstrumentIdentity identity;
 };
 
 }  // namespace kelmor::usbtest

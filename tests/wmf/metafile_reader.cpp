@@ -65,22 +65,22 @@ Metafile ReadMetafile(const QByteArray& bytes) {
     file.top = static_cast<qint16>(U16(bytes, 8));
     file.right = static_cast<qint16>(U16(bytes, 10));
     file.bottom = static_cast<qint16>(U16(bytes, 12));
-    file.units_per_inch = U16(bytes, 14);
-    file.header_type = U16(bytes, 22);
-    file.header_words = U16(bytes, 24);
+    file.unitsPerInch = U16(bytes, 14);
+    file.headerType = U16(bytes, 22);
+    file.headerWords = U16(bytes, 24);
     file.version = U16(bytes, 26);
-    file.size_words = U32(bytes, 28);
-    file.object_count = U16(bytes, 32);
-    file.max_record_words = U32(bytes, 34);
-    if (file.header_words != 9) {
+    file.sizeWords = U32(bytes, 28);
+    file.objectCount = U16(bytes, 32);
+    file.maxRecordWords = U32(bytes, 34);
+    if (file.headerWords != 9) {
         file.problem = QStringLiteral("metafile header is not 9 words");
         return file;
     }
-    if (qint64{file.size_words} * 2 != bytes.size() - 22) {
+    if (qint64{file.sizeWords} * 2 != bytes.size() - 22) {
         file.problem = QStringLiteral(
                            "header size %1 words, file holds %2 bytes after the "
                            "placeable header")
-                           .arg(file.size_words)
+                           .arg(file.sizeWords)
                            .arg(bytes.size() - 22);
         return file;
     }
@@ -117,16 +117,16 @@ Metafile ReadMetafile(const QByteArray& bytes) {
         file.problem = QStringLiteral("no end record");
     } else if (at != bytes.size()) {
         file.problem = QStringLiteral("bytes follow the end record");
-    } else if (largest != file.max_record_words) {
+    } else if (largest != file.maxRecordWords) {
         file.problem = QStringLiteral("largest record %1 words, header says %2")
                            .arg(largest)
-                           .arg(file.max_record_words);
+                           .arg(file.maxRecordWords);
     }
     return file;
 }
 
 QString CheckObjects(const Metafile& file) {
-    std::vector<std::optional<Kind>> table(file.object_count);
+    std::vector<std::optional<Kind>> table(file.objectCount);
     std::vector<Selection> saved;
     Selection current;
     const auto create = [&](Kind kind) -> QString {

@@ -19,13 +19,13 @@ struct MetafileRecord {
 struct Metafile {
     QString problem;  // empty when the file is well formed
     qint16 left = 0, top = 0, right = 0, bottom = 0;
-    quint16 units_per_inch = 0;
-    quint16 header_type = 0;
-    quint16 header_words = 0;
+    quint16 unitsPerInch = 0;
+    quint16 headerType = 0;
+    quint16 headerWords = 0;
     quint16 version = 0;
-    quint32 size_words = 0;
-    quint16 object_count = 0;
-    quint32 max_record_words = 0;
+    quint32 sizeWords = 0;
+    quint16 objectCount = 0;
+    quint32 maxRecordWords = 0;
     std::vector<MetafileRecord> records;  // the end record last
 
     std::vector<MetafileRecord> Of(quint16 function) const;
@@ -33,7 +33,7 @@ struct Metafile {
 
 Metafile ReadMetafile(const QByteArray& bytes);
 
-// Plays the object records against a handle table of `object_count` slots, with the selections
+// Plays the object records against a handle table of `objectCount` slots, with the selections
 // saved and restored by SaveDC/RestoreDC, and says what a reader would stumble over: an index
 // that holds no object, a table too small, a selected object deleted, or a drawing made with
 // no pen, brush or font of the file's own selected.

@@ -24,10 +24,10 @@ class ChartExport : public ::testing::Test {
         ASSERT_TRUE(folder_.isValid());
         plot_.resize(800, 400);
         plot_.plotLayout()->insertRow(0);
-        QFont title_font = plot_.font();
-        title_font.setPixelSize(13);
+        QFont titleFont = plot_.font();
+        titleFont.setPixelSize(13);
         plot_.plotLayout()->addElement(
-            0, 0, new QCPTextElement(&plot_, QStringLiteral("Measurements"), title_font));
+            0, 0, new QCPTextElement(&plot_, QStringLiteral("Measurements"), titleFont));
         plot_.yAxis->setLabel(QStringLiteral("Bq/m3"));
         plot_.yAxis->setTickLabelColor(Qt::red);
         plot_.xAxis->setLabel(QStringLiteral("Time"));
@@ -124,13 +124,13 @@ TEST_F(ChartExport, FileIsWellFormedAndHoldsTheChart) {
 
     // The graph is one polyline through all its points; the bars are short lines.
     size_t longest = 0;
-    size_t short_lines = 0;
+    size_t shortLines = 0;
     for (const auto& line : file.Of(wmf::kPolyline)) {
         longest = std::max<size_t>(longest, static_cast<size_t>(line.Word(0)));
-        short_lines += line.Word(0) == 2 ? 1 : 0;
+        shortLines += line.Word(0) == 2 ? 1 : 0;
     }
     EXPECT_EQ(longest, 240u);
-    EXPECT_GE(short_lines, 3u * 240u);  // bar and two end marks each
+    EXPECT_GE(shortLines, 3u * 240u);  // bar and two end marks each
 }
 
 TEST_F(ChartExport, Wmf2svgReadsTextsAndLines) {
@@ -138,43 +138,43 @@ TEST_F(ChartExport, Wmf2svgReadsTextsAndLines) {
     if (converter.isEmpty()) {
         GTEST_SKIP() << "wmf2svg (Debian package libwmf-bin) is not installed";
     }
-    const QString svg_path = folder_.filePath(QStringLiteral("chart.svg"));
+    const QString svgPath = folder_.filePath(QStringLiteral("chart.svg"));
     QString output;
-    const bool converted = Run(converter, {QStringLiteral("-o"), svg_path, Exported()}, output);
+    const bool converted = Run(converter, {QStringLiteral("-o"), svgPath, Exported()}, output);
     if (!converted && LibwmfLacksFonts(output)) {
         GTEST_SKIP() << "libwmf finds no fonts: install fonts-urw-base35";
     }
     ASSERT_TRUE(converted) << output.toStdString();
-    const QString svg = QString::fromUtf8(Contents(svg_path));
+    const QString svg = QString::fromUtf8(Contents(svgPath));
     ASSERT_FALSE(svg.isEmpty());
     // libwmf writes a text with advances one character at a time, in order.
-    const QRegularExpression text_element(
+    const QRegularExpression textElement(
         QStringLiteral(R"re(<text [^>]*transform="matrix\(([^)]*)\)"\s*>([^<]*)</text>)re"));
-    QString all_text;
-    QString rotated_text;
-    for (auto match = text_element.globalMatch(svg); match.hasNext();) {
+    QString allText;
+    QString rotatedText;
+    for (auto match = textElement.globalMatch(svg); match.hasNext();) {
         const auto element = match.next();
-        all_text += element.captured(2);
+        allText += element.captured(2);
         if (element.captured(1).startsWith(QStringLiteral("0.000000 -1.000000"))) {
-            rotated_text += element.captured(2);
+            rotatedText += element.captured(2);
         }
     }
-    EXPECT_TRUE(all_text.contains(QStringLiteral("Measurements"))) << all_text.toStdString();
-    EXPECT_TRUE(all_text.contains(QStringLiteral("Time")));
-    EXPECT_EQ(rotated_text, QStringLiteral("Bq/m3")) << "the left axis title runs upwards";
+    EXPECT_TRUE(allText.contains(QStringLiteral("Measurements"))) << allText.toStdString();
+    EXPECT_TRUE(allText.contains(QStringLiteral("Time")));
+    EXPECT_EQ(rotatedText, QStringLiteral("Bq/m3")) << "the left axis title runs upwards";
     // libwmf writes polylines as paths or polylines with one coordinate pair a point.
     const QRegularExpression lines(
         QStringLiteral("<(?:polyline|path)[^>]*(?:points|d)=\"([^\"]*)\""));
-    qsizetype most_numbers = 0;
+    qsizetype mostNumbers = 0;
     qsizetype elements = 0;
     for (auto match = lines.globalMatch(svg); match.hasNext();) {
         const QString points = match.next().captured(1);
-        most_numbers =
-            std::max(most_numbers,
+        mostNumbers =
+            std::max(mostNumbers,
                      points.count(QRegularExpression(QStringLiteral("-?[0-9]+(?:\\.[0-9]+)?"))));
         ++elements;
     }
-    EXPECT_GE(most_numbers, 2 * 240);
+    EXPECT_GE(mostNumbers, 2 * 240);
     EXPECT_GE(elements, 3 * 240);
 }
 
@@ -183,21 +183,21 @@ TEST_F(ChartExport, RasterisedPictureShowsTheChart) {
     // own wmf2gd does the same without them.
     const QString convert = Tool(QStringLiteral("convert"));
     QString formats;
-    const bool magick_reads_wmf =
+    const bool magickReadsWmf =
         !convert.isEmpty() &&
         Run(convert, {QStringLiteral("-list"), QStringLiteral("format")}, formats) &&
         formats.contains(QRegularExpression(QStringLiteral("\\bWMF\\*? +\\w+ +r")));
     const QString wmf2gd = Tool(QStringLiteral("wmf2gd"));
-    if (!magick_reads_wmf && wmf2gd.isEmpty()) {
+    if (!magickReadsWmf && wmf2gd.isEmpty()) {
         GTEST_SKIP() << "neither ImageMagick with its WMF coder nor wmf2gd (libwmf-bin) is here";
     }
     const QString png = folder_.filePath(QStringLiteral("chart.png"));
     QString output;
-    const bool converted = magick_reads_wmf ? Run(convert, {Exported(), png}, output)
-                                            : Run(wmf2gd,
-                                                  {QStringLiteral("-t"), QStringLiteral("png"),
-                                                   QStringLiteral("-o"), png, Exported()},
-                                                  output);
+    const bool converted = magickReadsWmf ? Run(convert, {Exported(), png}, output)
+                                          : Run(wmf2gd,
+                                                {QStringLiteral("-t"), QStringLiteral("png"),
+                                                 QStringLiteral("-o"), png, Exported()},
+                                                output);
     if (!converted && LibwmfLacksFonts(output)) {
         GTEST_SKIP() << "libwmf finds no fonts: install fonts-urw-base35";
     }
@@ -223,8 +223,8 @@ TEST_F(ChartExport, RasterisedPictureShowsTheChart) {
 
 TEST_F(ChartExport, FailuresNameTheFileAndKeepWhatWasThere) {
     QString error;
-    const QString missing_folder = folder_.filePath(QStringLiteral("nowhere/chart.Wmf"));
-    EXPECT_FALSE(Save(QSize(800, 400), missing_folder, error));
+    const QString missingFolder = folder_.filePath(QStringLiteral("nowhere/chart.Wmf"));
+    EXPECT_FALSE(Save(QSize(800, 400), missingFolder, error));
     EXPECT_TRUE(error.contains(QStringLiteral("\"chart.Wmf\""))) << error.toStdString();
 
     const QString existing = folder_.filePath(QStringLiteral("kept.Wmf"));

@@ -44,8 +44,8 @@ TEST(WmfPaintDevice, HeadersDescribeThePictureAndItsRecords) {
     EXPECT_EQ(file.top, 0);
     EXPECT_EQ(file.right, 800 * 15);
     EXPECT_EQ(file.bottom, 400 * 15);
-    EXPECT_EQ(file.units_per_inch, 1440);
-    EXPECT_EQ(file.header_type, 1);
+    EXPECT_EQ(file.unitsPerInch, 1440);
+    EXPECT_EQ(file.headerType, 1);
     EXPECT_EQ(file.version, 0x0300);
     ASSERT_EQ(file.Of(wmf::kSetWindowExt).size(), 1u);
     EXPECT_EQ(file.Of(wmf::kSetWindowExt)[0].Word(0), 400 * 15);  // y first
@@ -64,7 +64,7 @@ TEST(WmfPaintDevice, UnitsPerPixelShrinkToKeepCoordinatesSixteenBit) {
     EXPECT_EQ(WmfPaintDevice(QSize(200, 20000)).UnitsPerPixel(), 1);
     WmfPaintDevice fine(QSize(100, 100), 600);
     EXPECT_EQ(fine.UnitsPerPixel(), 15);
-    EXPECT_EQ(test::ReadMetafile(fine.Bytes()).units_per_inch, 9000);
+    EXPECT_EQ(test::ReadMetafile(fine.Bytes()).unitsPerInch, 9000);
 
     for (const QSize size : {QSize(0, 10), QSize(10, -1), QSize(40000, 10)}) {
         WmfPaintDevice device(size);
@@ -171,8 +171,8 @@ TEST(WmfPaintDevice, HandleSlotsAreReusedAcrossManyObjects) {
     });
     ExpectWellFormed(file);
     EXPECT_GE(file.Of(wmf::kCreatePenIndirect).size(), 300u);
-    EXPECT_LE(file.object_count, 4);
-    EXPECT_GE(file.object_count, 3);
+    EXPECT_LE(file.objectCount, 4);
+    EXPECT_GE(file.objectCount, 3);
 }
 
 TEST(WmfPaintDevice, RotatedTextCarriesEscapementAndHeight) {
@@ -209,17 +209,17 @@ TEST(WmfPaintDevice, RotatedTextCarriesEscapementAndHeight) {
     // The advances follow Qt's layout: they add up to the width Qt gave the text. Rotated
     // text has none (the record ends after the padded bytes).
     ASSERT_EQ(texts[0].params.size(), 8 + 4 + 4 * 2);
-    int advance_sum = 0;
+    int advanceSum = 0;
     for (int i = 0; i < 4; ++i) {
         const int advance = texts[0].Word(4 + 2 + i);
         EXPECT_GT(advance, 0);
-        advance_sum += advance;
+        advanceSum += advance;
     }
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(13);
     font.setBold(true);
     font.setItalic(true);
-    EXPECT_NEAR(advance_sum, QFontMetricsF(font).horizontalAdvance("Time") * 15, 15);
+    EXPECT_NEAR(advanceSum, QFontMetricsF(font).horizontalAdvance("Time") * 15, 15);
     EXPECT_EQ(texts[1].params.size(), 8 + 6);
     EXPECT_EQ(file.Of(wmf::kSetTextColor)[0].Word(0), 0x00FF);
 }
@@ -299,16 +299,16 @@ TEST(WmfPaintDevice, FillTooLargeForOneRecordIsSplitAndOutlined) {
     ExpectWellFormed(file);
     const auto fills = file.Of(wmf::kPolygon);
     ASSERT_GE(fills.size(), 3u);
-    size_t filled_points = 0;
+    size_t filledPoints = 0;
     for (const auto& fill : fills) {
-        filled_points += PointsOf(fill).size();
+        filledPoints += PointsOf(fill).size();
     }
-    EXPECT_GE(filled_points, 20000u);
-    size_t outline_points = 0;
+    EXPECT_GE(filledPoints, 20000u);
+    size_t outlinePoints = 0;
     for (const auto& line : file.Of(wmf::kPolyline)) {
-        outline_points += PointsOf(line).size();
+        outlinePoints += PointsOf(line).size();
     }
-    EXPECT_GE(outline_points, 20001u);  // closed
+    EXPECT_GE(outlinePoints, 20001u);  // closed
 }
 
 TEST(WmfPaintDevice, PathsWithHolesBecomeOnePolyPolygon) {

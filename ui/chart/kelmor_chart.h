@@ -21,7 +21,7 @@ class DayTicker;
 class ReferenceLine;
 class ZoomRectangle;
 
-// The main window's chart `Chart1`: radon concentration on the left axis, temperature,
+// The main window's chart: radon concentration on the left axis, temperature,
 // humidity and pressure on the right axis, over DateTime days on the bottom axis.
 //
 // The axes follow the points on show (error bar extents included) on every repaint until

@@ -30,7 +30,7 @@ SimulatorMenu::SimulatorMenu(SimulatedFtdiBus& bus, QByteArray sampleMemory, QWi
     : QMenu(QStringLiteral("Simulator"), parent),
       bus_(bus),
       sampleMemory_(std::move(sampleMemory)) {
-    setObjectName(QStringLiteral("Simulator1"));
+    setObjectName(QStringLiteral("simulatorMenu"));
     PluggedIn = Toggle(QStringLiteral("Kelmor plugged in"),
                        QStringLiteral("Unplug the simulated Kelmor, or plug it in again"),
                        &SimulatorMenu::Plug);
@@ -191,10 +191,12 @@ void SimulatorMenu::PassDays() {
     QMessageBox::warning(this, QStringLiteral("Let N days pass"), refusal);
 }
 
-SimulatorMenu* AddSimulatorMenu(TForm1& window, SimulatedFtdiBus& bus, QByteArray sampleMemory) {
+SimulatorMenu* AddSimulatorMenu(MainWindow& window, SimulatedFtdiBus& bus,
+                                QByteArray sampleMemory) {
     auto* menu = new SimulatorMenu(bus, std::move(sampleMemory), &window);
     menu->setPalette(window.palette());
-    window.menuBar()->insertMenu(window.Help1->menuAction(), menu);
+    window.menuBar()->insertMenu(window.findChild<QMenu*>(QStringLiteral("helpMenu"))->menuAction(),
+                                 menu);
     return menu;
 }
 

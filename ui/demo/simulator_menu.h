@@ -11,7 +11,7 @@ class QActionGroup;
 namespace kelmor {
 
 class SimulatedFtdiBus;
-class TForm1;
+class MainWindow;
 
 // The demonstration's own menu, "Simulator": makes the simulated Kelmor misbehave on
 // request, so that each way a real instrument can fail is seen, with the message the
@@ -54,6 +54,6 @@ class SimulatorMenu : public QMenu {
 };
 
 // Adds the Simulator menu to the window's menu bar, before Help.
-SimulatorMenu* AddSimulatorMenu(TForm1& window, SimulatedFtdiBus& bus, QByteArray sampleMemory);
+SimulatorMenu* AddSimulatorMenu(MainWindow& window, SimulatedFtdiBus& bus, QByteArray sampleMemory);
 
 }  // namespace kelmor

@@ -35,12 +35,12 @@ QLabel* PanelLabel(QFrame* panel, const char* name, const QString& text, int lef
 
 }  // namespace
 
-TAbout::TAbout(QWidget* parent) : TAbout(parent, BannerJpeg()) {}
+AboutBox::AboutBox(QWidget* parent) : AboutBox(parent, BannerJpeg()) {}
 
-TAbout::TAbout(QWidget* parent, const QByteArray& bannerJpeg)
+AboutBox::AboutBox(QWidget* parent, const QByteArray& bannerJpeg)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-    setObjectName(QStringLiteral("About"));
+    setObjectName(QStringLiteral("aboutBox"));
     setWindowTitle(QStringLiteral("About V5 PC Interface"));
     setFixedSize(357, 240);
     setFont(DialogFont(11));
@@ -49,44 +49,43 @@ TAbout::TAbout(QWidget* parent, const QByteArray& bannerJpeg)
     setPalette(face);
     setAutoFillBackground(true);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(0, 0, 361, 81);
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    banner_ = new QLabel(this);
+    banner_->setObjectName(QStringLiteral("banner"));
+    banner_->setGeometry(0, 0, 361, 81);
+    banner_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QString error;
     const QImage banner = DecodeJpeg(bannerJpeg, &error);
     if (banner.isNull()) {
         qWarning("About box banner not shown: %s", qPrintable(error));
     } else {
-        Image1->setPixmap(QPixmap::fromImage(banner));
+        banner_->setPixmap(QPixmap::fromImage(banner));
     }
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(80, 88, 225, 89);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Label2 = PanelLabel(Panel1, "Label2", QStringLiteral("Kelmor PC Interface"), 42, 8);
-    Label1 = PanelLabel(Panel1, "Label1", QStringLiteral("Version 2.19"), 75, 24);
-    Label3 =
-        PanelLabel(Panel1, "Label3", QStringLiteral("For support, comments, suggestions"), 31, 40);
-    Label4 = PanelLabel(Panel1, "Label4",
-                        QStringLiteral("and future program updates, send  E-mail to:"), 8, 56);
-    Label5 = PanelLabel(Panel1, "Label5", QString::fromLatin1(kSupportAddress), 58, 72);
-    Label5->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    panel_ = new QFrame(this);
+    panel_->setObjectName(QStringLiteral("panel"));
+    panel_->setGeometry(80, 88, 225, 89);
+    panel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    productLabel_ =
+        PanelLabel(panel_, "productLabel", QStringLiteral("Kelmor PC Interface"), 42, 8);
+    versionLabel_ = PanelLabel(panel_, "versionLabel", QStringLiteral("Version 2.19"), 75, 24);
+    supportLabel_ = PanelLabel(panel_, "supportLabel",
+                               QStringLiteral("For support, comments, suggestions"), 31, 40);
+    updatesLabel_ =
+        PanelLabel(panel_, "updatesLabel",
+                   QStringLiteral("and future program updates, send  E-mail to:"), 8, 56);
+    addressLabel_ =
+        PanelLabel(panel_, "addressLabel", QString::fromLatin1(kSupportAddress), 58, 72);
+    addressLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(80, 184, 225, 49);
-    Button1->setFont(DialogFont(21));
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(Button1); });
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setObjectName(QStringLiteral("okButton"));
+    okButton_->setGeometry(80, 184, 225, 49);
+    okButton_->setFont(DialogFont(21));
+    okButton_->setDefault(true);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TAbout::Button1Click(QObject*) {
-    accept();
-}
-
-void TAbout::showEvent(QShowEvent* event) {
+void AboutBox::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         CentreOnOwner(*this);
     }

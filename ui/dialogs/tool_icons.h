@@ -7,13 +7,13 @@ namespace kelmor {
 
 // The pictures of the main window's tool buttons, drawn by the program itself.
 enum class ToolIconKind {
-    Open,          // Open_SB: an open folder
-    Save,          // Save_SB: a floppy disk
-    Print,         // SpeedButton1: a printer
-    ReadOut,       // SpeedButton7: the instrument with a downward arrow
-    TriggerLevel,  // Level_button: red and green lamps with the level between them
-    Clock,         // SpeedButton3: a clock face
-    Erase,         // ERASE_BTN: an eraser
+    Open,          // openButton: an open folder
+    Save,          // saveButton: a floppy disk
+    Print,         // printButton: a printer
+    ReadOut,       // readOutButton: the instrument with a downward arrow
+    TriggerLevel,  // triggerLevelButton: red and green lamps with the level between them
+    Clock,         // clockButton: a clock face
+    Erase,         // eraseButton: an eraser
 };
 
 inline constexpr ToolIconKind kAllToolIcons[] = {

@@ -14,9 +14,11 @@ UpDown::UpDown(QWidget* parent)
         button->setAutoRepeat(true);
         button->setFocusPolicy(Qt::NoFocus);
     }
-    up_->setObjectName(QStringLiteral("Up"));
+    up_->setObjectName(QStringLiteral("upButton"));
+    up_->setAccessibleName(QStringLiteral("Raise"));
     up_->setArrowType(Qt::UpArrow);
-    down_->setObjectName(QStringLiteral("Down"));
+    down_->setObjectName(QStringLiteral("downButton"));
+    down_->setAccessibleName(QStringLiteral("Lower"));
     down_->setArrowType(Qt::DownArrow);
     connect(up_, &QToolButton::clicked, this, &UpDown::StepUp);
     connect(down_, &QToolButton::clicked, this, &UpDown::StepDown);

@@ -36,16 +36,16 @@ QString SummarySubject(const QString& subject, const SummaryScope& scope) {
 }
 
 SummaryPanel::SummaryPanel(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("SummaryPanel"));
+    setObjectName(QStringLiteral("summaryPanel"));
     subject_ = new QLabel(this);
-    subject_->setObjectName(QStringLiteral("SummarySubject"));
+    subject_->setObjectName(QStringLiteral("summarySubject"));
     subject_->setWordWrap(true);
     QFont bold = subject_->font();
     bold.setBold(true);
     subject_->setFont(bold);
 
     figures_ = new QTableWidget(0, 2, this);
-    figures_->setObjectName(QStringLiteral("SummaryFigures"));
+    figures_->setObjectName(QStringLiteral("summaryFigures"));
     figures_->setAccessibleName(QStringLiteral("Summary figures"));
     figures_->setHorizontalHeaderLabels({QStringLiteral("Figure"), QStringLiteral("Value")});
     figures_->verticalHeader()->hide();
@@ -60,13 +60,13 @@ SummaryPanel::SummaryPanel(QWidget* parent) : QWidget(parent) {
     copy->setContext(Qt::WidgetShortcut);
 
     sentence_ = new QLabel(this);
-    sentence_->setObjectName(QStringLiteral("SummarySentence"));
+    sentence_->setObjectName(QStringLiteral("summarySentence"));
     sentence_->setWordWrap(true);
     sentence_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     sentence_->setFocusPolicy(Qt::StrongFocus);
 
     profile_ = new HourProfileChart(this);
-    profile_->setObjectName(QStringLiteral("SummaryProfile"));
+    profile_->setObjectName(QStringLiteral("summaryProfile"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(subject_);

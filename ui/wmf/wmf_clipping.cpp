@@ -8,8 +8,8 @@ namespace kelmor {
 namespace {
 
 // Liang-Barsky: narrows [t0, t1] of the segment a + t (b - a) to the part inside the box.
-bool ClipSegment(const QPointF& a, const QPointF& b, const QRectF& box, QPointF& clipped_a,
-                 QPointF& clipped_b) {
+bool ClipSegment(const QPointF& a, const QPointF& b, const QRectF& box, QPointF& clippedA,
+                 QPointF& clippedB) {
     const double dx = b.x() - a.x();
     const double dy = b.y() - a.y();
     const double p[4] = {-dx, dx, -dy, dy};
@@ -34,8 +34,8 @@ bool ClipSegment(const QPointF& a, const QPointF& b, const QRectF& box, QPointF&
             return false;
         }
     }
-    clipped_a = t0 > 0.0 ? QPointF(a.x() + t0 * dx, a.y() + t0 * dy) : a;
-    clipped_b = t1 < 1.0 ? QPointF(a.x() + t1 * dx, a.y() + t1 * dy) : b;
+    clippedA = t0 > 0.0 ? QPointF(a.x() + t0 * dx, a.y() + t0 * dy) : a;
+    clippedB = t1 < 1.0 ? QPointF(a.x() + t1 * dx, a.y() + t1 * dy) : b;
     return true;
 }
 
@@ -73,17 +73,17 @@ QPolygonF ClipToEdge(const QPolygonF& polygon, Edge edge, const QRectF& box) {
         return result;
     }
     QPointF previous = polygon.last();
-    bool previous_inside = Inside(previous, edge, box);
+    bool previousInside = Inside(previous, edge, box);
     for (const QPointF& current : polygon) {
-        const bool current_inside = Inside(current, edge, box);
-        if (current_inside != previous_inside) {
+        const bool currentInside = Inside(current, edge, box);
+        if (currentInside != previousInside) {
             result << Crossing(previous, current, edge, box);
         }
-        if (current_inside) {
+        if (currentInside) {
             result << current;
         }
         previous = current;
-        previous_inside = current_inside;
+        previousInside = currentInside;
     }
     return result;
 }
@@ -106,20 +106,20 @@ std::vector<QPolygonF> ClipPolyline(const QPolygonF& line, const QRectF& box) {
     for (int i = 0; i + 1 < line.size(); ++i) {
         const QPointF& a = line[i];
         const QPointF& b = line[i + 1];
-        QPointF clipped_a;
-        QPointF clipped_b;
-        if (!IsFinite(a) || !IsFinite(b) || !ClipSegment(a, b, box, clipped_a, clipped_b)) {
+        QPointF clippedA;
+        QPointF clippedB;
+        if (!IsFinite(a) || !IsFinite(b) || !ClipSegment(a, b, box, clippedA, clippedB)) {
             flush();
             continue;
         }
-        if (!piece.isEmpty() && piece.last() != clipped_a) {
+        if (!piece.isEmpty() && piece.last() != clippedA) {
             flush();
         }
         if (piece.isEmpty()) {
-            piece << clipped_a;
+            piece << clippedA;
         }
-        piece << clipped_b;
-        if (clipped_b != b) {
+        piece << clippedB;
+        if (clippedB != b) {
             flush();
         }
     }

@@ -34,7 +34,7 @@ quint16 PlaceableChecksum(const QByteArray& header) {
 }
 
 bool WriteMetafile(QIODevice& out, const WmfRecordWriter& records, const WmfFrame& frame,
-                   quint16 object_count) {
+                   quint16 objectCount) {
     QByteArray head;
     head.reserve(wmf::kPlaceableHeaderBytes + wmf::kMetaHeaderWords * 2);
 
@@ -44,18 +44,17 @@ bool WriteMetafile(QIODevice& out, const WmfRecordWriter& records, const WmfFram
     AppendWord(head, 0);
     AppendWord(head, static_cast<quint16>(frame.width));
     AppendWord(head, static_cast<quint16>(frame.height));
-    AppendWord(head, frame.units_per_inch);
+    AppendWord(head, frame.unitsPerInch);
     AppendDword(head, 0);  // reserved
     AppendWord(head, PlaceableChecksum(head));
 
-    const quint32 total_words = wmf::kMetaHeaderWords +
-                                static_cast<quint32>(records.Records().size()) / 2 +
-                                kEofRecordWords;
+    const quint32 totalWords = wmf::kMetaHeaderWords +
+                               static_cast<quint32>(records.Records().size()) / 2 + kEofRecordWords;
     AppendWord(head, wmf::kMemoryMetafile);
     AppendWord(head, wmf::kMetaHeaderWords);
     AppendWord(head, wmf::kMetafileVersion);
-    AppendDword(head, total_words);
-    AppendWord(head, object_count);
+    AppendDword(head, totalWords);
+    AppendWord(head, objectCount);
     AppendDword(head, std::max(records.MaxRecordWords(), kEofRecordWords));
     AppendWord(head, 0);  // members, unused
 
@@ -74,11 +73,11 @@ bool WriteMetafile(QIODevice& out, const WmfRecordWriter& records, const WmfFram
 }
 
 QByteArray AssembleMetafile(const WmfRecordWriter& records, const WmfFrame& frame,
-                            quint16 object_count) {
+                            quint16 objectCount) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    WriteMetafile(buffer, records, frame, object_count);
+    WriteMetafile(buffer, records, frame, objectCount);
     return bytes;
 }
 

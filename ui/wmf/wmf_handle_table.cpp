@@ -8,7 +8,7 @@ int WmfHandleTable::Acquire() {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (!used_[slot]) {
             used_[slot] = true;
-            high_water_ = std::max(high_water_, slot + 1);
+            highWater = std::max(highWater, slot + 1);
             return slot;
         }
     }

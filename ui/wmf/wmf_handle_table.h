@@ -15,11 +15,11 @@ class WmfHandleTable {
     int Acquire();
     void Release(int slot);
     bool InUse(int slot) const;
-    int HighWater() const { return high_water_; }
+    int HighWater() const { return highWater; }
 
   private:
     std::array<bool, kSlots> used_{};
-    int high_water_ = 0;
+    int highWater = 0;
 };
 
 }  // namespace kelmor

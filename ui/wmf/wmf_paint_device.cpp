@@ -12,23 +12,23 @@ constexpr int kPreferredUnitsPerPixel = 15;
 constexpr int kLargestCoordinate = 32000;  // leaves room below the 16-bit limit
 constexpr int kLargestUnitsPerInch = 65535;
 
-int Millimetres(int pixels, int dots_per_inch) {
-    return dots_per_inch > 0 ? static_cast<int>(qint64{pixels} * 254 / (qint64{dots_per_inch} * 10))
-                             : 0;
+int Millimetres(int pixels, int dotsPerInch) {
+    return dotsPerInch > 0 ? static_cast<int>(qint64{pixels} * 254 / (qint64{dotsPerInch} * 10))
+                           : 0;
 }
 
 }  // namespace
 
-WmfPaintDevice::WmfPaintDevice(QSize size_in_pixels, int dots_per_inch)
-    : size_(size_in_pixels), dots_per_inch_(dots_per_inch) {
-    const int largest_side = std::max(size_.width(), size_.height());
-    if (size_.width() < 1 || size_.height() < 1 || dots_per_inch < 1 ||
-        dots_per_inch > kLargestUnitsPerInch || largest_side > kLargestCoordinate) {
+WmfPaintDevice::WmfPaintDevice(QSize sizeInPixels, int dotsPerInch)
+    : size_(sizeInPixels), dotsPerInch(dotsPerInch) {
+    const int largestSide = std::max(size_.width(), size_.height());
+    if (size_.width() < 1 || size_.height() < 1 || dotsPerInch < 1 ||
+        dotsPerInch > kLargestUnitsPerInch || largestSide > kLargestCoordinate) {
         return;
     }
-    units_per_pixel_ = std::min({kPreferredUnitsPerPixel, kLargestCoordinate / largest_side,
-                                 kLargestUnitsPerInch / dots_per_inch});
-    engine_ = std::make_unique<WmfPaintEngine>(size_, units_per_pixel_, dots_per_inch_);
+    unitsPerPixel = std::min({kPreferredUnitsPerPixel, kLargestCoordinate / largestSide,
+                              kLargestUnitsPerInch / dotsPerInch});
+    engine_ = std::make_unique<WmfPaintEngine>(size_, unitsPerPixel, dotsPerInch);
 }
 
 WmfPaintDevice::~WmfPaintDevice() = default;
@@ -52,9 +52,9 @@ int WmfPaintDevice::metric(PaintDeviceMetric metric) const {
         case PdmHeight:
             return size_.height();
         case PdmWidthMM:
-            return Millimetres(size_.width(), dots_per_inch_);
+            return Millimetres(size_.width(), dotsPerInch);
         case PdmHeightMM:
-            return Millimetres(size_.height(), dots_per_inch_);
+            return Millimetres(size_.height(), dotsPerInch);
         case PdmNumColors:
             return 1 << 24;
         case PdmDepth:
@@ -63,7 +63,7 @@ int WmfPaintDevice::metric(PaintDeviceMetric metric) const {
         case PdmDpiY:
         case PdmPhysicalDpiX:
         case PdmPhysicalDpiY:
-            return dots_per_inch_;
+            return dotsPerInch;
         case PdmDevicePixelRatio:
             return 1;
         default:

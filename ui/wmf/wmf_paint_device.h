@@ -14,7 +14,7 @@ class WmfPaintEngine;
 // with a QPainter in pixels, as into a widget of that size, then take the file's bytes.
 class WmfPaintDevice : public QPaintDevice {
   public:
-    explicit WmfPaintDevice(QSize size_in_pixels, int dots_per_inch = 96);
+    explicit WmfPaintDevice(QSize sizeInPixels, int dotsPerInch = 96);
     ~WmfPaintDevice() override;
 
     // False when the size or resolution cannot be expressed in 16-bit metafile units; such a
@@ -22,7 +22,7 @@ class WmfPaintDevice : public QPaintDevice {
     bool IsValid() const { return engine_ != nullptr; }
     // Logical units per pixel: as many as fit (at most 15, i.e. 1440 per inch at 96 dpi), so
     // that positions keep a fraction of a pixel.
-    int UnitsPerPixel() const { return units_per_pixel_; }
+    int UnitsPerPixel() const { return unitsPerPixel; }
     // The metafile as painted so far; empty for an invalid device.
     QByteArray Bytes() const;
     // The same written to `out`; false for an invalid device or when `out` fails.
@@ -35,8 +35,8 @@ class WmfPaintDevice : public QPaintDevice {
 
   private:
     QSize size_;
-    int dots_per_inch_;
-    int units_per_pixel_ = 0;
+    int dotsPerInch;
+    int unitsPerPixel = 0;
     std::unique_ptr<WmfPaintEngine> engine_;
 };
 

@@ -101,36 +101,36 @@ int PointCount(const std::vector<QPolygonF>& polygons) {
 
 }  // namespace
 
-WmfPaintEngine::WmfPaintEngine(QSize size_in_pixels, int units_per_pixel, int dots_per_inch)
+WmfPaintEngine::WmfPaintEngine(QSize sizeInPixels, int unitsPerPixel, int dotsPerInch)
     : QPaintEngine(AllFeatures),
-      units_per_pixel_(units_per_pixel),
+      unitsPerPixel(unitsPerPixel),
       guard_(QPointF(-kGuard, -kGuard), QPointF(kGuard, kGuard)) {
-    frame_.width = static_cast<qint16>(size_in_pixels.width() * units_per_pixel);
-    frame_.height = static_cast<qint16>(size_in_pixels.height() * units_per_pixel);
-    frame_.units_per_inch = static_cast<quint16>(dots_per_inch * units_per_pixel);
+    frame_.width = static_cast<qint16>(sizeInPixels.width() * unitsPerPixel);
+    frame_.height = static_cast<qint16>(sizeInPixels.height() * unitsPerPixel);
+    frame_.unitsPerInch = static_cast<quint16>(dotsPerInch * unitsPerPixel);
     writer_.SetMapMode(wmf::kAnisotropic);
     writer_.SetWindowOrg(0, 0);
     writer_.SetWindowExt(frame_.width, frame_.height);
     writer_.SetBkMode(wmf::kTransparent);
     writer_.SetTextAlign(wmf::kTextAlignBaseline);
     writer_.SetPolyFillMode(wmf::kAlternate);
-    poly_fill_mode_ = wmf::kAlternate;
+    polyFillMode = wmf::kAlternate;
 }
 
 // Each painting session runs inside a saved state that clip changes return to.
 bool WmfPaintEngine::begin(QPaintDevice*) {
     writer_.SaveDc();
     ForgetSelections();
-    clip_written_ = false;
-    clip_enabled_ = false;
-    has_clip_ = false;
+    clipWritten = false;
+    clipEnabled = false;
+    hasClip = false;
     return true;
 }
 
 bool WmfPaintEngine::end() {
     writer_.RestoreDc();
     ForgetSelections();
-    for (int* slot : {&pen_object_.slot, &brush_object_.slot, &font_object_.slot}) {
+    for (int* slot : {&penObject.slot, &brushObject.slot, &fontObject.slot}) {
         if (*slot >= 0) {
             writer_.DeleteObject(static_cast<quint16>(*slot));
             handles_.Release(*slot);
@@ -156,7 +156,7 @@ void WmfPaintEngine::updateState(const QPaintEngineState& state) {
         transform_ = state.transform();
     }
     if (flags & DirtyClipEnabled) {
-        clip_enabled_ = state.isClipEnabled();
+        clipEnabled = state.isClipEnabled();
     }
     if (flags & (DirtyClipRegion | DirtyClipPath)) {
         // Only rectangles are metafile clips: other shapes clip to their bounding box.
@@ -165,15 +165,15 @@ void WmfPaintEngine::updateState(const QPaintEngineState& state) {
                                   : transform_.map(state.clipPath()).boundingRect();
         switch (state.clipOperation()) {
             case Qt::NoClip:
-                has_clip_ = false;
+                hasClip = false;
                 break;
             case Qt::ReplaceClip:
                 clip_ = bounds;
-                has_clip_ = true;
+                hasClip = true;
                 break;
             case Qt::IntersectClip:
-                clip_ = has_clip_ ? clip_.intersected(bounds) : bounds;
-                has_clip_ = true;
+                clip_ = hasClip ? clip_.intersected(bounds) : bounds;
+                hasClip = true;
                 break;
         }
     }
@@ -203,7 +203,7 @@ WmfPaintEngine::PenKey WmfPaintEngine::PenFor(const QPen& pen) const {
     if (!pen.isCosmetic()) {
         pixels *= std::sqrt(std::abs(transform_.determinant()));
     }
-    const double units = pixels * units_per_pixel_;
+    const double units = pixels * unitsPerPixel;
     key.width = std::isfinite(units) ? std::max<qint16>(1, ToWord(units)) : 1;
     key.color = Blended(pen.color());
     return key;
@@ -275,7 +275,7 @@ void WmfPaintEngine::UsePen(bool visible) {
     } else {
         key.style = wmf::kPenNull;
     }
-    Use(pen_object_, key,
+    Use(penObject, key,
         [this](const PenKey& k) { writer_.CreatePenIndirect(k.style, k.width, k.color); });
 }
 
@@ -286,33 +286,33 @@ void WmfPaintEngine::UseBrush(bool visible) {
     } else {
         key.style = wmf::kBrushNull;
     }
-    Use(brush_object_, key,
+    Use(brushObject, key,
         [this](const BrushKey& k) { writer_.CreateBrushIndirect(k.style, k.color, k.hatch); });
 }
 
 void WmfPaintEngine::UsePolyFillMode(Qt::FillRule rule) {
     const quint16 mode = rule == Qt::WindingFill ? wmf::kWinding : wmf::kAlternate;
-    if (mode != poly_fill_mode_) {
+    if (mode != polyFillMode) {
         writer_.SetPolyFillMode(mode);
-        poly_fill_mode_ = mode;
+        polyFillMode = mode;
     }
 }
 
 void WmfPaintEngine::UseTextColor(QRgb color) {
-    if (!text_color_known_ || color != text_color_) {
+    if (!textColorKnown || color != textColor) {
         writer_.SetTextColor(color);
-        text_color_ = color;
-        text_color_known_ = true;
+        textColor = color;
+        textColorKnown = true;
     }
 }
 
 // A metafile clip can only shrink, so a new clip goes back to the saved state first. That also
 // deselects the objects and resets the text colour and fill mode, which is noted here.
 void WmfPaintEngine::UseClip() {
-    const bool wanted = clip_enabled_ && has_clip_;
+    const bool wanted = clipEnabled && hasClip;
     WmfRect rect;
     if (wanted) {
-        const QRectF logical = QTransform::fromScale(units_per_pixel_, units_per_pixel_)
+        const QRectF logical = QTransform::fromScale(unitsPerPixel, unitsPerPixel)
                                    .mapRect(clip_.normalized())
                                    .intersected(guard_);
         rect.left = ToWord(std::floor(logical.left()));
@@ -320,7 +320,7 @@ void WmfPaintEngine::UseClip() {
         rect.right = ToWord(std::ceil(logical.right()));
         rect.bottom = ToWord(std::ceil(logical.bottom()));
     }
-    if (wanted == clip_written_ && (!wanted || SameRect(rect, written_clip_))) {
+    if (wanted == clipWritten && (!wanted || SameRect(rect, writtenClip))) {
         return;
     }
     writer_.RestoreDc();
@@ -329,20 +329,20 @@ void WmfPaintEngine::UseClip() {
     if (wanted) {
         writer_.IntersectClipRect(rect);
     }
-    clip_written_ = wanted;
-    written_clip_ = rect;
+    clipWritten = wanted;
+    writtenClip = rect;
 }
 
 void WmfPaintEngine::ForgetSelections() {
-    pen_object_.selected = false;
-    brush_object_.selected = false;
-    font_object_.selected = false;
-    text_color_known_ = false;
-    poly_fill_mode_ = wmf::kAlternate;
+    penObject.selected = false;
+    brushObject.selected = false;
+    fontObject.selected = false;
+    textColorKnown = false;
+    polyFillMode = wmf::kAlternate;
 }
 
 QTransform WmfPaintEngine::ToLogical() const {
-    return transform_ * QTransform::fromScale(units_per_pixel_, units_per_pixel_);
+    return transform_ * QTransform::fromScale(unitsPerPixel, unitsPerPixel);
 }
 
 const WmfPoint* WmfPaintEngine::Rounded(const QPolygonF& logical) {
@@ -373,14 +373,14 @@ void WmfPaintEngine::FillPolygons(const std::vector<QPolygonF>& logical, Qt::Fil
     if (clipped.empty()) {
         return;
     }
-    const bool one_record = PointCount(clipped) + static_cast<int>(clipped.size()) <=
-                            WmfRecordWriter::kMaxPointsPerRecord;
+    const bool oneRecord = PointCount(clipped) + static_cast<int>(clipped.size()) <=
+                           WmfRecordWriter::kMaxPointsPerRecord;
     UseClip();
     UsePolyFillMode(rule);
     UseBrush(true);
-    UsePen(outline && one_record);
+    UsePen(outline && oneRecord);
     FillSplit(clipped, BoundsOf(clipped), 0);
-    if (outline && !one_record) {
+    if (outline && !oneRecord) {
         for (QPolygonF polygon : logical) {
             if (polygon.isEmpty()) {
                 continue;
@@ -415,12 +415,12 @@ void WmfPaintEngine::FillSplit(const std::vector<QPolygonF>& logical, const QRec
     if (depth >= kMaxSplitDepth) {
         return;
     }
-    const bool split_x = box.width() >= box.height();
-    const QRectF first = split_x ? QRectF(box.left(), box.top(), box.width() / 2, box.height())
-                                 : QRectF(box.left(), box.top(), box.width(), box.height() / 2);
+    const bool splitX = box.width() >= box.height();
+    const QRectF first = splitX ? QRectF(box.left(), box.top(), box.width() / 2, box.height())
+                                : QRectF(box.left(), box.top(), box.width(), box.height() / 2);
     const QRectF second =
-        split_x ? QRectF(first.right(), box.top(), box.right() - first.right(), box.height())
-                : QRectF(box.left(), first.bottom(), box.width(), box.bottom() - first.bottom());
+        splitX ? QRectF(first.right(), box.top(), box.right() - first.right(), box.height())
+               : QRectF(box.left(), first.bottom(), box.width(), box.bottom() - first.bottom());
     for (const QRectF& half : {first, second}) {
         std::vector<QPolygonF> parts;
         for (const QPolygonF& polygon : logical) {
@@ -498,13 +498,13 @@ void WmfPaintEngine::drawPath(const QPainterPath& path) {
     }
     const QList<QPolygonF> subpaths = path.toSubpathPolygons(ToLogical());
     const std::vector<QPolygonF> polygons(subpaths.begin(), subpaths.end());
-    const bool all_closed = std::all_of(polygons.begin(), polygons.end(), [](const QPolygonF& p) {
+    const bool allClosed = std::all_of(polygons.begin(), polygons.end(), [](const QPolygonF& p) {
         return p.size() >= 3 && p.first() == p.last();
     });
     if (fill) {
-        FillPolygons(polygons, path.fillRule(), outline && all_closed);
+        FillPolygons(polygons, path.fillRule(), outline && allClosed);
     }
-    if (outline && !(fill && all_closed)) {
+    if (outline && !(fill && allClosed)) {
         for (const QPolygonF& polygon : polygons) {
             StrokePolyline(polygon);
         }
@@ -515,11 +515,11 @@ void WmfPaintEngine::drawPolygon(const QPointF* points, int count, PolygonDrawMo
     if (count < 2) {
         return;
     }
-    const QTransform to_logical = ToLogical();
+    const QTransform toLogical = ToLogical();
     QPolygonF logical;
     logical.reserve(count);
     for (int i = 0; i < count; ++i) {
-        logical << to_logical.map(points[i]);
+        logical << toLogical.map(points[i]);
     }
     const bool outline = PenVisible();
     if (mode == PolylineMode) {
@@ -540,72 +540,72 @@ void WmfPaintEngine::drawPolygon(const QPointF* points, int count, PolygonDrawMo
 // whose face differs still places each character where Qt did. Rotated text goes without
 // them: libwmf (behind wmf2svg and ImageMagick) steps them along the wrong axis.
 void WmfPaintEngine::drawTextItem(const QPointF& position, const QTextItem& item) {
-    const QList<uint> code_points = item.text().toUcs4();
-    if (code_points.isEmpty() || !PenVisible()) {
+    const QList<uint> codePoints = item.text().toUcs4();
+    if (codePoints.isEmpty() || !PenVisible()) {
         return;
     }
     const QFont font = item.font();
-    const QTransform to_logical = ToLogical();
-    const QPointF origin = to_logical.map(position);
-    const QPointF along = to_logical.map(QPointF(1, 0)) - to_logical.map(QPointF(0, 0));
-    const QPointF across = to_logical.map(QPointF(0, 1)) - to_logical.map(QPointF(0, 0));
-    const double along_length = std::hypot(along.x(), along.y());
-    const double across_length = std::hypot(across.x(), across.y());
+    const QTransform toLogical = ToLogical();
+    const QPointF origin = toLogical.map(position);
+    const QPointF along = toLogical.map(QPointF(1, 0)) - toLogical.map(QPointF(0, 0));
+    const QPointF across = toLogical.map(QPointF(0, 1)) - toLogical.map(QPointF(0, 0));
+    const double alongLength = std::hypot(along.x(), along.y());
+    const double acrossLength = std::hypot(across.x(), across.y());
     const int dpi = paintDevice() != nullptr ? paintDevice()->logicalDpiY() : 96;
     const double pixels = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * dpi / 72.0;
-    const double height = pixels * across_length;
-    if (!(along_length > 0.0) || !(height >= 0.5 && height <= kGuard) || !IsFinite(origin)) {
+    const double height = pixels * acrossLength;
+    if (!(alongLength > 0.0) || !(height >= 0.5 && height <= kGuard) || !IsFinite(origin)) {
         return;
     }
 
-    WmfFont wmf_font;
-    wmf_font.height = static_cast<qint16>(-std::lround(height));
+    WmfFont wmfFont;
+    wmfFont.height = static_cast<qint16>(-std::lround(height));
     // Escapement counts counter-clockwise as seen, with y growing downwards.
     long escapement = std::lround(std::atan2(-along.y(), along.x()) * 1800.0 / M_PI);
     if (escapement < 0) {
         escapement += 3600;
     }
-    wmf_font.escapement = static_cast<qint16>(escapement % 3600);
-    wmf_font.weight = static_cast<qint16>(std::clamp(static_cast<int>(font.weight()), 1, 1000));
-    wmf_font.italic = font.style() != QFont::StyleNormal;
-    wmf_font.face = QFontInfo(font).family().toLatin1();
+    wmfFont.escapement = static_cast<qint16>(escapement % 3600);
+    wmfFont.weight = static_cast<qint16>(std::clamp(static_cast<int>(font.weight()), 1, 1000));
+    wmfFont.italic = font.style() != QFont::StyleNormal;
+    wmfFont.face = QFontInfo(font).family().toLatin1();
 
     UseClip();
-    Use(font_object_, FontKey{wmf_font},
+    Use(fontObject, FontKey{wmfFont},
         [this](const FontKey& k) { writer_.CreateFontIndirect(k.font); });
     UseTextColor(Blended(pen_.color()));
 
     const QFontMetricsF metrics(font, paintDevice());
-    const int count = static_cast<int>(code_points.size());
+    const int count = static_cast<int>(codePoints.size());
     QByteArray bytes(count, '\0');
     std::vector<double> offsets(static_cast<size_t>(count) + 1, 0.0);
     for (int i = 0; i < count; ++i) {
-        const char32_t code_point = code_points[i];
-        bytes[i] = ToWindows1252(code_point);
+        const char32_t codePoint = codePoints[i];
+        bytes[i] = ToWindows1252(codePoint);
         offsets[static_cast<size_t>(i) + 1] =
             offsets[static_cast<size_t>(i)] +
-            metrics.horizontalAdvance(QString::fromUcs4(&code_point, 1));
+            metrics.horizontalAdvance(QString::fromUcs4(&codePoint, 1));
     }
     // Single characters miss the kerning of the run: stretch them to the run's own width.
     const double measured = offsets.back();
     const double stretch = measured > 0.0 && item.width() > 0.0 ? item.width() / measured : 1.0;
     std::vector<qint16> advances(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const double from = offsets[static_cast<size_t>(i)] * stretch * along_length;
-        const double to = offsets[static_cast<size_t>(i) + 1] * stretch * along_length;
+        const double from = offsets[static_cast<size_t>(i)] * stretch * alongLength;
+        const double to = offsets[static_cast<size_t>(i) + 1] * stretch * alongLength;
         advances[static_cast<size_t>(i)] = ToWord(std::lround(to) - std::lround(from));
     }
 
-    const QPointF unit_along = along / along_length;
+    const QPointF unitAlong = along / alongLength;
     for (int first = 0; first < count; first += WmfRecordWriter::kMaxTextBytes) {
         const QPointF start =
-            origin + unit_along * offsets[static_cast<size_t>(first)] * stretch * along_length;
+            origin + unitAlong * offsets[static_cast<size_t>(first)] * stretch * alongLength;
         if (!guard_.contains(start)) {
             continue;
         }
         writer_.ExtTextOut({ToWord(start.x()), ToWord(start.y())},
                            bytes.mid(first, WmfRecordWriter::kMaxTextBytes),
-                           wmf_font.escapement == 0 ? advances.data() + first : nullptr);
+                           wmfFont.escapement == 0 ? advances.data() + first : nullptr);
     }
 }
 

@@ -16,11 +16,11 @@ namespace kelmor {
 
 // Records what a QPainter draws as 16-bit metafile records. Coordinates arrive in device
 // pixels through the painter's transform, which this engine applies itself, and are written
-// as `units_per_pixel` logical units each. Pictures (pixmaps, images) are left out: the
+// as `unitsPerPixel` logical units each. Pictures (pixmaps, images) are left out: the
 // metafile stays all vector, and bitmap records are what readers most often refuse.
 class WmfPaintEngine : public QPaintEngine {
   public:
-    WmfPaintEngine(QSize size_in_pixels, int units_per_pixel, int dots_per_inch);
+    WmfPaintEngine(QSize sizeInPixels, int unitsPerPixel, int dotsPerInch);
 
     bool begin(QPaintDevice* device) override;
     bool end() override;
@@ -99,25 +99,25 @@ class WmfPaintEngine : public QPaintEngine {
     WmfRecordWriter writer_;
     WmfHandleTable handles_;
     WmfFrame frame_;
-    int units_per_pixel_ = 1;
+    int unitsPerPixel = 1;
     QRectF guard_;  // the logical area whose coordinates 16 bits can hold
 
     QPen pen_;
     QBrush brush_;
     QTransform transform_;
     qreal opacity_ = 1.0;
-    bool clip_enabled_ = false;
-    bool has_clip_ = false;
+    bool clipEnabled = false;
+    bool hasClip = false;
     QRectF clip_;  // device pixels
 
-    LiveObject<PenKey> pen_object_;
-    LiveObject<BrushKey> brush_object_;
-    LiveObject<FontKey> font_object_;
-    bool text_color_known_ = false;
-    QRgb text_color_ = 0;
-    quint16 poly_fill_mode_ = 0;
-    bool clip_written_ = false;
-    WmfRect written_clip_;
+    LiveObject<PenKey> penObject;
+    LiveObject<BrushKey> brushObject;
+    LiveObject<FontKey> fontObject;
+    bool textColorKnown = false;
+    QRgb textColor = 0;
+    quint16 polyFillMode = 0;
+    bool clipWritten = false;
+    WmfRect writtenClip;
 
     std::vector<WmfPoint> points_;  // reused for every record's points
 };

@@ -24,7 +24,7 @@ quint32 ColorRef(QRgb color) {
 }  // namespace
 
 void WmfRecordWriter::Begin(quint16 function) {
-    record_start_ = records_.size();
+    recordStart = records_.size();
     Word(0);  // size, filled in by End()
     Word(0);
     Word(function);
@@ -50,13 +50,13 @@ void WmfRecordWriter::Points(const WmfPoint* points, int count) {
 }
 
 void WmfRecordWriter::End() {
-    const quint32 words = static_cast<quint32>(records_.size() - record_start_) / 2;
-    char* size = records_.data() + record_start_;
+    const quint32 words = static_cast<quint32>(records_.size() - recordStart) / 2;
+    char* size = records_.data() + recordStart;
     size[0] = static_cast<char>(words & 0xFF);
     size[1] = static_cast<char>((words >> 8) & 0xFF);
     size[2] = static_cast<char>((words >> 16) & 0xFF);
     size[3] = static_cast<char>(words >> 24);
-    max_record_words_ = std::max(max_record_words_, words);
+    maxRecordWords = std::max(maxRecordWords, words);
 }
 
 void WmfRecordWriter::SetMapMode(quint16 mode) {

@@ -62,7 +62,7 @@ class WmfRecordWriter {
     void Ellipse(const WmfRect& rect);
 
     const QByteArray& Records() const { return records_; }
-    quint32 MaxRecordWords() const { return max_record_words_; }
+    quint32 MaxRecordWords() const { return maxRecordWords; }
 
   private:
     void Begin(quint16 function);
@@ -72,8 +72,8 @@ class WmfRecordWriter {
     void End();
 
     QByteArray records_;
-    int record_start_ = 0;
-    quint32 max_record_words_ = 0;
+    int recordStart = 0;
+    quint32 maxRecordWords = 0;
 };
 
 }  // namespace kelmor

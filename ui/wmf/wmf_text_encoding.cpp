@@ -14,15 +14,15 @@ constexpr char32_t kHighControls[32] = {
 
 }  // namespace
 
-char ToWindows1252(char32_t code_point) {
-    if (code_point < 0x20 || code_point == 0x7F) {
+char ToWindows1252(char32_t codePoint) {
+    if (codePoint < 0x20 || codePoint == 0x7F) {
         return ' ';
     }
-    if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) {
-        return static_cast<char>(code_point);
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
+        return static_cast<char>(codePoint);
     }
     for (int i = 0; i < 32; ++i) {
-        if (kHighControls[i] != 0 && kHighControls[i] == code_point) {
+        if (kHighControls[i] != 0 && kHighControls[i] == codePoint) {
             return static_cast<char>(0x80 + i);
         }
     }

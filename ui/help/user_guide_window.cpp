@@ -1,4 +1,4 @@
-#include "user_guide.h"
+#include "user_guide_window.h"
 
 #include <QImage>
 #include <QKeySequence>
@@ -49,16 +49,16 @@ void FitPictures(QTextDocument& document) {
 
 }  // namespace
 
-TUserGuide::TUserGuide(QWidget* parent) : QDialog(parent, Qt::Window) {
+UserGuideWindow::UserGuideWindow(QWidget* parent) : QDialog(parent, Qt::Window) {
     static const bool registered = [] {
         RegisterGuideResources();
         return true;
     }();
     (void)registered;
-    setObjectName(QStringLiteral("UserGuide"));
+    setObjectName(QStringLiteral("userGuide"));
     setWindowTitle(QStringLiteral("Kelmor: User guide"));
     browser_ = new QTextBrowser(this);
-    browser_->setObjectName(QStringLiteral("GuideBrowser"));
+    browser_->setObjectName(QStringLiteral("guideBrowser"));
     browser_->setOpenExternalLinks(true);
     browser_->setSource(Source(), QTextDocument::MarkdownResource);
     FitPictures(*browser_->document());
@@ -70,7 +70,7 @@ TUserGuide::TUserGuide(QWidget* parent) : QDialog(parent, Qt::Window) {
     connect(close, &QShortcut::activated, this, &QDialog::close);
 }
 
-QUrl TUserGuide::Source() {
+QUrl UserGuideWindow::Source() {
     return QUrl(QStringLiteral("qrc:/guide/user-guide.md"));
 }
 

@@ -17,38 +17,37 @@ class UpDown;
 // and high (red) indication, and whether its lamps flash. Created once at start-up and
 // shown modally; it keeps the level and the check box from one showing to the next. It
 // talks to no instrument itself: "Set" hands the values to the handler the main window
-// installed. The controls are public under the names of the window's definition.
-class TTrigger : public QDialog {
+// installed. Its controls carry their role as objectName.
+class TriggerLevelDialog : public QDialog {
     Q_OBJECT
 
   public:
     using SetHandlerFunction = std::function<void(int level, bool flash)>;
 
-    explicit TTrigger(QWidget* parent = nullptr);
+    explicit TriggerLevelDialog(QWidget* parent = nullptr);
 
     // Called by "Set" with the up-down position and the flash check box.
     void SetHandler(SetHandlerFunction handler);
-
-    void CheckBox1Click(QObject* sender);
-    void Button1Click(QObject* sender);
-    void Button2Click(QObject* sender);
-
-    CircleShape* Shape1 = nullptr;
-    CircleShape* Shape2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* Level_edit = nullptr;
-    UpDown* UpDown1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
+    // The level can be typed only while the lamps do not flash.
+    void ToggleFlash();
+    void SetLevel();
+
+    CircleShape* highLamp_ = nullptr;
+    CircleShape* lowLamp_ = nullptr;
+    QLabel* triggerLabel_ = nullptr;
+    QLabel* highLabel_ = nullptr;
+    QLabel* lowLabel_ = nullptr;
+    QLineEdit* levelEdit_ = nullptr;
+    UpDown* levelUpDown_ = nullptr;
+    QLabel* unitLabel_ = nullptr;
+    QCheckBox* flashCheckBox_ = nullptr;
+    QPushButton* setButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
     SetHandlerFunction handler_;
 };
 

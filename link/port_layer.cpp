@@ -1,4 +1,4 @@
-#include "d2xx_unit.h"
+#include "port_layer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -44,9 +44,9 @@ QString TextOf(const char* buffer, int size) {
 
 }  // namespace
 
-D2XXUnit::D2XXUnit(FtDriver& driver, Clock& clock) : driver_(driver), clock_(clock) {}
+PortLayer::PortLayer(FtDriver& driver, Clock& clock) : driver_(driver), clock_(clock) {}
 
-FT_STATUS D2XXUnit::GetFTDeviceCount() {
+FT_STATUS PortLayer::GetFTDeviceCount() {
     std::uint32_t count = 0;
     const FT_STATUS status = driver_.ListDeviceCount(count);
     if (status == FT_OK) {
@@ -57,20 +57,20 @@ FT_STATUS D2XXUnit::GetFTDeviceCount() {
     return status;
 }
 
-FT_STATUS D2XXUnit::GetFTDeviceSerialNo(std::uint32_t index) {
+FT_STATUS PortLayer::GetFTDeviceSerialNo(std::uint32_t index) {
     return QueryText(index, serialNumberBuffer_.data(), kSerialNumberBufferSize,
                      FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER,
                      QStringLiteral("GetFTDeviceSerialNo"));
 }
 
-FT_STATUS D2XXUnit::GetFTDeviceDescription(std::uint32_t index) {
+FT_STATUS PortLayer::GetFTDeviceDescription(std::uint32_t index) {
     return QueryText(index, descriptionBuffer_.data(), kDescriptionBufferSize,
                      FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION,
                      QStringLiteral("GetFTDeviceDescription"));
 }
 
-FT_STATUS D2XXUnit::QueryText(std::uint32_t index, char* buffer, int size, std::uint32_t flags,
-                              const QString& label) {
+FT_STATUS PortLayer::QueryText(std::uint32_t index, char* buffer, int size, std::uint32_t flags,
+                               const QString& label) {
     const FT_STATUS status = driver_.ListDeviceByIndex(index, buffer, flags);
     if (status == FT_OK) {
         FTDeviceText = TextOf(buffer, size);
@@ -80,7 +80,7 @@ FT_STATUS D2XXUnit::QueryText(std::uint32_t index, char* buffer, int size, std::
     return status;
 }
 
-FT_STATUS D2XXUnit::Open_USB_Device_By_Serial_Number(const QString& serialNumber) {
+FT_STATUS PortLayer::Open_USB_Device_By_Serial_Number(const QString& serialNumber) {
     FTOpenName[0] = '\0';
     const int length = std::min<int>(static_cast<int>(serialNumber.size()), kOpenNameSize - 1);
     for (int i = 0; i < length; ++i) {
@@ -100,7 +100,7 @@ FT_STATUS D2XXUnit::Open_USB_Device_By_Serial_Number(const QString& serialNumber
     return status;
 }
 
-FT_STATUS D2XXUnit::CloseFTDevice() {
+FT_STATUS PortLayer::CloseFTDevice() {
     const FT_STATUS status = driver_.Close(FTHandle);
     qCDebug(kelmorLink) << "close status" << status;
     if (status != FT_OK) {
@@ -109,7 +109,7 @@ FT_STATUS D2XXUnit::CloseFTDevice() {
     return status;
 }
 
-std::uint32_t D2XXUnit::ReadFTDevice(std::uint32_t count) {
+std::uint32_t PortLayer::ReadFTDevice(std::uint32_t count) {
     // Refused rather than passed on: a count beyond the buffer would overrun it.
     if (count > kReceiveBufferSize) {
         lastTransferResult_ = LinkStatus::Io;
@@ -154,7 +154,7 @@ std::uint32_t D2XXUnit::ReadFTDevice(std::uint32_t count) {
     return received;
 }
 
-std::uint32_t D2XXUnit::WriteFTDevice(std::uint32_t count) {
+std::uint32_t PortLayer::WriteFTDevice(std::uint32_t count) {
     std::uint32_t written = 0;
     FT_STATUS status = FT_INVALID_PARAMETER;
     if (count <= kTransmitBufferSize) {
@@ -172,7 +172,7 @@ std::uint32_t D2XXUnit::WriteFTDevice(std::uint32_t count) {
     return written;
 }
 
-FT_STATUS D2XXUnit::PurgeFTDeviceRX() {
+FT_STATUS PortLayer::PurgeFTDeviceRX() {
     const FT_STATUS status = driver_.Purge(FTHandle, FT_PURGE_RX);
     if (status != FT_OK) {
         ReportFTError(QStringLiteral("FT_Purge RX"), status);
@@ -180,14 +180,14 @@ FT_STATUS D2XXUnit::PurgeFTDeviceRX() {
     return status;
 }
 
-QString D2XXUnit::ComposeFTError(const QString& label, FT_STATUS status) {
+QString PortLayer::ComposeFTError(const QString& label, FT_STATUS status) {
     if (status == FT_OK || status > kHighestStatus) {
         return QString();
     }
     return label + QLatin1String(kStatusTexts[status]);
 }
 
-void D2XXUnit::ReportFTError(const QString& label, FT_STATUS status) {
+void PortLayer::ReportFTError(const QString& label, FT_STATUS status) {
     if (!FTErrorReportOn) {
         return;
     }
@@ -202,7 +202,7 @@ void D2XXUnit::ReportFTError(const QString& label, FT_STATUS status) {
     qCDebug(kelmorLink) << text;
 }
 
-QString D2XXUnit::LastErrorReport() const {
+QString PortLayer::LastErrorReport() const {
     const std::lock_guard<std::mutex> lock(reportMutex_);
     return lastErrorReport_;
 }

@@ -11,11 +11,11 @@ namespace kelmor {
 // its screenshots, from the program's own resources, so it is there without a network or
 // a browser. A window of its own beside the main window, not a modal one. Links to web
 // pages open in the desktop's browser.
-class TUserGuide : public QDialog {
+class UserGuideWindow : public QDialog {
     Q_OBJECT
 
   public:
-    explicit TUserGuide(QWidget* parent = nullptr);
+    explicit UserGuideWindow(QWidget* parent = nullptr);
 
     // Where the guide and the pictures it shows are found.
     static QUrl Source();

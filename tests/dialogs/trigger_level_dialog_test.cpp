@@ -9,10 +9,10 @@
 #include "dialog_test_helpers.h"
 #include "suites.h"
 #include "ui/dialogs/circle_shape.h"
-#include "ui/dialogs/trigger_dialog.h"
+#include "ui/dialogs/trigger_level_dialog.h"
 #include "ui/dialogs/up_down.h"
 
-using kelmor::TTrigger;
+using kelmor::TriggerLevelDialog;
 
 namespace {
 
@@ -29,7 +29,7 @@ struct RecordingTrigger {
             stillShownWhenCalled = dialog.isVisible();
         });
     }
-    TTrigger dialog;
+    TriggerLevelDialog dialog;
     std::vector<SetCall> calls;
     bool stillShownWhenCalled = false;
 };
@@ -51,8 +51,8 @@ class TriggerDialogTest : public QObject {
 
   private slots:
     void controlsStartAsDefined() {
-        TTrigger t;
-        QCOMPARE(t.objectName(), QString("Trigger"));
+        TriggerLevelDialog t;
+        QCOMPARE(t.objectName(), QString("triggerLevelDialog"));
         QCOMPARE(t.windowTitle(), QString("Trigger level"));
         const Qt::WindowFlags flags = t.windowFlags();
         QVERIFY((flags & Qt::WindowType_Mask) == Qt::Tool);
@@ -60,37 +60,37 @@ class TriggerDialogTest : public QObject {
         QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinMaxButtonsHint)));
 
-        QCOMPARE(t.Shape1->objectName(), QString("Shape1"));
-        QCOMPARE(t.Shape1->Fill(), QColor(Qt::red));
-        QCOMPARE(t.Shape2->objectName(), QString("Shape2"));
-        QCOMPARE(t.Shape2->Fill(), QColor(0, 255, 0));
-        QCOMPARE(t.Label2->text(), QString("High Level"));
-        QCOMPARE(t.Label3->text(), QString("Low Level"));
-        QVERIFY(Beside(t.Shape1, t.Label2));
-        QVERIFY(Beside(t.Shape2, t.Label3));
-        QCOMPARE(t.findChild<QLabel*>("Label1")->text(),
+        QCOMPARE(Child<kelmor::CircleShape>(t, "highLamp")->objectName(), QString("highLamp"));
+        QCOMPARE(Child<kelmor::CircleShape>(t, "highLamp")->Fill(), QColor(Qt::red));
+        QCOMPARE(Child<kelmor::CircleShape>(t, "lowLamp")->objectName(), QString("lowLamp"));
+        QCOMPARE(Child<kelmor::CircleShape>(t, "lowLamp")->Fill(), QColor(0, 255, 0));
+        QCOMPARE(Child<QLabel>(t, "highLabel")->text(), QString("High Level"));
+        QCOMPARE(Child<QLabel>(t, "lowLabel")->text(), QString("Low Level"));
+        QVERIFY(Beside(Child<kelmor::CircleShape>(t, "highLamp"), Child<QLabel>(t, "highLabel")));
+        QVERIFY(Beside(Child<kelmor::CircleShape>(t, "lowLamp"), Child<QLabel>(t, "lowLabel")));
+        QCOMPARE(t.findChild<QLabel*>("triggerLabel")->text(),
                  QString("Trigger between Low and High level at"));
-        QCOMPARE(t.findChild<QLabel*>("Label4")->text(), QString("Bq/m3"));
+        QCOMPARE(t.findChild<QLabel*>("unitLabel")->text(), QString("Bq/m3"));
 
-        auto* edit = t.findChild<QLineEdit*>("Level_edit");
+        auto* edit = t.findChild<QLineEdit*>("levelEdit");
         QVERIFY(edit != nullptr && edit->isReadOnly() && edit->isEnabled());
         QCOMPARE(edit->text(), QString("200"));
-        auto* upDown = t.findChild<kelmor::UpDown*>("UpDown1");
+        auto* upDown = t.findChild<kelmor::UpDown*>("levelUpDown");
         QVERIFY(upDown != nullptr);
         QCOMPARE(upDown->Minimum(), 50);
         QCOMPARE(upDown->Maximum(), 2000);
         QCOMPARE(upDown->Increment(), 25);
         QCOMPARE(upDown->Position(), 200);
-        auto* flash = t.findChild<QCheckBox*>("CheckBox1");
+        auto* flash = t.findChild<QCheckBox*>("flashCheckBox");
         QVERIFY(flash != nullptr && !flash->isChecked());
         QCOMPARE(flash->text(), QString("Flash RED/GREEN"));
-        QCOMPARE(t.findChild<QPushButton*>("Button1")->text(), QString("Set"));
-        QCOMPARE(t.findChild<QPushButton*>("Button2")->text(), QString("Cancel"));
-        QVERIFY(t.Button1->isDefault());
+        QCOMPARE(t.findChild<QPushButton*>("setButton")->text(), QString("Set"));
+        QCOMPARE(t.findChild<QPushButton*>("cancelButton")->text(), QString("Cancel"));
+        QVERIFY(Child<QPushButton>(t, "setButton")->isDefault());
     }
 
     void everyTextFitsInTheDialog() {
-        TTrigger t;
+        TriggerLevelDialog t;
         for (const QWidget* child : t.findChildren<QWidget*>()) {
             QVERIFY2(t.rect().contains(child->geometry()), qPrintable(child->objectName()));
             if (child->inherits("QLabel") || child->inherits("QCheckBox")) {
@@ -98,48 +98,50 @@ class TriggerDialogTest : public QObject {
                          qPrintable(child->objectName()));
             }
         }
-        QVERIFY(!t.Button1->geometry().intersects(t.Button2->geometry()));
+        QVERIFY(!Child<QPushButton>(t, "setButton")
+                     ->geometry()
+                     .intersects(Child<QPushButton>(t, "cancelButton")->geometry()));
     }
 
     void upDownStepsBy25WithinLimits() {
-        TTrigger t;
-        Click(t.UpDown1->UpButton());
-        QCOMPARE(t.UpDown1->Position(), 225);
-        QCOMPARE(t.Level_edit->text(), QString("225"));
-        Click(t.UpDown1->DownButton());
-        Click(t.UpDown1->DownButton());
-        QCOMPARE(t.Level_edit->text(), QString("175"));
+        TriggerLevelDialog t;
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->UpButton());
+        QCOMPARE(Child<kelmor::UpDown>(t, "levelUpDown")->Position(), 225);
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("225"));
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->DownButton());
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->DownButton());
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("175"));
         for (int i = 0; i < 10; ++i) {
-            QTest::keyClick(t.Level_edit, Qt::Key_Down);
+            QTest::keyClick(Child<QLineEdit>(t, "levelEdit"), Qt::Key_Down);
         }
-        QCOMPARE(t.UpDown1->Position(), 50);
-        QCOMPARE(t.Level_edit->text(), QString("50"));
+        QCOMPARE(Child<kelmor::UpDown>(t, "levelUpDown")->Position(), 50);
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("50"));
         for (int i = 0; i < 100; ++i) {
-            QTest::keyClick(t.UpDown1, Qt::Key_Up);
+            QTest::keyClick(Child<kelmor::UpDown>(t, "levelUpDown"), Qt::Key_Up);
         }
-        QCOMPARE(t.UpDown1->Position(), 2000);
-        Click(t.UpDown1->UpButton());
-        QCOMPARE(t.Level_edit->text(), QString("2000"));
-        t.UpDown1->SetPosition(-5);
-        QCOMPARE(t.Level_edit->text(), QString("50"));
+        QCOMPARE(Child<kelmor::UpDown>(t, "levelUpDown")->Position(), 2000);
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->UpButton());
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("2000"));
+        Child<kelmor::UpDown>(t, "levelUpDown")->SetPosition(-5);
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("50"));
     }
 
     void flashDisablesEditButNotUpDown() {
-        TTrigger t;
-        Click(t.CheckBox1);
-        QVERIFY(t.CheckBox1->isChecked());
-        QVERIFY(!t.Level_edit->isEnabled());
-        QVERIFY(t.UpDown1->isEnabled());
-        Click(t.UpDown1->UpButton());
-        QCOMPARE(t.Level_edit->text(), QString("225"));
-        Click(t.CheckBox1);
-        QVERIFY(t.Level_edit->isEnabled());
+        TriggerLevelDialog t;
+        Click(Child<QCheckBox>(t, "flashCheckBox"));
+        QVERIFY(Child<QCheckBox>(t, "flashCheckBox")->isChecked());
+        QVERIFY(!Child<QLineEdit>(t, "levelEdit")->isEnabled());
+        QVERIFY(Child<kelmor::UpDown>(t, "levelUpDown")->isEnabled());
+        Click(Child<kelmor::UpDown>(t, "levelUpDown")->UpButton());
+        QCOMPARE(Child<QLineEdit>(t, "levelEdit")->text(), QString("225"));
+        Click(Child<QCheckBox>(t, "flashCheckBox"));
+        QVERIFY(Child<QLineEdit>(t, "levelEdit")->isEnabled());
     }
 
     void cancelAndEscapeSendNothing() {
         RecordingTrigger r;
         r.dialog.open();
-        Click(r.dialog.Button2);
+        Click(Child<QPushButton>(r.dialog, "cancelButton"));
         QVERIFY(!r.dialog.isVisible());
         QCOMPARE(r.dialog.result(), int(QDialog::Rejected));
         r.dialog.open();
@@ -151,9 +153,9 @@ class TriggerDialogTest : public QObject {
     void setHandsOverLevelAndFlashThenCloses() {
         RecordingTrigger r;
         r.dialog.open();
-        Click(r.dialog.UpDown1->UpButton());
-        Click(r.dialog.UpDown1->UpButton());
-        Click(r.dialog.Button1);
+        Click(Child<kelmor::UpDown>(r.dialog, "levelUpDown")->UpButton());
+        Click(Child<kelmor::UpDown>(r.dialog, "levelUpDown")->UpButton());
+        Click(Child<QPushButton>(r.dialog, "setButton"));
         QVERIFY(!r.dialog.isVisible());
         QCOMPARE(r.dialog.result(), int(QDialog::Accepted));
         QCOMPARE(r.calls.size(), size_t(1));
@@ -163,9 +165,9 @@ class TriggerDialogTest : public QObject {
 
         // Enter means "Set" even with the focus on the check box, and the flash goes along.
         r.dialog.open();
-        Click(r.dialog.CheckBox1);
-        r.dialog.CheckBox1->setFocus();
-        QTest::keyClick(r.dialog.CheckBox1, Qt::Key_Return);
+        Click(Child<QCheckBox>(r.dialog, "flashCheckBox"));
+        Child<QCheckBox>(r.dialog, "flashCheckBox")->setFocus();
+        QTest::keyClick(Child<QCheckBox>(r.dialog, "flashCheckBox"), Qt::Key_Return);
         QVERIFY(!r.dialog.isVisible());
         QCOMPARE(r.calls.size(), size_t(2));
         QCOMPARE(r.calls[1].level, 250);
@@ -178,28 +180,28 @@ class TriggerDialogTest : public QObject {
         RecordingTrigger r;
         r.dialog.setParent(&owner, r.dialog.windowFlags());
         r.dialog.open();
-        r.dialog.UpDown1->SetPosition(500);
-        Click(r.dialog.CheckBox1);
-        Click(r.dialog.Button2);
+        Child<kelmor::UpDown>(r.dialog, "levelUpDown")->SetPosition(500);
+        Click(Child<QCheckBox>(r.dialog, "flashCheckBox"));
+        Click(Child<QPushButton>(r.dialog, "cancelButton"));
 
         owner.move(260, 140);
         r.dialog.open();
         const QPoint offset = r.dialog.frameGeometry().center() - owner.frameGeometry().center();
         QVERIFY(offset.manhattanLength() <= 2);
-        QCOMPARE(r.dialog.Level_edit->text(), QString("500"));
-        QVERIFY(r.dialog.CheckBox1->isChecked());
-        QVERIFY(!r.dialog.Level_edit->isEnabled());
+        QCOMPARE(Child<QLineEdit>(r.dialog, "levelEdit")->text(), QString("500"));
+        QVERIFY(Child<QCheckBox>(r.dialog, "flashCheckBox")->isChecked());
+        QVERIFY(!Child<QLineEdit>(r.dialog, "levelEdit")->isEnabled());
         Screenshot(r.dialog, "trigger_dialog");
-        Click(r.dialog.Button1);
+        Click(Child<QPushButton>(r.dialog, "setButton"));
         QCOMPARE(r.calls.size(), size_t(1));
         QCOMPARE(r.calls[0].level, 500);
         QCOMPARE(r.calls[0].flash, true);
     }
 
     void setWithoutHandlerOnlyCloses() {
-        TTrigger t;
+        TriggerLevelDialog t;
         t.open();
-        Click(t.Button1);
+        Click(Child<QPushButton>(t, "setButton"));
         QVERIFY(!t.isVisible());
     }
 };
@@ -209,4 +211,4 @@ int RunTriggerDialogTests(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "trigger_dialog_test.moc"
+#include "trigger_level_dialog_test.moc"

@@ -44,11 +44,11 @@ using ReadProgress = std::function<void(std::uint32_t received, std::uint32_t re
 // buffers) may run on two threads at once; each of them on one thread at a time.
 //
 // The buffers make the object large: create it once, on the heap.
-class D2XXUnit {
+class PortLayer {
   public:
-    D2XXUnit(FtDriver& driver, Clock& clock);
-    D2XXUnit(const D2XXUnit&) = delete;
-    D2XXUnit& operator=(const D2XXUnit&) = delete;
+    PortLayer(FtDriver& driver, Clock& clock);
+    PortLayer(const PortLayer&) = delete;
+    PortLayer& operator=(const PortLayer&) = delete;
 
     // FTDeviceCount := the number of attached FTDI devices (on success only).
     FT_STATUS GetFTDeviceCount();
