@@ -2,6 +2,7 @@
 // sample memory, so that everything can be tried without an instrument; its Simulator
 // menu makes the Kelmor misbehave, so that every failure can be seen too.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 
 #include "data/safe_file.h"
@@ -28,7 +29,11 @@ int main(int argc, char** argv) {
         // About two seconds for a whole memory, so that the read-out's progress shows.
         kelmor->SetTransferRate(65536);
     }
-    return kelmor::RunWindowProgram(app, bus, clock, [&bus, &memory](kelmor::MainWindow& window) {
-        kelmor::AddSimulatorMenu(window, bus, memory);
-    });
+    // The demonstration's read-outs go to an archive of its own in its working folder,
+    // never into the user's.
+    const QString archive = QDir::current().filePath(QStringLiteral("demo-archive.sqlite"));
+    return kelmor::RunWindowProgram(app, bus, clock, archive,
+                                    [&bus, &memory](kelmor::MainWindow& window) {
+                                        kelmor::AddSimulatorMenu(window, bus, memory);
+                                    });
 }

@@ -50,38 +50,39 @@ QByteArray PlaceSummaryJson(const MeasurementSummary& summary, const AnnualAvera
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
-QStringList AnnualTextLines(const AnnualAverage& annual, const QLocale& locale) {
-    QStringList lines;
+QStringList AnnualVerdictLines(const AnnualAverage& annual, const QLocale& locale) {
     const QString heating = locale.toString(100 * annual.heatingSeasonFraction, 'f', 0);
     if (annual.annualMeanBqm3) {
         const MonthlyMean& first = annual.annualMonths.front();
         const MonthlyMean& last = annual.annualMonths.back();
-        lines << QStringLiteral(
-                     "Annual average: %1 Bq/m3 (the mean of the 12 monthly means "
-                     "from %2 to %3)")
-                     .arg(locale.toString(*annual.annualMeanBqm3, 'f', 0),
-                          MonthName(first.year, first.month), MonthName(last.year, last.month));
-    } else {
-        lines << QStringLiteral(
-                     "Annual average: none yet; it needs 12 consecutive calendar "
-                     "months each at least half measured")
-              << QStringLiteral(
-                     "Measured so far: %1 days, %2 of 12 months at least half "
-                     "covered, %3 % of the hours in the heating season (October to "
-                     "March)")
-                     .arg(locale.toString(annual.daysMeasured, 'f', 1))
-                     .arg(annual.monthsCovered)
-                     .arg(heating);
+        return {QStringLiteral("Annual average: %1 Bq/m3 (the mean of the 12 monthly means "
+                               "from %2 to %3)")
+                    .arg(locale.toString(*annual.annualMeanBqm3, 'f', 0),
+                         MonthName(first.year, first.month), MonthName(last.year, last.month)),
+                QStringLiteral("Heating season: %1 % of the hours measured").arg(heating)};
     }
+    return {QStringLiteral("Annual average: none yet; it needs 12 consecutive calendar "
+                           "months each at least half measured"),
+            QStringLiteral("Measured so far: %1 days, %2 of 12 months at least half "
+                           "covered, %3 % of the hours in the heating season (October to "
+                           "March)")
+                .arg(locale.toString(annual.daysMeasured, 'f', 1))
+                .arg(annual.monthsCovered)
+                .arg(heating)};
+}
+
+QStringList AnnualTextLines(const AnnualAverage& annual, const QLocale& locale) {
+    const QStringList verdict = AnnualVerdictLines(annual, locale);
+    // The months follow the average itself; with an average, its heating season ends the text.
+    const qsizetype head = annual.annualMeanBqm3 ? 1 : verdict.size();
+    QStringList lines = verdict.mid(0, head);
     for (const MonthlyMean& m : annual.months) {
         lines << QStringLiteral("%1: %2 Bq/m3, %3 % of the month measured")
                      .arg(MonthName(m.year, m.month),
                           m.samples > 0 ? locale.toString(m.meanBqm3, 'f', 0) : QStringLiteral("-"),
                           locale.toString(100 * m.coveredFraction, 'f', 0));
     }
-    if (annual.annualMeanBqm3) {
-        lines << QStringLiteral("Heating season: %1 % of the hours measured").arg(heating);
-    }
+    lines << verdict.mid(head);
     return lines;
 }
 

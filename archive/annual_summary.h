@@ -26,5 +26,8 @@ QByteArray PlaceSummaryJson(const MeasurementSummary& summary, const AnnualAvera
 // The annual average with its twelve months, or how far the place is from one, as lines
 // of plain text.
 QStringList AnnualTextLines(const AnnualAverage& annual, const QLocale& locale);
+// The same without the months: the annual average and its heating season, or how far the
+// place is from one.
+QStringList AnnualVerdictLines(const AnnualAverage& annual, const QLocale& locale);
 
 }  // namespace kelmor

@@ -23,12 +23,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "archive/archive.h"
 #include "desktop_dialogs.h"
 #include "empty_state.h"
 #include "exchange_runner.h"
 #include "instrument/transfer_estimate.h"
 #include "instrument_session.h"
 #include "link/clock.h"
+#include "ui/archive/archive_panel.h"
 #include "ui/chart/chart_sink.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
@@ -117,6 +119,7 @@ MainWindow::MainWindow(const WindowSetup& setup, QWidget* parent)
     BuildChart();
     BuildStatusBar();
     BuildAssessment();
+    BuildArchive();
 
     meanErrorCheckBox_ = new QCheckBox(this);
     meanErrorCheckBox_->setObjectName(QStringLiteral("meanErrorCheckBox"));
@@ -135,6 +138,7 @@ MainWindow::MainWindow(const WindowSetup& setup, QWidget* parent)
 
     NameForScreenReaders();
     ConnectSignals();
+    OpenArchive(setup.archivePath);
     StartUp();
     discoveryTimer_->start();
 }
@@ -149,6 +153,10 @@ void MainWindow::BuildMenus() {
                           QStringLiteral("Save Measurements"));
     printAction_ = AddItem(mainMenu_, "printAction", QStringLiteral("Print"), QKeySequence::Print,
                            QStringLiteral("Print Graph"));
+    addToArchiveAction_ =
+        AddItem(mainMenu_, "addToArchiveAction", QStringLiteral("Add to archive..."),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D),
+                QStringLiteral("Keep the data file opened in the archive, naming its instrument"));
     mainMenu_->addSeparator();
     exitAction_ = AddItem(mainMenu_, "exitAction", QStringLiteral("Exit"),
                           QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -214,13 +222,28 @@ void MainWindow::BuildMenus() {
                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                 QStringLiteral("A PDF of the chart and the summary to hand on"));
 
+    archiveMenu_ = AddMenu(menuBar(), "archiveMenu", QStringLiteral("A&rchive"));
+    archivePanelAction_ =
+        AddItem(archiveMenu_, "archivePanelAction", QStringLiteral("Archive panel"),
+                QKeySequence(Qt::Key_F8), QStringLiteral("The places and runs of the archive"));
+    archivePanelAction_->setCheckable(true);
+    yearViewAction_ =
+        AddItem(archiveMenu_, "yearViewAction", QStringLiteral("Year view"),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y),
+                QStringLiteral("The monthly means of a place and its annual average"));
+    exportArchiveAction_ =
+        AddItem(archiveMenu_, "exportArchiveAction", QStringLiteral("Export CSV..."),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X),
+                QStringLiteral("Every hourly sample of the chosen place, or of the whole "
+                               "archive, for a spreadsheet"));
+
     helpMenu_ = AddMenu(menuBar(), "helpMenu", QStringLiteral("&Help"));
     userGuideAction_ = AddItem(helpMenu_, "userGuideAction", QStringLiteral("User guide"),
                                QKeySequence::HelpContents);
     aboutAction_ = AddItem(helpMenu_, "aboutAction", QStringLiteral("About"));
     // Menus open as windows of their own, which do not take the window's palette.
-    for (QMenu* menu :
-         {mainMenu_, instrumentMenu_, viewMenu_, assessmentMenu_, referenceLevelMenu_, helpMenu_}) {
+    for (QMenu* menu : {mainMenu_, instrumentMenu_, viewMenu_, assessmentMenu_, referenceLevelMenu_,
+                        archiveMenu_, helpMenu_}) {
         menu->setPalette(palette());
     }
 }
@@ -454,6 +477,14 @@ void MainWindow::ConnectSignals() {
         connect(item, &QAction::triggered, this, [this, item] { ChooseReferenceLevel(item); });
     }
     connect(saveReportAction_, &QAction::triggered, this, &MainWindow::SaveRadonReport);
+    connect(addToArchiveAction_, &QAction::triggered, this, &MainWindow::AddOpenedFileToArchive);
+    connect(archivePanelAction_, &QAction::triggered, this, &MainWindow::ToggleArchivePanel);
+    connect(yearViewAction_, &QAction::triggered, this, &MainWindow::ShowYearView);
+    connect(exportArchiveAction_, &QAction::triggered, this, &MainWindow::ExportArchive);
+    connect(archivePanel_, &ArchivePanel::placeShown, this, &MainWindow::ShowArchivedPlace);
+    connect(archivePanel_, &ArchivePanel::runShown, this, &MainWindow::ShowArchivedRun);
+    connect(archivePanel_, &ArchivePanel::yearViewAsked, this, &MainWindow::ShowYearViewOf);
+    connect(archivePanel_, &ArchivePanel::failed, this, &MainWindow::ShowError);
     connect(userGuideAction_, &QAction::triggered, this, &MainWindow::ShowUserGuide);
     connect(aboutAction_, &QAction::triggered, this, &MainWindow::ShowAboutBox);
 }

@@ -56,6 +56,11 @@ class InstrumentSession;
 class ChartSink;
 class KelmorChart;
 class AboutBox;
+class Archive;
+class ArchivePanel;
+class YearView;
+struct LoadedSamples;
+struct RunKey;
 class TriggerLevelDialog;
 class SummaryPanel;
 class TransferEstimate;
@@ -66,6 +71,7 @@ struct WindowSetup {
     Clock* clock = nullptr;             // none: the system's
     DesktopDialogs* dialogs = nullptr;  // none: ordinary modal dialogs
     QString workingFolder;              // where the temporary files go; none: the current one
+    QString archivePath;                // the radon archive; none: the window keeps none
 };
 
 // The main window: the tool bar, the menus, the chart with its foot line, the summary panel
@@ -131,6 +137,22 @@ class MainWindow : public QMainWindow {
     void ShowAboutBox();
     void ShowUserGuide();
 
+    // The radon archive.
+    void BuildArchive();
+    void OpenArchive(const QString& path);
+    // Stores the image just read out; a failure is said, and the read-out stays loaded.
+    void ArchiveReadOut(const std::uint8_t* imageBytes, Model model);
+    void AddOpenedFileToArchive();
+    void ToggleArchivePanel();
+    void ShowArchivedPlace(const QString& place);
+    void ShowArchivedRun(const RunKey& run);
+    // Applies samples the archive loaded into the measurement state, as a decode is applied;
+    // `place` is none for a run.
+    void ShowArchived(const LoadedSamples& loaded, const QString& source, const QString& place);
+    void ShowYearView();
+    void ShowYearViewOf(const QString& place);
+    void ExportArchive();
+
     // The instrument.
     void ReadOut();
     void SetInstrumentClock();
@@ -171,6 +193,10 @@ class MainWindow : public QMainWindow {
     // Applies a decode to the window: the changes before it, the decode itself, the
     // temporary files and the changes after it.
     void DecodeLoaded(const std::uint8_t* imageBytes, Model model);
+    // What a decode and an archive load share: before, the list emptied and the choice
+    // forgotten; after, the list of what was loaded and the first view.
+    void ForgetMeasurements(Model model);
+    void ListMeasurements(const DecodeOutcome& outcome);
     void WriteTemporaryFiles(bool withMemo);
     QString WorkingFile(const QString& name) const;
 
@@ -200,6 +226,12 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<ExchangeRunner> runner_;
     std::unique_ptr<TransferEstimate> estimate_;  // fed on the worker thread of a read-out
+    std::unique_ptr<Archive> archive_;            // none when it could not be opened
+    QString archivePath_;                         // none: the window keeps no archive
+    QString archiveProblem_;                      // why there is none
+    QByteArray openedImage_;                      // the data file loaded, for Add to archive
+    QString openedPath_;
+    QString shownPlace_;  // the place loaded from the archive
     QString workingFolder_;
 
     // The menus.
@@ -207,6 +239,7 @@ class MainWindow : public QMainWindow {
     QAction* openAction_ = nullptr;
     QAction* saveAction_ = nullptr;
     QAction* printAction_ = nullptr;
+    QAction* addToArchiveAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QMenu* instrumentMenu_ = nullptr;
     QAction* readOutAction_ = nullptr;
@@ -230,6 +263,10 @@ class MainWindow : public QMainWindow {
     std::array<QAction*, kReferenceLevelPresetCount> referencePresetActions_{};
     QAction* typedReferenceAction_ = nullptr;
     QAction* saveReportAction_ = nullptr;
+    QMenu* archiveMenu_ = nullptr;
+    QAction* archivePanelAction_ = nullptr;
+    QAction* yearViewAction_ = nullptr;
+    QAction* exportArchiveAction_ = nullptr;
     QMenu* helpMenu_ = nullptr;
     QAction* userGuideAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
@@ -256,6 +293,10 @@ class MainWindow : public QMainWindow {
     QLineEdit* titleEditor_ = nullptr;
     QDockWidget* summaryDock_ = nullptr;
     SummaryPanel* summaryPanel_ = nullptr;
+    QDockWidget* archiveDock_ = nullptr;
+    ArchivePanel* archivePanel_ = nullptr;
+    QDialog* yearViewWindow_ = nullptr;
+    YearView* yearView_ = nullptr;
 
     // The status bar: the instrument, the last command, the progress of an exchange.
     QLabel* instrumentPanel_ = nullptr;

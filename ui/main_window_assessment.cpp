@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "archive/annual_summary.h"
 #include "data/measurement_summary.h"
 #include "data/reference_level.h"
 #include "desktop_dialogs.h"
@@ -116,6 +117,11 @@ void MainWindow::ShowAssessment() {
     }
     summaryPanel_->SetShown(*data_, *scope, ChosenReferenceLevel(),
                             measurementList_->itemText(state_.chosenMeasurement));
+    // Of a place, the annual average of all of it, whatever the zoom shows.
+    summaryPanel_->SetAnnual(
+        shownPlace_.isEmpty()
+            ? QStringList()
+            : AnnualVerdictLines(ComputeAnnualAverage(HourlyValuesOf(*data_, 0)), QLocale()));
 }
 
 void MainWindow::SaveRadonReport() {

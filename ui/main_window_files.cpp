@@ -1,4 +1,5 @@
 // Opening and saving data files, the exports and printing.
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -67,10 +68,30 @@ bool MainWindow::OpenDataFile(const QString& path) {
     chosenFormat_ = kDataFile;
     imageSource_ = QFileInfo(path).fileName();
     DecodeLoaded(staging_->data(), read.model);
+    // Kept as read, for Add to archive: the image buffer keeps what a larger image left
+    // beyond this one's size.
+    openedImage_ =
+        QByteArray(reinterpret_cast<const char*>(staging_->data()), LayoutOf(read.model).imageSize);
+    openedPath_ = path;
+    state_.openedFileArchivable = data_->MeasurementCount > 0;
+    ApplyWindowState();
     return true;
 }
 
 void MainWindow::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
+    ForgetMeasurements(model);
+    DecodeContext context;
+    context.now = DateTimeFromQt(clock_->LocalNow());
+    context.separators = Separators::FromSystemLocale();
+    const DecodeOutcome outcome = LoadImage(*data_, imageBytes, model, context);
+    state_.showingArchive = false;
+    state_.openedFileArchivable = false;
+    shownPlace_.clear();
+    ListMeasurements(outcome);
+    WriteTemporaryFiles(model != Model::V5);
+}
+
+void MainWindow::ForgetMeasurements(Model model) {
     measurementList_->clear();
     measurementList_->setEditText(QStringLiteral("Select Measurement"));
     state_.chosenMeasurement = -1;
@@ -83,13 +104,10 @@ void MainWindow::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
         state_.overlays.humidity = false;
     }
     ApplyWindowState();
+}
 
-    DecodeContext context;
-    context.now = DateTimeFromQt(clock_->LocalNow());
-    context.separators = Separators::FromSystemLocale();
-    const DecodeOutcome outcome = LoadImage(*data_, imageBytes, model, context);
+void MainWindow::ListMeasurements(const DecodeOutcome& outcome) {
     state_.replacingImage = false;
-
     if (outcome.measurementsFound) {
         measurementList_->addItems(outcome.listItems);
         measurementList_->setCurrentIndex(-1);  // adding items selected the first
@@ -109,7 +127,6 @@ void MainWindow::DecodeLoaded(const std::uint8_t* imageBytes, Model model) {
         ShowMessage(box);
     }
     ShowAssessment();
-    WriteTemporaryFiles(model != Model::V5);
 }
 
 QString MainWindow::WorkingFile(const QString& name) const {
@@ -169,7 +186,17 @@ void MainWindow::Save() {
     FileWrite written;
     switch (chosenFormat_) {
         case kDataFile:
-            written = SaveDataFile(path, *data_);
+            if (state_.showingArchive) {
+                // A place merges runs of several read-outs: it has no memory image to save.
+                written.error =
+                    QStringLiteral(
+                        "%1 was not written: the chart shows samples of the archive, which are "
+                        "no data file of the Kelmor. Save them as text or export them as CSV "
+                        "(Archive > Export CSV...).")
+                        .arg(QDir::toNativeSeparators(path));
+            } else {
+                written = SaveDataFile(path, *data_);
+            }
             break;
         case kBitmap:
             written.ok = chart_->SaveBitmap(path, written.error);

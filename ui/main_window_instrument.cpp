@@ -254,6 +254,7 @@ void MainWindow::ReadOut() {
     SetPanelText(1, QString());
     state_.readOutArmed = true;
     ApplyWindowState();
+    ArchiveReadOut(readout.StagedImage().data(), *outcome.model);
     if (!warnings.isEmpty()) {
         QMessageBox box(
             QMessageBox::Warning, windowTitle(),

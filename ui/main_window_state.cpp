@@ -83,6 +83,14 @@ void MainWindow::ApplyWindowState() {
     emptyState_->SetOpenEnabled(idle);
     emptyState_->SetMeasurementsListed(measurementList_->count() > 0);
     titleEditor_->setVisible(s.titleEditing);
+
+    addToArchiveAction_->setEnabled(s.openedFileArchivable && s.archiveWritable && idle);
+    archivePanelAction_->setEnabled(idle);
+    archivePanelAction_->setChecked(s.archiveShown);
+    archiveDock_->setVisible(s.archiveShown);
+    archiveDock_->setEnabled(idle);
+    yearViewAction_->setEnabled(s.archiveOpen && idle);
+    exportArchiveAction_->setEnabled(s.archiveOpen && idle);
 }
 
 }  // namespace kelmor

@@ -9,7 +9,7 @@
 
 namespace kelmor {
 
-int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock,
+int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock, const QString& archivePath,
                      const std::function<void(MainWindow&)>& decorate) {
     // The title the desktop shows for the program; the window keeps its own caption.
     QCoreApplication::setApplicationName(QStringLiteral("V5   Computer Interface"));
@@ -25,6 +25,7 @@ int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock,
     WindowSetup setup;
     setup.driver = &driver;
     setup.clock = &clock;
+    setup.archivePath = archivePath;
     MainWindow window(setup);
     if (decorate) {
         decorate(window);

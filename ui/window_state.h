@@ -51,6 +51,15 @@ struct WindowState {
     double typedReference = 0;           // Bq/m3, for kTypedReference
     bool summaryShown = false;
 
+    // The radon archive. A read-out enters it at once; an opened data file only when the
+    // user adds it. While the chart shows a place or a run of the archive there is no image
+    // of the instrument's memory loaded, so nothing can be saved as a data file.
+    bool archiveOpen = false;
+    bool archiveWritable = false;
+    bool archiveShown = false;          // the Archive panel
+    bool showingArchive = false;        // a place or run of the archive is loaded
+    bool openedFileArchivable = false;  // a data file is loaded that may be added
+
     static constexpr int kNoReference = -1;
     static constexpr int kTypedReference = -2;
 };

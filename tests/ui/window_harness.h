@@ -158,7 +158,8 @@ inline void LoadSampleIntoKelmor(SimulatedFtdiBus& bus, const char* model) {
 
 // One window as the program builds it, attached to a simulated Kelmor of `model`.
 struct WindowUnderTest {
-    explicit WindowUnderTest(Model model = Model::V7, bool attached = true)
+    explicit WindowUnderTest(Model model = Model::V7, bool attached = true,
+                             const QString& archivePath = QString())
         : bus(std::make_unique<SimulatedFtdiBus>(clock, model)) {
         clock.SetLocalNow(QDateTime(QDate(2026, 12, 8), QTime(12, 0)));
         bus->AddGadget("FT232R USB UART", "A50285BI");
@@ -170,6 +171,7 @@ struct WindowUnderTest {
         setup.clock = &clock;
         setup.dialogs = &dialogs;
         setup.workingFolder = folder.path();
+        setup.archivePath = archivePath;
         window = std::make_unique<MainWindow>(setup);
     }
 

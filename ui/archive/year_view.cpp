@@ -141,13 +141,9 @@ void YearView::SetShown(const QString& place, const AnnualAverage& annual,
 
     QStringList lines;
     lines << QStringLiteral("<b>%1</b>").arg(place.toHtmlEscaped());
-    // The months are in the table; the words say what the months add up to.
-    for (const QString& line : AnnualTextLines(annual, locale)) {
-        if (line.startsWith(QStringLiteral("Annual")) ||
-            line.startsWith(QStringLiteral("Measured")) ||
-            line.startsWith(QStringLiteral("Heating"))) {
-            lines << line.toHtmlEscaped();
-        }
+    // The months are in the table; the words say what they add up to.
+    for (const QString& line : AnnualVerdictLines(annual, locale)) {
+        lines << line.toHtmlEscaped();
     }
     verdict_->setText(lines.join(QStringLiteral("<br>")));
     verdict_->setAccessibleName(QStringLiteral("Annual average of %1").arg(place));

@@ -65,6 +65,13 @@ SummaryPanel::SummaryPanel(QWidget* parent) : QWidget(parent) {
     sentence_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     sentence_->setFocusPolicy(Qt::StrongFocus);
 
+    annual_ = new QLabel(this);
+    annual_->setObjectName(QStringLiteral("summaryAnnual"));
+    annual_->setAccessibleName(QStringLiteral("Annual average"));
+    annual_->setWordWrap(true);
+    annual_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    annual_->setFocusPolicy(Qt::StrongFocus);
+
     profile_ = new HourProfileChart(this);
     profile_->setObjectName(QStringLiteral("summaryProfile"));
 
@@ -72,10 +79,12 @@ SummaryPanel::SummaryPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(subject_);
     layout->addWidget(figures_, 3);
     layout->addWidget(sentence_);
+    layout->addWidget(annual_);
     layout->addWidget(profile_, 2);
 
     setFocusProxy(figures_);
     setTabOrder(figures_, sentence_);
+    setTabOrder(sentence_, annual_);
     Clear();
 }
 
@@ -95,6 +104,7 @@ void SummaryPanel::Clear() {
     figures_->hide();
     sentence_->clear();
     sentence_->hide();
+    SetAnnual({});
     profile_->hide();
 }
 
@@ -109,6 +119,11 @@ void SummaryPanel::CopyFigures() {
     if (!lines.isEmpty()) {
         QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     }
+}
+
+void SummaryPanel::SetAnnual(const QStringList& lines) {
+    annual_->setText(lines.join(QLatin1Char('\n')));
+    annual_->setVisible(!lines.isEmpty());
 }
 
 QString SummaryPanel::Subject() const {

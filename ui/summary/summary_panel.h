@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <optional>
 
@@ -32,6 +33,9 @@ class SummaryPanel : public QWidget {
                   std::optional<double> referenceBqm3, const QString& subject);
     // "No measurement chosen".
     void Clear();
+    // The annual average of a place of the archive, or how far it is from one; nothing
+    // for a read-out or a data file, whose runs may come from several places.
+    void SetAnnual(const QStringList& lines);
 
     // What is on show, for the report: empty while cleared.
     const MeasurementSummary& Summary() const { return summary_; }
@@ -51,6 +55,7 @@ class SummaryPanel : public QWidget {
     QLabel* subject_ = nullptr;
     QTableWidget* figures_ = nullptr;
     QLabel* sentence_ = nullptr;
+    QLabel* annual_ = nullptr;
     HourProfileChart* profile_ = nullptr;
 
     SummaryWorkspace workspace_;
