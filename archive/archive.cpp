@@ -107,12 +107,15 @@ bool CreateArchive(const QString& path, QString& error) {
         db.close();
     }
     QSqlDatabase::removeDatabase(connection);
-    if (ok &&
-        ::link(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) !=
-            0 &&
-        errno != EEXIST) {
-        error = QString::fromLocal8Bit(strerror(errno));
-        ok = false;
+    if (ok && ::link(QFile::encodeName(temporary).constData(),
+                     QFile::encodeName(path).constData()) != 0) {
+        // Another program made it meanwhile (its archive is taken), or a file system
+        // without hard links: a rename, which never replaces a file there.
+        const int linkError = errno;
+        if (linkError != EEXIST && !QFile::rename(temporary, path) && !QFileInfo::exists(path)) {
+            error = QString::fromLocal8Bit(strerror(linkError));
+            ok = false;
+        }
     }
     QFile::remove(temporary);
     if (!ok) {
@@ -280,6 +283,17 @@ ImportOutcome Archive::Import(const ArchiveSource& source) {
                             .arg(QLatin1String(layout.name));
         return outcome;
     }
+    const QSqlDatabase db = impl_->Db();
+    const QByteArray sha = QCryptographicHash::hash(source.image, QCryptographicHash::Sha256);
+    QString error;
+    // Known bytes need no decoding (checked again below, inside the transaction).
+    const std::optional<QVariant> seen =
+        sql::Value(db, QStringLiteral("SELECT id FROM sources WHERE sha256 = ?"), {sha}, error);
+    if (seen && !seen->isNull()) {
+        outcome.ok = true;
+        outcome.duplicate = true;
+        return outcome;
+    }
     MeasurementData& data = impl_->Workspace();
     DecodeContext context;
     context.now = source.readOutAt;
@@ -292,9 +306,6 @@ ImportOutcome Archive::Import(const ArchiveSource& source) {
         return outcome;
     }
 
-    const QSqlDatabase db = impl_->Db();
-    const QByteArray sha = QCryptographicHash::hash(source.image, QCryptographicHash::Sha256);
-    QString error;
     sql::Transaction transaction(db);
     if (!transaction.Begin(error)) {
         outcome.error = impl_->WriteError(error);

@@ -85,6 +85,7 @@ alias_ids=$(grep -o '<modalias>usb:v0403p[0-9A-Fa-f]*d\*</modalias>' "$metainfo"
 info=$(dpkg-deb -I "$deb")
 echo "$info" | grep -q 'Depends:.*libqt6widgets6' || fail "no dependency on Qt Widgets"
 echo "$info" | grep -q 'Depends:.*libftdi1' || fail "no dependency on libftdi1"
+echo "$info" | grep -q 'Depends:.*libqt6sql6-sqlite' || fail "no dependency on the SQLite driver of Qt SQL"
 echo "$info" | grep -q 'postinst' || fail "no postinst"
 
 # The packaged converter works on the packaged sample.
