@@ -41,11 +41,11 @@ class MainWindow::ChartRedraw {
 
 // The series a view change empties: mean, mean error, pulses, temperature, humidity.
 void MainWindow::ClearViewSeries() {
-    chart_->Series2()->Clear();
-    chart_->Series3()->Clear();
-    chart_->Series4()->Clear();
-    chart_->Series1()->Clear();
-    chart_->Series5()->Clear();
+    chart_->MeanSeries()->Clear();
+    chart_->MeanErrorSeries()->Clear();
+    chart_->PulseSeries()->Clear();
+    chart_->TemperatureSeries()->Clear();
+    chart_->HumiditySeries()->Clear();
 }
 
 void MainWindow::ShowView(ChartView view) {
@@ -231,7 +231,7 @@ void MainWindow::PulseDistErrorChanged(bool checked) {
     if (checked) {
         DrawPulseDistribution(currentMeasurement_);
     } else {
-        chart_->Series4()->Clear();
+        chart_->PulseSeries()->Clear();
     }
 }
 
