@@ -1,6 +1,6 @@
 // Repainting the chart of "All measurements" of a nearly full V7 memory at 1280 x 720: the
-// pulse distribution in Series4, a 24-hour running mean in Series2 with its errors in
-// Series3, and temperature, humidity and pressure laid over. Once with QCustomPlot's plain
+// pulse distribution in PulseSeries, a 24-hour running mean in MeanSeries with its errors in
+// MeanErrorSeries, and temperature, humidity and pressure laid over. Once with QCustomPlot's plain
 // error bars, once with the per-column envelopes; each reports its median repaint time.
 // And drawing 100000 samples that arrive out of time order, from filling the series to
 // the repaint.
@@ -86,12 +86,12 @@ void FillSynthetic(KelmorChart& chart) {
             meanErrors.push_back({kStart + i / 24.0, mean24, mean24 / std::sqrt(sum / 6)});
         }
     }
-    chart.Series4()->SetPoints(pulses);
-    chart.Series1()->SetPoints(temperature);
-    chart.Series5()->SetPoints(humidity);
-    chart.Series6()->SetPoints(pressure);
-    chart.Series2()->SetPoints(mean);
-    chart.Series3()->SetPoints(meanErrors);
+    chart.PulseSeries()->SetPoints(pulses);
+    chart.TemperatureSeries()->SetPoints(temperature);
+    chart.HumiditySeries()->SetPoints(humidity);
+    chart.PressureSeries()->SetPoints(pressure);
+    chart.MeanSeries()->SetPoints(mean);
+    chart.MeanErrorSeries()->SetPoints(meanErrors);
 }
 
 // A memory whose 27 measurements overlap in time fills every one of the 100000 sample
@@ -136,8 +136,8 @@ Fixture* fixture = nullptr;
 
 void Repaint(benchmark::State& state, ErrorBarSeries::Drawing drawing) {
     KelmorChart& chart = fixture->chart;
-    chart.Series3()->SetDrawing(drawing);
-    chart.Series4()->SetDrawing(drawing);
+    chart.MeanErrorSeries()->SetDrawing(drawing);
+    chart.PulseSeries()->SetDrawing(drawing);
     chart.RepaintNow();
     std::vector<double> times;
     for (auto _ : state) {
@@ -150,7 +150,7 @@ void Repaint(benchmark::State& state, ErrorBarSeries::Drawing drawing) {
     const double median = times.empty() ? 0 : times[times.size() / 2];
     fixture->medianMs[drawing == ErrorBarSeries::Drawing::Plain ? 0 : 1] = median;
     state.counters["median_ms"] = median;
-    state.counters["bars"] = chart.Series4()->Count();
+    state.counters["bars"] = chart.PulseSeries()->Count();
     state.SetLabel(fixture->fromSample ? "kelmor-v7.Rn" : "synthetic");
 }
 
@@ -181,7 +181,7 @@ void DrawOutOfOrder(benchmark::State& state) {
     }
     std::sort(times.begin(), times.end());
     state.counters["median_ms"] = times.empty() ? 0 : times[times.size() / 2];
-    state.counters["points"] = chart.Series4()->Count();
+    state.counters["points"] = chart.PulseSeries()->Count();
 }
 
 BENCHMARK(DrawOutOfOrder)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -214,12 +214,12 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     shared.fromSample = !synthetic && FillFromSample(shared.chart, *shared.data);
     if (!shared.fromSample) {
-        shared.chart.Series1()->Clear();
-        shared.chart.Series2()->Clear();
-        shared.chart.Series3()->Clear();
-        shared.chart.Series4()->Clear();
-        shared.chart.Series5()->Clear();
-        shared.chart.Series6()->Clear();
+        shared.chart.TemperatureSeries()->Clear();
+        shared.chart.MeanSeries()->Clear();
+        shared.chart.MeanErrorSeries()->Clear();
+        shared.chart.PulseSeries()->Clear();
+        shared.chart.HumiditySeries()->Clear();
+        shared.chart.PressureSeries()->Clear();
         FillSynthetic(shared.chart);
     }
 

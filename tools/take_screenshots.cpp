@@ -67,8 +67,9 @@ class ReportDialogs : public DesktopDialogs {
     QString path_;
 };
 
-void Choose(MainWindow& window, int index) {
-    window.ChooseMeasurement(index);
+// A menu item of the window, by its objectName.
+QAction* Item(const MainWindow& window, const char* name) {
+    return window.findChild<QAction*>(QLatin1String(name));
 }
 
 }  // namespace
@@ -99,44 +100,43 @@ int main(int argc, char** argv) {
     ok &= Save(window, out, "empty-state.png");
 
     ok &= window.OpenDataFile(samples + QStringLiteral("kelmor-v7.Rn"));
-    Choose(window, 3);
+    window.ChooseMeasurement(3);
     ok &= Save(window, out, "pulse-distribution.png");
-    window.findChild<QAction*>(QStringLiteral("pulseDistributionAndMeanAction"))->trigger();
+    Item(window, "pulseDistributionAndMeanAction")->trigger();
     QComboBox* means = window.findChild<QComboBox*>(QStringLiteral("meanIntervalList"));
     means->setCurrentIndex(4);
     emit means->activated(4);
     ok &= Save(window, out, "pulse-distribution-and-24h-mean.png");
-    window.findChild<QAction*>(QStringLiteral("meanAndMeanErrorAction"))->trigger();
-    window.findChild<QAction*>(QStringLiteral("temperatureAction"))->trigger();
+    Item(window, "meanAndMeanErrorAction")->trigger();
+    Item(window, "temperatureAction")->trigger();
     ok &= Save(window, out, "mean-error-and-temperature.png");
-    window.findChild<QAction*>(QStringLiteral("temperatureAction"))->trigger();
-    Choose(window, 8);
+    Item(window, "temperatureAction")->trigger();
+    window.ChooseMeasurement(8);
     ok &= Save(window, out, "all-measurements.png");
 
     // A zoom into a week of the fourth measurement, as a mouse drag does it.
-    Choose(window, 3);
-    window.findChild<QAction*>(QStringLiteral("pressureAction"))->trigger();
-    const QRect plot = window.findChild<KelmorChart*>(QStringLiteral("chart"))->axisRect()->rect();
+    window.ChooseMeasurement(3);
+    Item(window, "pressureAction")->trigger();
+    KelmorChart* chart = window.findChild<KelmorChart*>(QStringLiteral("chart"));
+    const QRect plot = chart->axisRect()->rect();
     const QPoint from(plot.left() + plot.width() * 2 / 5, plot.top() + 5);
     const QPoint to(plot.left() + plot.width() * 3 / 5, plot.bottom() - 5);
-    QTest::mousePress(window.findChild<KelmorChart*>(QStringLiteral("chart")), Qt::LeftButton, {},
-                      from);
-    QTest::mouseMove(window.findChild<KelmorChart*>(QStringLiteral("chart")), to);
-    QTest::mouseRelease(window.findChild<KelmorChart*>(QStringLiteral("chart")), Qt::LeftButton, {},
-                        to);
+    QTest::mousePress(chart, Qt::LeftButton, {}, from);
+    QTest::mouseMove(chart, to);
+    QTest::mouseRelease(chart, Qt::LeftButton, {}, to);
     ok &= Save(window, out, "zoomed-with-pressure.png");
 
     // The summary beside the chart, with the EU reference level, and its report.
-    window.findChild<QAction*>(QStringLiteral("pressureAction"))->trigger();
-    Choose(window, 3);
+    Item(window, "pressureAction")->trigger();
+    window.ChooseMeasurement(3);
     window.findChildren<QAction*>(QStringLiteral("referencePresetAction")).value(2)->trigger();
-    window.findChild<QAction*>(QStringLiteral("summaryAction"))->trigger();
+    Item(window, "summaryAction")->trigger();
     window.resize(1280, 640);
     ok &= Save(window, out, "summary.png");
-    window.findChild<QAction*>(QStringLiteral("saveReportAction"))->trigger();
-    window.findChild<QAction*>(QStringLiteral("summaryAction"))->trigger();
+    Item(window, "saveReportAction")->trigger();
+    Item(window, "summaryAction")->trigger();
     window.findChildren<QAction*>(QStringLiteral("referencePresetAction")).value(2)->trigger();
-    window.findChild<QAction*>(QStringLiteral("noReferenceAction"))->trigger();
+    Item(window, "noReferenceAction")->trigger();
     window.resize(1000, 560);
 
     // A Kelmor that gives a model code no Kelmor has, with the Simulator menu open.
@@ -149,16 +149,16 @@ int main(int argc, char** argv) {
     ok &= SaveScreen(window, out, "simulator-wrong-model.png");
     simulator->close();
 
-    window.findChild<AboutBox*>(QStringLiteral("aboutBox"))->show();
-    ok &= QTest::qWaitForWindowExposed(window.findChild<AboutBox*>(QStringLiteral("aboutBox")));
-    ok &= Save(*window.findChild<AboutBox*>(QStringLiteral("aboutBox")), out, "about.png");
-    window.findChild<AboutBox*>(QStringLiteral("aboutBox"))->hide();
+    auto* about = window.findChild<AboutBox*>(QStringLiteral("aboutBox"));
+    about->show();
+    ok &= QTest::qWaitForWindowExposed(about);
+    ok &= Save(*about, out, "about.png");
+    about->hide();
 
-    window.findChild<QAction*>(QStringLiteral("userGuideAction"))->trigger();
-    ok &= QTest::qWaitForWindowExposed(
-        window.findChild<UserGuideWindow*>(QStringLiteral("userGuide")));
-    ok &= Save(*window.findChild<UserGuideWindow*>(QStringLiteral("userGuide")), out,
-               "user-guide.png");
-    window.findChild<UserGuideWindow*>(QStringLiteral("userGuide"))->hide();
+    Item(window, "userGuideAction")->trigger();
+    auto* guide = window.findChild<UserGuideWindow*>(QStringLiteral("userGuide"));
+    ok &= QTest::qWaitForWindowExposed(guide);
+    ok &= Save(*guide, out, "user-guide.png");
+    guide->hide();
     return ok ? 0 : 1;
 }

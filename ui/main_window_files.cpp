@@ -119,7 +119,7 @@ void MainWindow::ListMeasurements(const DecodeOutcome& outcome) {
         pulseErrorCheckBox_->setChecked(false);
         pulseErrorCheckBox_->setChecked(true);
         ClearViewSeries();
-        chart_->Series6()->Clear();  // nor a pressure of the earlier image
+        chart_->PressureSeries()->Clear();  // nor a pressure of the earlier image
     } else {
         ApplyWindowState();
         QMessageBox box(QMessageBox::Critical, windowTitle(), outcome.message, QMessageBox::Ok,

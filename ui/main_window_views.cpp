@@ -41,11 +41,11 @@ class MainWindow::ChartRedraw {
 
 // The series a view change empties: mean, mean error, pulses, temperature, humidity.
 void MainWindow::ClearViewSeries() {
-    chart_->Series2()->Clear();
-    chart_->Series3()->Clear();
-    chart_->Series4()->Clear();
-    chart_->Series1()->Clear();
-    chart_->Series5()->Clear();
+    chart_->MeanSeries()->Clear();
+    chart_->MeanErrorSeries()->Clear();
+    chart_->PulseSeries()->Clear();
+    chart_->TemperatureSeries()->Clear();
+    chart_->HumiditySeries()->Clear();
 }
 
 void MainWindow::ShowView(ChartView view) {
@@ -67,13 +67,12 @@ void MainWindow::DrawPulseDistribution(int m) {
 
 void MainWindow::ChooseMeasurement(int listIndex) {
     if (listIndex < 0 || listIndex >= measurementList_->count() || listIndex >= kMeasurementRows) {
-        return;  // edited text that names no entry
+        return;  // no entry: text typed into the list, or an index out of range
     }
     measurementList_->setCurrentIndex(listIndex);
-    const int chosen = listIndex;
     const ChartRedraw redraw(*this);
-    state_.chosenMeasurement = chosen;
-    state_.allMeasurementsChosen = chosen == measurementList_->count() - 1;
+    state_.chosenMeasurement = listIndex;
+    state_.allMeasurementsChosen = listIndex == measurementList_->count() - 1;
     state_.view = ChartView::PulseDistribution;
     state_.chartShown = true;
     ApplyWindowState();
@@ -81,7 +80,7 @@ void MainWindow::ChooseMeasurement(int listIndex) {
     ClearViewSeries();
     chart_->SetLeftAxisMaximumAutomatic();
     chart_->UndoZoom();
-    currentMeasurement_ = static_cast<quint8>(chosen);
+    currentMeasurement_ = static_cast<quint8>(listIndex);
     DrawPulseDistribution(currentMeasurement_);
     chart_->RepaintNow();
     WriteFootLine();
@@ -232,7 +231,7 @@ void MainWindow::PulseDistErrorChanged(bool checked) {
     if (checked) {
         DrawPulseDistribution(currentMeasurement_);
     } else {
-        chart_->Series4()->Clear();
+        chart_->PulseSeries()->Clear();
     }
 }
 

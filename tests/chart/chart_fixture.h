@@ -39,7 +39,7 @@ class ChartTest : public ::testing::Test {
             points.push_back({kFirstDay + i * kHour, concentration,
                               concentration / std::sqrt(concentration / 6)});
         }
-        (series ? series : chart->Series4())->SetPoints(points);
+        (series ? series : chart->PulseSeries())->SetPoints(points);
     }
 
     QImage Render() {

@@ -42,12 +42,15 @@ TEST_F(ChartTest, SeriesHaveTheirNamesColoursAxesAndDrawingOrder) {
         QCPAxis* axis;
     };
     const Expected expected[] = {
-        {chart->Series3(), "Series3", "Series3", QColor(0, 128, 0), chart->yAxis},
-        {chart->Series2(), "Series2", "Series2", QColor(0, 128, 0), chart->yAxis},
-        {chart->Series4(), "Series4", "Series4", QColor(255, 0, 0), chart->yAxis},
-        {chart->Series1(), "Series1", "Tempseries", QColor(64, 0, 64), chart->yAxis2},
-        {chart->Series5(), "Series5", "Humseries", QColor(0, 0, 255), chart->yAxis2},
-        {chart->Series6(), "Series6", "Pressseries", QColor(0, 0, 255), chart->yAxis2},
+        {chart->MeanErrorSeries(), "meanErrorSeries", "MeanErrorSeries", QColor(0, 128, 0),
+         chart->yAxis},
+        {chart->MeanSeries(), "meanSeries", "MeanSeries", QColor(0, 128, 0), chart->yAxis},
+        {chart->PulseSeries(), "pulseSeries", "PulseSeries", QColor(255, 0, 0), chart->yAxis},
+        {chart->TemperatureSeries(), "temperatureSeries", "Tempseries", QColor(64, 0, 64),
+         chart->yAxis2},
+        {chart->HumiditySeries(), "humiditySeries", "Humseries", QColor(0, 0, 255), chart->yAxis2},
+        {chart->PressureSeries(), "pressureSeries", "Pressseries", QColor(0, 0, 255),
+         chart->yAxis2},
     };
     // QCustomPlot paints its layer's children in order: later ones over earlier ones.
     QList<QCPAbstractPlottable*> drawn;
@@ -67,17 +70,17 @@ TEST_F(ChartTest, SeriesHaveTheirNamesColoursAxesAndDrawingOrder) {
         EXPECT_EQ(drawn[i]->valueAxis(), expected[i].axis);
         EXPECT_EQ(drawn[i]->keyAxis(), chart->xAxis);
     }
-    EXPECT_EQ(chart->Series3()->whiskerWidth(), 10);
-    EXPECT_EQ(chart->Series4()->whiskerWidth(), 10);
-    EXPECT_EQ(chart->Series2()->scatterStyle().shape(), QCPScatterStyle::ssNone);
+    EXPECT_EQ(chart->MeanErrorSeries()->whiskerWidth(), 10);
+    EXPECT_EQ(chart->PulseSeries()->whiskerWidth(), 10);
+    EXPECT_EQ(chart->MeanSeries()->scatterStyle().shape(), QCPScatterStyle::ssNone);
 }
 
 TEST_F(ChartTest, LaterSeriesAreDrawnOverEarlierOnes) {
     // A long pulse bar crossed by the temperature line: the crossing shows the line.
-    SetPoints(chart->Series4(),
+    SetPoints(chart->PulseSeries(),
               {{kFirstDay + 1, 50, 50}, {kFirstDay, 0, 0.1}, {kFirstDay + 2, 0, 0.1}});
-    SetPoints(chart->Series1(), {{kFirstDay, 20}, {kFirstDay + 2, 20}});
-    chart->Series1()->setAntialiased(false);  // its exact colour on every pixel
+    SetPoints(chart->TemperatureSeries(), {{kFirstDay, 20}, {kFirstDay + 2, 20}});
+    chart->TemperatureSeries()->setAntialiased(false);  // its exact colour on every pixel
     chart->RepaintNow();
     const QImage image = Render();
     const int y = qRound(chart->yAxis2->coordToPixel(20));
@@ -96,9 +99,9 @@ TEST_F(ChartTest, LaterSeriesAreDrawnOverEarlierOnes) {
 }
 
 TEST_F(ChartTest, AxesFollowThePointsIncludingErrorBars) {
-    SetPoints(chart->Series4(), {{kFirstDay, 100, 50}, {kFirstDay + 1, 200, 20}});
-    SetPoints(chart->Series3(), {{kFirstDay + 0.5, 150, 90}});
-    SetPoints(chart->Series5(), {{kFirstDay + 2, 40}, {kFirstDay + 3, 60}});
+    SetPoints(chart->PulseSeries(), {{kFirstDay, 100, 50}, {kFirstDay + 1, 200, 20}});
+    SetPoints(chart->MeanErrorSeries(), {{kFirstDay + 0.5, 150, 90}});
+    SetPoints(chart->HumiditySeries(), {{kFirstDay + 2, 40}, {kFirstDay + 3, 60}});
     chart->RepaintNow();
     EXPECT_EQ(chart->BottomMinimum(), kFirstDay);
     EXPECT_EQ(chart->BottomMaximum(), kFirstDay + 3);
@@ -124,7 +127,7 @@ TEST_F(ChartTest, AxesFollowThePointsIncludingErrorBars) {
         EXPECT_LE(tick, 240);
     }
     // An axis without points gets no ticks.
-    chart->Series5()->Clear();
+    chart->HumiditySeries()->Clear();
     chart->RepaintNow();
     EXPECT_TRUE(chart->yAxis2->tickVector().isEmpty());
 }
@@ -133,17 +136,17 @@ TEST_F(ChartTest, NothingDrawnReadsZero) {
     chart->RepaintNow();
     EXPECT_EQ(chart->BottomMinimum(), 0.0);
     EXPECT_EQ(chart->BottomMaximum(), 0.0);
-    SetPoints(chart->Series2(), {{kFirstDay, 10}});
+    SetPoints(chart->MeanSeries(), {{kFirstDay, 10}});
     chart->RepaintNow();
     EXPECT_EQ(chart->BottomMinimum(), kFirstDay);
-    chart->Series2()->Clear();
+    chart->MeanSeries()->Clear();
     chart->RepaintNow();
     EXPECT_EQ(chart->BottomMinimum(), 0.0);
 }
 
 TEST_F(ChartTest, RangesFollowTheDataWhileTheChartIsHidden) {
     chart->hide();
-    SetPoints(chart->Series6(), {{kFirstDay + 1, 101}, {kFirstDay + 2, 99}});
+    SetPoints(chart->PressureSeries(), {{kFirstDay + 1, 101}, {kFirstDay + 2, 99}});
     chart->RepaintNow();
     EXPECT_EQ(chart->BottomMinimum(), kFirstDay + 1);
     EXPECT_EQ(chart->BottomMaximum(), kFirstDay + 2);

@@ -29,7 +29,7 @@ std::vector<ColumnExtent> RedExtents(const QImage& image, const QRect& plot) {
 class DenseErrorBarsTest : public ChartTest {
   protected:
     QImage RenderPlain(double whiskers) {
-        ErrorBarSeries* series = chart->Series4();
+        ErrorBarSeries* series = chart->PulseSeries();
         series->SetDrawing(ErrorBarSeries::Drawing::Plain);
         series->setWhiskerWidth(whiskers);
         const QImage image = Render();
@@ -43,21 +43,21 @@ TEST_F(DenseErrorBarsTest, DrawingFollowsTheDensityOnShow) {
     const int columns = chart->axisRect()->width();
     FillPulses(3 * columns);
     chart->RepaintNow();
-    EXPECT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::Envelope);
+    EXPECT_EQ(chart->PulseSeries()->LastStyle(), ErrorBarSeries::Style::Envelope);
 
-    chart->Series4()->Clear();
+    chart->PulseSeries()->Clear();
     FillPulses(columns / 2);  // two pixels apart, closer than the whiskers are wide
     chart->RepaintNow();
-    EXPECT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::BarsWithoutWhiskers);
+    EXPECT_EQ(chart->PulseSeries()->LastStyle(), ErrorBarSeries::Style::BarsWithoutWhiskers);
 
-    chart->Series4()->Clear();
+    chart->PulseSeries()->Clear();
     FillPulses(columns / 20);
     chart->RepaintNow();
-    EXPECT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::Exact);
+    EXPECT_EQ(chart->PulseSeries()->LastStyle(), ErrorBarSeries::Style::Exact);
 
-    chart->Series4()->Clear();
+    chart->PulseSeries()->Clear();
     chart->RepaintNow();
-    EXPECT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::Nothing);
+    EXPECT_EQ(chart->PulseSeries()->LastStyle(), ErrorBarSeries::Style::Nothing);
 }
 
 TEST_F(DenseErrorBarsTest, EnvelopesCoverEveryBarAndNoMore) {
@@ -65,7 +65,7 @@ TEST_F(DenseErrorBarsTest, EnvelopesCoverEveryBarAndNoMore) {
     chart->RepaintNow();
     const QRect plot = chart->axisRect()->rect();
     const QImage envelope = Render();
-    ASSERT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::Envelope);
+    ASSERT_EQ(chart->PulseSeries()->LastStyle(), ErrorBarSeries::Style::Envelope);
     // QCustomPlot's bars without whiskers. (Its zero-width whiskers leave a dot at each bar
     // end, rounded to the nearest column, so columns are compared with their neighbours.)
     const QImage plain = RenderPlain(0);
@@ -115,7 +115,7 @@ TEST_F(DenseErrorBarsTest, SparseBarsAreDrawnExactlyAsQCustomPlotDrawsThem) {
     FillPulses(chart->axisRect()->width() / 20);
     chart->RepaintNow();
     const QImage adaptive = Render();
-    ASSERT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::Exact);
+    ASSERT_EQ(chart->PulseSeries()->LastStyle(), ErrorBarSeries::Style::Exact);
     EXPECT_EQ(adaptive, RenderPlain(10));
     int red = 0;
     for (int y = 0; y < adaptive.height(); ++y) {
@@ -123,7 +123,7 @@ TEST_F(DenseErrorBarsTest, SparseBarsAreDrawnExactlyAsQCustomPlotDrawsThem) {
             red += IsRed(adaptive.pixel(x, y)) ? 1 : 0;
         }
     }
-    EXPECT_GT(red, 10 * chart->Series4()->Count());
+    EXPECT_GT(red, 10 * chart->PulseSeries()->Count());
 }
 
 TEST_F(DenseErrorBarsTest, CloseBarsLoseOnlyTheirWhiskers) {
@@ -131,7 +131,7 @@ TEST_F(DenseErrorBarsTest, CloseBarsLoseOnlyTheirWhiskers) {
     chart->RepaintNow();
     const QRect plot = chart->axisRect()->rect();
     const QImage adaptive = Render();
-    ASSERT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::BarsWithoutWhiskers);
+    ASSERT_EQ(chart->PulseSeries()->LastStyle(), ErrorBarSeries::Style::BarsWithoutWhiskers);
     const QImage plain = RenderPlain(0);
     const QImage whiskered = RenderPlain(10);
     int differing = 0;
@@ -143,8 +143,8 @@ TEST_F(DenseErrorBarsTest, CloseBarsLoseOnlyTheirWhiskers) {
         }
     }
     // Zero-width whiskers may still leave a dot at a bar end.
-    EXPECT_LE(differing, 2 * chart->Series4()->Count());
-    EXPECT_GT(whiskerPixels, chart->Series4()->Count());
+    EXPECT_LE(differing, 2 * chart->PulseSeries()->Count());
+    EXPECT_GT(whiskerPixels, chart->PulseSeries()->Count());
 }
 
 }  // namespace

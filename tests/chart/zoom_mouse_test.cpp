@@ -13,7 +13,7 @@ class ZoomTest : public ChartTest {
         ChartTest::SetUp();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(chart.get()));
         FillPulses(480);
-        SetPoints(chart->Series1(), {{kFirstDay, 20}, {kFirstDay + 19, 25}});
+        SetPoints(chart->TemperatureSeries(), {{kFirstDay, 20}, {kFirstDay + 19, 25}});
         chart->RepaintNow();
     }
 
@@ -54,10 +54,10 @@ TEST_F(ZoomTest, DragTowardsLowerRightZoomsAndBackUndoes) {
     EXPECT_NEAR(chart->BottomMaximum(), expectedMaximum, 1.5 * pixelDays);
     EXPECT_LT(chart->LeftRange().size(), automaticLeft.size() / 2);
     // Once zoomed, a new point does not move the axes.
-    SetPoints(chart->Series4(), {{kFirstDay + 100, 5000, 10}});
+    SetPoints(chart->PulseSeries(), {{kFirstDay + 100, 5000, 10}});
     chart->RepaintNow();
     EXPECT_NEAR(chart->BottomMaximum(), expectedMaximum, 1.5 * pixelDays);
-    chart->Series4()->Clear();
+    chart->PulseSeries()->Clear();
     FillPulses(480);
 
     Drag(PlotPoint(0.6, 0.7), PlotPoint(0.3, 0.3));
@@ -72,12 +72,12 @@ TEST_F(ZoomTest, DragTowardsLowerRightZoomsAndBackUndoes) {
 }
 
 TEST_F(ZoomTest, ZoomedInFarEnoughDenseBarsAreExact) {
-    chart->Series4()->Clear();
+    chart->PulseSeries()->Clear();
     FillPulses(3 * chart->axisRect()->width());
     chart->RepaintNow();
-    ASSERT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::Envelope);
+    ASSERT_EQ(chart->PulseSeries()->LastStyle(), ErrorBarSeries::Style::Envelope);
     Drag(PlotPoint(0.5, 0.0), PlotPoint(0.52, 1.0));
-    EXPECT_EQ(chart->Series4()->LastStyle(), ErrorBarSeries::Style::Exact);
+    EXPECT_EQ(chart->PulseSeries()->LastStyle(), ErrorBarSeries::Style::Exact);
 }
 
 TEST_F(ZoomTest, OtherDragsDoNothing) {
@@ -118,8 +118,8 @@ TEST_F(ZoomTest, UndoZoomFromCodeAlwaysRaisesTheSignal) {
 }
 
 TEST_F(ZoomTest, NothingDrawnNothingToZoomInto) {
-    chart->Series4()->Clear();
-    chart->Series1()->Clear();
+    chart->PulseSeries()->Clear();
+    chart->TemperatureSeries()->Clear();
     chart->RepaintNow();
     QSignalSpy zoomed(chart.get(), &KelmorChart::zoomed);
     Drag(PlotPoint(0.1, 0.1), PlotPoint(0.5, 0.5));

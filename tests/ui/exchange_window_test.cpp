@@ -82,6 +82,7 @@ void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
     // What the status bar shows while the memory comes in.
     QStringList panelTexts;
     QList<int> progress;
+    QStringList progressTexts;
     bool hintShown = false;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
@@ -92,6 +93,7 @@ void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
         hintShown |= !Child<QStatusBar>(f, "statusBar")->currentMessage().isEmpty();
         if (p.Progress()->isVisible()) {
             progress << p.Progress()->value();
+            progressTexts << p.Progress()->text() + QLatin1Char('|') + p.Progress()->toolTip();
         }
     });
     sampler.start(50);
@@ -114,6 +116,10 @@ void ExchangeWindowTest::aReadOutStartedByMouseShowsItselfAndReplaysNothing() {
     QVERIFY(!hintShown);
     QVERIFY2(progress.size() >= 5, qPrintable(QString::number(progress.size())));
     QVERIFY(progress.back() > progress.front());
+    // Once the line's rate is known the bar tells the time left, the bytes in its tool tip.
+    const QRegularExpression timeLeft(
+        QStringLiteral("^about \\d+ (s|min) left\\|[\\d ]+ of [\\d ]+ bytes$"));
+    QVERIFY2(timeLeft.match(progressTexts.back()).hasMatch(), qPrintable(progressTexts.back()));
 
     // Done: loaded, and nothing of what the user did meanwhile comes after it.
     QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), 5);

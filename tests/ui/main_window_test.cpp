@@ -259,7 +259,7 @@ void MainWindowTest::choosingMeasurementsEnablesTheViews() {
     w.Choose(Child<QComboBox>(f, "measurementList")->count() - 1);
     QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
     QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->Count(), f.Data().LastSampleIndex + 1);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->PulseSeries()->Count(), f.Data().LastSampleIndex + 1);
     // Text typed into the list names no entry and changes nothing.
     QComboBox* list = Child<QComboBox>(f, "measurementList");
     list->lineEdit()->selectAll();
@@ -333,7 +333,7 @@ void MainWindowTest::openFailuresLeaveTheStateUntouched() {
     const int lastSample = f.Data().LastSampleIndex;
     const int items = Child<QComboBox>(f, "measurementList")->count();
     const QString caption = f.windowTitle();
-    const int seriesPoints = Child<KelmorChart>(f, "chart")->Series4()->Count();
+    const int seriesPoints = Child<KelmorChart>(f, "chart")->PulseSeries()->Count();
 
     auto write = [&](const QString& name, const QByteArray& bytes) {
         QFile file(w.WorkingFile(name));
@@ -358,7 +358,7 @@ void MainWindowTest::openFailuresLeaveTheStateUntouched() {
         QCOMPARE(f.Data().LastSampleIndex, lastSample);
         QCOMPARE(Child<QComboBox>(f, "measurementList")->count(), items);
         QCOMPARE(f.windowTitle(), caption);
-        QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->Count(), seriesPoints);
+        QCOMPARE(Child<KelmorChart>(f, "chart")->PulseSeries()->Count(), seriesPoints);
         QVERIFY(Child<QAction>(f, "temperatureAction")->isEnabled());
         QCOMPARE(f.Data().Header.CalibrationFactor, 6.25L);
     }

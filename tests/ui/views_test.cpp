@@ -37,9 +37,9 @@ struct Shown {
 };
 
 Shown WhatIsShown(MainWindow& f) {
-    return {Child<KelmorChart>(f, "chart")->Series4()->Count(),
-            Child<KelmorChart>(f, "chart")->Series2()->Count(),
-            Child<KelmorChart>(f, "chart")->Series3()->Count(),
+    return {Child<KelmorChart>(f, "chart")->PulseSeries()->Count(),
+            Child<KelmorChart>(f, "chart")->MeanSeries()->Count(),
+            Child<KelmorChart>(f, "chart")->MeanErrorSeries()->Count(),
             Child<QComboBox>(f, "meanIntervalList")->isEnabled(),
             Child<KelmorChart>(f, "chart")->TitleLines()};
 }
@@ -145,16 +145,16 @@ void ViewsTest::overlaysInAMeanViewBeginWindowSamplesAfterTheFirst() {
     Trigger(f, "meanAndMeanErrorAction");
     Trigger(f, "temperatureAction");
     QVERIFY(Child<QAction>(f, "meanAndMeanErrorAction")->isChecked());
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series1()->Count(), 1440 - 24);
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series1()->data()->begin()->key,
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TemperatureSeries()->Count(), 1440 - 24);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TemperatureSeries()->data()->begin()->key,
              f.Data().SampleTable[m.FirstSample + 24].Time);
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series5()->Count(), 0);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->HumiditySeries()->Count(), 0);
     // In the pulse distribution the overlay covers every sample.
     Trigger(f, "pulseDistributionAction");
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series1()->Count(), 1440);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->TemperatureSeries()->Count(), 1440);
     Trigger(f, "pressureAction");
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series6()->Count(), 1440);
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series6()->data()->begin()->value,
+    QCOMPARE(Child<KelmorChart>(f, "chart")->PressureSeries()->Count(), 1440);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->PressureSeries()->data()->begin()->value,
              static_cast<double>(f.Data().SampleTable[m.FirstSample].Pressure));
 }
 
@@ -169,7 +169,7 @@ void ViewsTest::aTooLongIntervalStepsDown() {
     QCOMPARE(f.PanelText(1), QStringLiteral("Mean intervall > number of measurements"));
     QCOMPARE(Child<QComboBox>(f, "meanIntervalList")->currentText(), QStringLiteral("2d"));
     QCOMPARE(Child<KelmorChart>(f, "chart")->TitleLines(), QStringList({"2d-Mean"}));
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series2()->Count(), 168 - 48 + 1);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->MeanSeries()->Count(), 168 - 48 + 1);
 }
 
 void ViewsTest::aZeroConcentrationIsDrawnWithABarOfOneTenth() {
@@ -178,8 +178,8 @@ void ViewsTest::aZeroConcentrationIsDrawnWithABarOfOneTenth() {
     MainWindow& f = *w.window;
     f.Data().SampleTable[f.Data().MeasurementTable[3].FirstSample].Concentration = 0;
     Trigger(f, "pulseDistributionAction");
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->ValueAt(0), 0.0);
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->ErrorAt(0), 0.1);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->PulseSeries()->ValueAt(0), 0.0);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->PulseSeries()->ErrorAt(0), 0.1);
 }
 
 void ViewsTest::footLineFollowsZoomAndUndoByMouse() {
@@ -276,7 +276,7 @@ void ViewsTest::allMeasurementsShowsThePulsesOfTheWholeImage() {
     MainWindow& f = *w.window;
     QCOMPARE(Child<QComboBox>(f, "measurementList")->currentText(),
              QStringLiteral("All measurements"));
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series4()->Count(), f.Data().LastSampleIndex + 1);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->PulseSeries()->Count(), f.Data().LastSampleIndex + 1);
     QVERIFY(!Child<QMenu>(f, "viewMenu")->isEnabled());
     QVERIFY(!Child<QComboBox>(f, "meanIntervalList")->isEnabled());
     QCOMPARE(Child<KelmorChart>(f, "chart")->BottomMinimum(), f.Data().SampleTable[0].Time);

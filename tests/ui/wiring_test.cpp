@@ -179,7 +179,7 @@ std::vector<Route> Routes() {
         // Chosen from the "Mean" view the test starts the row in.
         return ViewShown(a, ChartView::PulseDistribution,
                          Child<QAction>(*a.w.window, "pulseDistributionAction"), "Measurements") &&
-               Child<KelmorChart>(*a.w.window, "chart")->Series2()->Count() == 0;
+               Child<KelmorChart>(*a.w.window, "chart")->MeanSeries()->Count() == 0;
     });
     item("Pulse Distribution and Mean", "viewMenu", "pulseDistributionAndMeanAction",
          [](ActiveWindow& a) {
@@ -196,24 +196,24 @@ std::vector<Route> Routes() {
     item("Mean and mean Error", "viewMenu", "meanAndMeanErrorAction", [](ActiveWindow& a) {
         return ViewShown(a, ChartView::MeanAndMeanError,
                          Child<QAction>(*a.w.window, "meanAndMeanErrorAction"), "2h-Mean") &&
-               Child<KelmorChart>(*a.w.window, "chart")->Series3()->Count() > 0;
+               Child<KelmorChart>(*a.w.window, "chart")->MeanErrorSeries()->Count() > 0;
     });
     item("Mean", "viewMenu", "meanAction", [](ActiveWindow& a) {
         return ViewShown(a, ChartView::Mean, Child<QAction>(*a.w.window, "meanAction"),
                          "2h-Mean") &&
-               Child<KelmorChart>(*a.w.window, "chart")->Series3()->Count() == 0;
+               Child<KelmorChart>(*a.w.window, "chart")->MeanErrorSeries()->Count() == 0;
     });
     item("Temperature", "viewMenu", "temperatureAction", [](ActiveWindow& a) {
         return Child<QAction>(*a.w.window, "temperatureAction")->isChecked() &&
-               Child<KelmorChart>(*a.w.window, "chart")->Series1()->Count() > 0;
+               Child<KelmorChart>(*a.w.window, "chart")->TemperatureSeries()->Count() > 0;
     });
     item("Humidity", "viewMenu", "humidityAction", [](ActiveWindow& a) {
         return Child<QAction>(*a.w.window, "humidityAction")->isChecked() &&
-               Child<KelmorChart>(*a.w.window, "chart")->Series5()->Count() > 0;
+               Child<KelmorChart>(*a.w.window, "chart")->HumiditySeries()->Count() > 0;
     });
     item("Pressure", "viewMenu", "pressureAction", [](ActiveWindow& a) {
         return Child<QAction>(*a.w.window, "pressureAction")->isChecked() &&
-               Child<KelmorChart>(*a.w.window, "chart")->Series6()->Count() > 0;
+               Child<KelmorChart>(*a.w.window, "chart")->PressureSeries()->Count() > 0;
     });
 
     routes.push_back({QStringLiteral("Measurement list from the keyboard"),
@@ -320,8 +320,8 @@ void WiringTest::itemsOfADisabledMenuAreOutOfReachByShortcutToo() {
     QCOMPARE(f.State().view, ChartView::PulseDistribution);
     QVERIFY(Child<QAction>(f, "pulseDistributionAction")->isChecked());
     QVERIFY(!Child<QAction>(f, "pressureAction")->isChecked());
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series2()->Count(), 0);
-    QCOMPARE(Child<KelmorChart>(f, "chart")->Series6()->Count(), 0);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->MeanSeries()->Count(), 0);
+    QCOMPARE(Child<KelmorChart>(f, "chart")->PressureSeries()->Count(), 0);
 }
 
 void WiringTest::hintsAreToolTipsAndLeaveThePanelsAlone() {

@@ -15,9 +15,9 @@ void ChartSink::BeginDrawing() {
 }
 
 void ChartSink::HandOverOverlays() {
-    chart_.Series1()->SetPoints(temperature_);
-    chart_.Series5()->SetPoints(humidity_);
-    chart_.Series6()->SetPoints(pressure_);
+    chart_.TemperatureSeries()->SetPoints(temperature_);
+    chart_.HumiditySeries()->SetPoints(humidity_);
+    chart_.PressureSeries()->SetPoints(pressure_);
 }
 
 void ChartSink::BeginMean() {
@@ -35,8 +35,8 @@ void ChartSink::AddMeanError(DateTime time, double mean, double error) {
 }
 
 void ChartSink::EndMean() {
-    chart_.Series2()->SetPoints(mean_);
-    chart_.Series3()->SetPoints(meanErrors_);
+    chart_.MeanSeries()->SetPoints(mean_);
+    chart_.MeanErrorSeries()->SetPoints(meanErrors_);
     HandOverOverlays();
 }
 
@@ -50,7 +50,7 @@ void ChartSink::AddPulse(DateTime time, double concentration, double error) {
 }
 
 void ChartSink::EndPulses() {
-    chart_.Series4()->SetPoints(pulses_);
+    chart_.PulseSeries()->SetPoints(pulses_);
     HandOverOverlays();
 }
 

@@ -20,13 +20,13 @@ class ChartSink : public MeanSink, public PulseSink {
   public:
     explicit ChartSink(KelmorChart& chart);
 
-    // The mean in Series2, its errors in Series3, the overlays in Series1, 5 and 6.
+    // The mean and its errors, and the overlays.
     void BeginMean() override;
     void AddMean(DateTime time, double mean) override;
     void AddMeanError(DateTime time, double mean, double error) override;
     void EndMean() override;
 
-    // The pulse distribution in Series4, the overlays in Series1, 5 and 6.
+    // The pulse distribution, and the overlays.
     void BeginPulses() override;
     void AddPulse(DateTime time, double concentration, double error) override;
     void EndPulses() override;

@@ -111,23 +111,23 @@ void KelmorChart::BuildAxes() {
 
 void KelmorChart::BuildSeries() {
     // QCustomPlot draws plottables in the order they were made.
-    series3_ = new ErrorBarSeries(xAxis, yAxis, kGreen, kWhiskerPixels);
-    series2_ = new LineSeries(xAxis, yAxis, kGreen);
-    series4_ = new ErrorBarSeries(xAxis, yAxis, kRed, kWhiskerPixels);
-    series1_ = new LineSeries(xAxis, yAxis2, kTemperatureColour);
-    series5_ = new LineSeries(xAxis, yAxis2, kBlue);
-    series6_ = new LineSeries(xAxis, yAxis2, kBlue);
+    meanErrorSeries_ = new ErrorBarSeries(xAxis, yAxis, kGreen, kWhiskerPixels);
+    meanSeries_ = new LineSeries(xAxis, yAxis, kGreen);
+    pulseSeries_ = new ErrorBarSeries(xAxis, yAxis, kRed, kWhiskerPixels);
+    temperatureSeries_ = new LineSeries(xAxis, yAxis2, kTemperatureColour);
+    humiditySeries_ = new LineSeries(xAxis, yAxis2, kBlue);
+    pressureSeries_ = new LineSeries(xAxis, yAxis2, kBlue);
 
     const auto name = [](QCPAbstractPlottable* series, const char* objectName, const char* title) {
         series->setObjectName(QLatin1String(objectName));
         series->setName(QLatin1String(title));
     };
-    name(series1_, "Series1", "Tempseries");
-    name(series2_, "Series2", "Series2");
-    name(series3_, "Series3", "Series3");
-    name(series4_, "Series4", "Series4");
-    name(series5_, "Series5", "Humseries");
-    name(series6_, "Series6", "Pressseries");
+    name(temperatureSeries_, "temperatureSeries", "Tempseries");
+    name(meanSeries_, "meanSeries", "MeanSeries");
+    name(meanErrorSeries_, "meanErrorSeries", "MeanErrorSeries");
+    name(pulseSeries_, "pulseSeries", "PulseSeries");
+    name(humiditySeries_, "humiditySeries", "Humseries");
+    name(pressureSeries_, "pressureSeries", "Pressseries");
 }
 
 void KelmorChart::SetTitleLines(const QStringList& lines) {
@@ -200,8 +200,8 @@ void KelmorChart::UndoZoom() {
 
 KelmorChart::AxisRanges KelmorChart::DataRanges() const {
     AxisRanges ranges;
-    QCPAbstractPlottable* const all[] = {series3_, series2_, series4_,
-                                         series1_, series5_, series6_};
+    QCPAbstractPlottable* const all[] = {meanErrorSeries_,   meanSeries_,     pulseSeries_,
+                                         temperatureSeries_, humiditySeries_, pressureSeries_};
     for (QCPAbstractPlottable* series : all) {
         if (!series->visible() || series->interface1D()->dataCount() == 0) {
             continue;

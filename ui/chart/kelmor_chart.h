@@ -35,13 +35,14 @@ class KelmorChart : public QCustomPlot {
     explicit KelmorChart(QWidget* parent = nullptr);
     ~KelmorChart() override;
 
-    // The series, in drawing order Series3, Series2, Series4, Series1, Series5, Series6.
-    LineSeries* Series1() const { return series1_; }      // temperature, right axis
-    LineSeries* Series2() const { return series2_; }      // running mean
-    ErrorBarSeries* Series3() const { return series3_; }  // the mean's errors
-    ErrorBarSeries* Series4() const { return series4_; }  // pulse distribution
-    LineSeries* Series5() const { return series5_; }      // humidity, right axis
-    LineSeries* Series6() const { return series6_; }      // pressure, right axis
+    // The series, in drawing order: the mean's errors, the mean, the pulse distribution,
+    // temperature, humidity, pressure.
+    LineSeries* TemperatureSeries() const { return temperatureSeries_; }  // right axis
+    LineSeries* MeanSeries() const { return meanSeries_; }
+    ErrorBarSeries* MeanErrorSeries() const { return meanErrorSeries_; }
+    ErrorBarSeries* PulseSeries() const { return pulseSeries_; }    // with its counting errors
+    LineSeries* HumiditySeries() const { return humiditySeries_; }  // right axis
+    LineSeries* PressureSeries() const { return pressureSeries_; }  // right axis
 
     // Each line is one line of the text.
     void SetTitleLines(const QStringList& lines);
@@ -141,12 +142,12 @@ class KelmorChart : public QCustomPlot {
     void FinishDrag(const QPoint& from, const QPoint& to);
     void ZoomInto(const QRect& pixels);
 
-    LineSeries* series1_ = nullptr;
-    LineSeries* series2_ = nullptr;
-    ErrorBarSeries* series3_ = nullptr;
-    ErrorBarSeries* series4_ = nullptr;
-    LineSeries* series5_ = nullptr;
-    LineSeries* series6_ = nullptr;
+    LineSeries* temperatureSeries_ = nullptr;
+    LineSeries* meanSeries_ = nullptr;
+    ErrorBarSeries* meanErrorSeries_ = nullptr;
+    ErrorBarSeries* pulseSeries_ = nullptr;
+    LineSeries* humiditySeries_ = nullptr;
+    LineSeries* pressureSeries_ = nullptr;
 
     QCPTextElement* title_ = nullptr;
     QCPTextElement* foot_ = nullptr;
