@@ -267,7 +267,10 @@ void FilesTest::aFileSizeLimitDoesNotEndTheWindowProgram() {
                              120000);
     QCOMPARE(program.state(), QProcess::Running);
     QVERIFY(!QFile::exists(folder.filePath("v5dat.tmp")));
-    QCOMPARE(Entries(folder.path()), QStringList{"debug.tmp"});
+    // Beside the demonstration's own archive, only the memo: no fragment of the sample list.
+    QStringList entries = Entries(folder.path());
+    entries.removeIf([](const QString& name) { return name.startsWith("demo-archive.sqlite"); });
+    QCOMPARE(entries, QStringList{"debug.tmp"});
     program.kill();
     program.waitForFinished();
 }

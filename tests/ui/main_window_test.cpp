@@ -49,12 +49,13 @@ void MainWindowTest::startState() {
     QCOMPARE(f.windowTitle(), QStringLiteral("Kelmor  Computer Interface Version 2.19"));
 
     const QList<QAction*> menus = f.menuBar()->actions();
-    QCOMPARE(menus.size(), 5);
+    QCOMPARE(menus.size(), 6);
     QCOMPARE(menus[0]->text(), QStringLiteral("&Main"));
     QCOMPARE(menus[1]->text(), QStringLiteral("&Instrument"));
     QCOMPARE(menus[2]->text(), QStringLiteral("&View"));
     QCOMPARE(menus[3]->text(), QStringLiteral("&Assessment"));
-    QCOMPARE(menus[4]->text(), QStringLiteral("&Help"));
+    QCOMPARE(menus[4]->text(), QStringLiteral("A&rchive"));
+    QCOMPARE(menus[5]->text(), QStringLiteral("&Help"));
     QStringList instrument;
     for (QAction* a : Child<QMenu>(f, "instrumentMenu")->actions()) {
         instrument << a->text() + QLatin1Char(' ') + a->shortcut().toString();

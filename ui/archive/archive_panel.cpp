@@ -125,6 +125,9 @@ ArchivePanel::ArchivePanel(QWidget* parent) : QWidget(parent) {
     placeName_->setToolTip(QStringLiteral("A place, such as \"Cellar\" or \"Bedroom 1st floor\""));
     placeName_->lineEdit()->setPlaceholderText(QStringLiteral("Cellar"));
     nameLabel->setBuddy(placeName_);
+    // The field and the pop-up of the list are controls of their own for a screen reader.
+    placeName_->lineEdit()->setAccessibleName(placeName_->accessibleName());
+    placeName_->view()->setAccessibleName(QStringLiteral("Places"));
 
     const auto button = [this](const QString& name, const QString& text, const QString& tip) {
         auto* b = new QPushButton(text, this);
