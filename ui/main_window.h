@@ -178,6 +178,9 @@ class MainWindow : public QMainWindow {
 
     // The radon assessment.
     void ToggleSummary();
+    // Grows the window by a panel's `width` as it opens, where the screen has room, and
+    // shrinks it by as much as it grew (`room`) when the panel closes.
+    void MakeRoomForDock(QDockWidget* dock, bool shown, int width, int& room);
     // `item`: the "none" item, one of the presets or the typed level.
     void ChooseReferenceLevel(const QAction* item);
     void SaveRadonReport();
@@ -321,6 +324,7 @@ class MainWindow : public QMainWindow {
     QString imageSource_;  // the data file's name, or when the Kelmor was read out
     SummaryWorkspace reportWorkspace_;
     int summaryRoom_ = 0;  // pixels the window grew by for the summary panel
+    int archiveRoom_ = 0;  // and for the Archive panel
     int chosenFormat_ = 0;
     bool shown_ = false;
     int redrawDepth_ = 0;

@@ -26,7 +26,8 @@ namespace kelmor {
 namespace {
 
 const QString kUnknownInstrument = QStringLiteral("unknown instrument");
-constexpr int kArchivePanelWidth = 380;
+// Room for a run's instrument, model, period, hours and mean.
+constexpr int kArchivePanelWidth = 560;
 
 // "1 new run", "240 new hours".
 QString Counted(int count, const char* one, const char* many) {
@@ -176,9 +177,9 @@ void MainWindow::AddOpenedFileToArchive() {
 void MainWindow::ToggleArchivePanel() {
     state_.archiveShown = archivePanelAction_->isChecked();
     ApplyWindowState();
+    MakeRoomForDock(archiveDock_, state_.archiveShown, kArchivePanelWidth, archiveRoom_);
     if (state_.archiveShown) {
         archivePanel_->Refresh();
-        resizeDocks({archiveDock_}, {kArchivePanelWidth}, Qt::Horizontal);
         archivePanel_->setFocus();
     }
 }

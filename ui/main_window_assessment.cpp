@@ -31,26 +31,29 @@ constexpr int kSummaryWidth = 420;
 
 void MainWindow::ToggleSummary() {
     state_.summaryShown = summaryAction_->isChecked();
-    // The panel takes its room beside the chart from the screen where there is some, not
-    // from the chart and its foot line; closed, it gives the room back.
-    const int grownBefore = summaryRoom_;
-    const QRect screenArea = screen() ? screen()->availableGeometry() : frameGeometry();
-    if (state_.summaryShown && !isMaximized() && !isFullScreen()) {
-        summaryRoom_ =
-            std::max(0, std::min(kSummaryWidth, screenArea.width() - frameGeometry().width()));
-    } else {
-        summaryRoom_ = 0;
-    }
     ApplyWindowState();
-    resize(width() + summaryRoom_ - grownBefore, height());
+    MakeRoomForDock(summaryDock_, state_.summaryShown, kSummaryWidth, summaryRoom_);
+    ShowAssessment();
+}
+
+void MainWindow::MakeRoomForDock(QDockWidget* dock, bool shown, int width, int& room) {
+    // A panel takes its room beside the chart from the screen where there is some, not
+    // from the chart and its foot line; closed, it gives the room back.
+    const int grownBefore = room;
+    const QRect screenArea = screen() ? screen()->availableGeometry() : frameGeometry();
+    if (shown && !isMaximized() && !isFullScreen()) {
+        room = std::max(0, std::min(width, screenArea.width() - frameGeometry().width()));
+    } else {
+        room = 0;
+    }
+    resize(this->width() + room - grownBefore, height());
     const int overflow = frameGeometry().right() - screenArea.right();
     if (overflow > 0) {
         move(x() - overflow, y());
     }
-    if (state_.summaryShown) {
-        resizeDocks({summaryDock_}, {kSummaryWidth}, Qt::Horizontal);
+    if (shown) {
+        resizeDocks({dock}, {width}, Qt::Horizontal);
     }
-    ShowAssessment();
 }
 
 void MainWindow::ChooseReferenceLevel(const QAction* item) {

@@ -68,6 +68,9 @@ QTreeWidgetItem* RunItem(const RunInfo& run) {
         notes << Counted(run.conflicts, "hour", "hours") + QStringLiteral(" in conflict");
     }
     item->setText(kNote, notes.join(QStringLiteral("; ")));
+    for (int column = kModel; column < kColumnCount && !notes.isEmpty(); ++column) {
+        item->setToolTip(column, item->text(kNote));
+    }
     item->setData(kName, kKindRole, kRunItem);
     item->setData(kName, kPlaceRole, run.place);
     item->setData(kName, kSerialRole, run.key.serial);

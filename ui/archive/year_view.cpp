@@ -48,8 +48,12 @@ YearView::YearView(QWidget* parent) : QWidget(parent) {
     ticker->setDateTimeFormat(QStringLiteral("MMM\nyyyy"));
     plot_->xAxis->setTicker(ticker);
     plot_->yAxis->setLabel(QStringLiteral("Radon Bq/m3"));
+    // The legend in a row of its own under the chart, where it hides no month.
     plot_->legend->setVisible(true);
-    plot_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+    plot_->axisRect()->insetLayout()->take(plot_->legend);
+    plot_->plotLayout()->addElement(1, 0, plot_->legend);
+    plot_->legend->setFillOrder(QCPLegend::foColumnsFirst);
+    plot_->plotLayout()->setRowStretchFactor(1, 0.001);
 
     verdict_ = new QLabel(this);
     verdict_->setObjectName(QStringLiteral("annualVerdict"));
