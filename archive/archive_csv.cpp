@@ -84,17 +84,15 @@ ArchiveStatus Archive::ExportCsv(const std::optional<QString>& place, QIODevice&
         }
         const DateTime start = RunStartTime(startMinutes);
         while (q->next()) {
-            const int hour = q->value(0).toInt();
-            const int pulses = q->value(1).toInt();
-            const qint64 climate = q->value(2).toLongLong();
-            if (hour < 0 || hour >= kSampleSlots || pulses < 0 || pulses > 0xFFFF || climate < 0 ||
-                climate > 0xFFFFFFFFLL) {
+            const std::optional<StoredSample> stored = ReadStoredSample(*q);
+            if (!stored) {
                 status.error = impl_->ReadError(QStringLiteral("a sample is out of range"));
                 return status;
             }
+            const int pulses = stored->pulses;
             const SampleRecord s =
-                ConvertReadings(*model, pulses, static_cast<ClimateReadings>(climate),
-                                header.CalibrationFactor, start, hour, header.Coefficients);
+                ConvertReadings(*model, pulses, stored->climate, header.CalibrationFactor, start,
+                                stored->hour, header.Coefficients);
             QString line = prefix + FormatIsoLocal(s.Time) + QLatin1Char(',') +
                            Number(s.Concentration, 2) + QLatin1Char(',') + Number(s.Error, 0) +
                            QLatin1Char(',') + QString::number(pulses) + QLatin1Char(',');

@@ -5,7 +5,9 @@
 
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <memory>
+#include <optional>
 
 #include "archive/archive.h"
 #include "data/decoder.h"
@@ -49,5 +51,16 @@ struct Archive::Impl {
 
 // A run's header values as stored: calibration bytes and the V7's coefficient bytes.
 HeaderValues StoredHeader(qint64 calibration, const QByteArray& coefficients);
+
+// A sample as the samples table keeps it: its hour within the run, the pulses and the raw
+// climate readings.
+struct StoredSample {
+    int hour = 0;
+    int pulses = 0;
+    ClimateReadings climate = 0;
+};
+// The sample of the query's current row (hour, pulses, climate); none when a value lies
+// beyond what the instrument records or the tables hold.
+std::optional<StoredSample> ReadStoredSample(const QSqlQuery& query);
 
 }  // namespace kelmor

@@ -33,6 +33,18 @@ qint64 CalibrationBytes(const MeasurementData& data) {
 
 }  // namespace
 
+std::optional<StoredSample> ReadStoredSample(const QSqlQuery& query) {
+    const qint64 hour = query.value(0).toLongLong();
+    const qint64 pulses = query.value(1).toLongLong();
+    const qint64 climate = query.value(2).toLongLong();
+    if (hour < 0 || hour >= kSampleSlots || pulses < 0 || pulses > 0xFFFF || climate < 0 ||
+        climate > 0xFFFFFFFFLL) {
+        return std::nullopt;
+    }
+    return StoredSample{static_cast<int>(hour), static_cast<int>(pulses),
+                        static_cast<ClimateReadings>(climate)};
+}
+
 HeaderValues StoredHeader(qint64 calibration, const QByteArray& coefficients) {
     HeaderValues header;
     header.CalibrationFactor = CalibrationFactorOf(static_cast<std::uint8_t>(calibration >> 8),

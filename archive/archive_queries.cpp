@@ -296,16 +296,13 @@ bool LoadRuns(const QSqlDatabase& db, const QString& where, const QVariantList& 
         }
         const DateTime start = RunStartTime(run.start);
         while (q->next()) {
-            const int hour = q->value(0).toInt();
-            const int pulses = q->value(1).toInt();
-            const qint64 climate = q->value(2).toLongLong();
-            if (hour < 0 || hour >= kSampleSlots || pulses < 0 || pulses > 0xFFFF || climate < 0 ||
-                climate > 0xFFFFFFFFLL) {
+            const std::optional<StoredSample> stored = ReadStoredSample(*q);
+            if (!stored) {
                 error = QStringLiteral("run %1 holds a sample out of range").arg(run.id);
                 return false;
             }
-            samples.push_back({MillisecondsOf(SampleTime(start, hour)), index, hour, pulses,
-                               static_cast<ClimateReadings>(climate)});
+            samples.push_back({MillisecondsOf(SampleTime(start, stored->hour)), index, stored->hour,
+                               stored->pulses, stored->climate});
         }
     }
     // Runs follow one another, so the samples mostly are in order already; runs of two

@@ -561,6 +561,10 @@ QString MainWindow::PanelText(int panel) const {
     return (panel == 0 ? instrumentPanel_ : commandPanel_)->text();
 }
 
+void MainWindow::RestoreCaption() {
+    setWindowTitle(kCaption);
+}
+
 void MainWindow::SetCaptionFromPath(const QString& path) {
     setWindowTitle(QFileInfo(path).fileName());
 }

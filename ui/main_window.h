@@ -192,6 +192,7 @@ class MainWindow : public QMainWindow {
     void ShowError(const QString& text);
     void SetPanelText(int panel, const QString& text);
     void SetCaptionFromPath(const QString& path);
+    void RestoreCaption();
 
     // Applies a decode to the window: the changes before it, the decode itself, the
     // temporary files and the changes after it.

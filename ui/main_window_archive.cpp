@@ -149,9 +149,15 @@ void MainWindow::AddOpenedFileToArchive() {
     if (serial.isEmpty()) {
         return;
     }
+    const std::optional<Model> model =
+        openedImage_.isEmpty() ? std::nullopt
+                               : ModelFromTag(static_cast<std::uint8_t>(openedImage_.front()));
+    if (!model) {
+        return;
+    }
     ArchiveSource source;
     source.image = openedImage_;
-    source.model = *ModelFromTag(static_cast<std::uint8_t>(openedImage_.front()));
+    source.model = *model;
     source.serial = serial;
     // A data file does not say when it was read out; it was saved at the latest then.
     const QDateTime saved = QFileInfo(openedPath_).lastModified();

@@ -249,6 +249,9 @@ void MainWindow::ReadOut() {
     state_.levelArmed = true;
     imageSource_ = QStringLiteral("Kelmor read-out, %1")
                        .arg(clock_->LocalNow().toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+    if (state_.showingArchive) {
+        RestoreCaption();  // the window named the place it showed
+    }
     const QStringList warnings = readout.WriteFiles(workingFolder_);
     DecodeLoaded(readout.StagedImage().data(), *outcome.model);
     SetPanelText(1, QString());

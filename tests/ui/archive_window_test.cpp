@@ -186,6 +186,13 @@ void ArchiveWindowTest::aPlaceIsAssignedInThePanelAndDrawnAsAReadOutIs() {
     QCOMPARE(RunsIn(a.path).back().place, QStringLiteral("Basement"));
     QVERIFY(a.Item(QStringLiteral("Basement")) != nullptr);
     QVERIFY(a.Item(QStringLiteral("Cellar")) == nullptr);
+
+    // A read-out replaces the place: the window no longer names it, and its image saves.
+    Click(a.Window(), "readOutButton");
+    QVERIFY(!a.Window().State().showingArchive);
+    QCOMPARE(a.Window().windowTitle(), QStringLiteral("Kelmor  Computer Interface Version 2.19"));
+    a.w->Save(rn, 1);
+    QVERIFY(QFile::exists(rn));
 }
 
 void ArchiveWindowTest::aNewRunIsOfferedThePlaceOfItsInstrumentsPreviousRun() {
