@@ -7,10 +7,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <cstdio>
 
 #include "link/clock.h"
@@ -54,13 +58,21 @@ bool SaveScreen(QWidget& window, const QDir& out, const char* name) {
     return true;
 }
 
-// Answers the report's file dialog with a path of the output folder.
+// Answers the report's file dialog with a path of the output folder, and Add to archive
+// with the simulated Kelmor's serial number.
 class ReportDialogs : public DesktopDialogs {
   public:
     explicit ReportDialogs(QString path) : path_(std::move(path)) {}
     bool ExecFile(QFileDialog& dialog) override {
         dialog.selectFile(path_);
         return true;
+    }
+    int ExecOwn(QDialog& dialog) override {
+        if (auto* ask = qobject_cast<QInputDialog*>(&dialog)) {
+            ask->setTextValue(QStringLiteral("KLM70412"));
+            return QDialog::Accepted;
+        }
+        return DesktopDialogs::ExecOwn(dialog);
     }
 
   private:
@@ -92,6 +104,8 @@ int main(int argc, char** argv) {
     setup.clock = &clock;
     setup.dialogs = &dialogs;
     setup.workingFolder = QDir::tempPath();
+    QTemporaryDir archiveFolder;
+    setup.archivePath = archiveFolder.filePath(QStringLiteral("archive.sqlite"));
     MainWindow window(setup);
     SimulatorMenu* simulator = AddSimulatorMenu(window, kelmor, QByteArray());
     window.resize(1000, 560);
@@ -137,6 +151,38 @@ int main(int argc, char** argv) {
     Item(window, "summaryAction")->trigger();
     window.findChildren<QAction*>(QStringLiteral("referencePresetAction")).value(2)->trigger();
     Item(window, "noReferenceAction")->trigger();
+    window.resize(1000, 560);
+
+    // The sample file added to the archive, its runs put in two rooms, the Archive panel
+    // and the year view of the bedroom.
+    Item(window, "addToArchiveAction")->trigger();
+    Item(window, "archivePanelAction")->trigger();
+    auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("archiveTree"));
+    auto* place = window.findChild<QComboBox*>(QStringLiteral("placeName"));
+    auto* assign = window.findChild<QPushButton*>(QStringLiteral("assignButton"));
+    const auto putInPlace = [&](int first, int last, const QString& name) {
+        QTreeWidgetItem* runs = tree->topLevelItem(tree->topLevelItemCount() - 1);
+        tree->clearSelection();
+        for (int i = first; i <= last; ++i) {
+            runs->child(i)->setSelected(true);
+        }
+        place->setEditText(name);
+        assign->click();
+    };
+    putInPlace(4, 7, QStringLiteral("Bedroom"));
+    putInPlace(0, 3, QStringLiteral("Cellar"));
+    tree->setCurrentItem(tree->findItems(QStringLiteral("Bedroom"), Qt::MatchExactly).value(0));
+    window.findChild<QPushButton*>(QStringLiteral("showButton"))->click();
+    window.resize(1280, 640);
+    ok &= Save(window, out, "archive-panel.png");
+    window.findChild<QPushButton*>(QStringLiteral("yearViewButton"))->click();
+    auto* yearView = window.findChild<QDialog*>(QStringLiteral("yearViewWindow"));
+    ok &= yearView != nullptr && QTest::qWaitForWindowExposed(yearView);
+    if (yearView != nullptr) {
+        ok &= Save(*yearView, out, "year-view.png");
+        yearView->hide();
+    }
+    Item(window, "archivePanelAction")->trigger();
     window.resize(1000, 560);
 
     // A Kelmor that gives a model code no Kelmor has, with the Simulator menu open.
