@@ -19,6 +19,7 @@
 #include "link/clock.h"
 #include "main_window.h"
 #include "ui/archive/archive_panel.h"
+#include "ui/archive/counted.h"
 #include "ui/archive/year_view.h"
 
 namespace kelmor {
@@ -28,11 +29,6 @@ namespace {
 const QString kUnknownInstrument = QStringLiteral("unknown instrument");
 // Room for a run's instrument, model, period, hours and mean.
 constexpr int kArchivePanelWidth = 560;
-
-// "1 new run", "240 new hours".
-QString Counted(int count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
 
 // What an import did, for the status bar.
 QString ImportText(const ImportOutcome& outcome) {

@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 
 #include "archive/archive.h"
+#include "data/measurement_image.h"
+#include "ui/archive/counted.h"
 
 namespace kelmor {
 
@@ -26,27 +28,10 @@ enum ItemKind { kPlaceItem = 1, kUnassignedItem, kRunItem };
 
 const QString kUnassigned = QStringLiteral("Runs in no place");
 
-QString ModelName(Model model) {
-    switch (model) {
-        case Model::V5:
-            return QStringLiteral("V5");
-        case Model::V6:
-            return QStringLiteral("V6");
-        case Model::V7:
-            return QStringLiteral("V7");
-    }
-    return QString();
-}
-
 QString Period(DateTime first, DateTime last) {
     const QString format = QStringLiteral("yyyy-MM-dd hh:mm");
     return QStringLiteral("%1 to %2")
         .arg(DateTimeToQt(first).toString(format), DateTimeToQt(last).toString(format));
-}
-
-// "1 run", "3 runs".
-QString Counted(int count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
 
 QString Mean(double bqm3) {
@@ -56,7 +41,7 @@ QString Mean(double bqm3) {
 QTreeWidgetItem* RunItem(const RunInfo& run) {
     auto* item = new QTreeWidgetItem;
     item->setText(kName, run.key.serial);
-    item->setText(kModel, ModelName(run.model));
+    item->setText(kModel, QLatin1String(LayoutOf(run.model).name));
     item->setText(kPeriod, Period(run.first, run.last));
     item->setText(kHours, QString::number(run.hours));
     item->setText(kMean, Mean(run.meanBqm3));
