@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "archive/run_key.h"
+#include "archive/survey.h"
 #include "data/date_time.h"
 #include "data/measurement_data.h"
 #include "data/sample_conversion.h"
@@ -186,6 +187,36 @@ class Archive {
     // Derives runs, samples and conflicts again from the sources, keeping places,
     // assignments and offers by run key. One transaction.
     ArchiveStatus Rebuild();
+
+    // Sites. A site's name is unique; removing a site keeps its places and their runs.
+    QList<SiteInfo> Sites(QString* error = nullptr) const;
+    std::optional<SiteInfo> Site(const QString& name, QString* error = nullptr) const;
+    // Creates the site or, when it exists, replaces its address, client and notes.
+    ArchiveStatus SaveSite(const SiteInfo& site);
+    ArchiveStatus RenameSite(const QString& from, const QString& to);
+    ArchiveStatus RemoveSite(const QString& name);
+    // Puts an existing place in an existing site (out of any other), or out of its site
+    // with an empty `site`.
+    ArchiveStatus SetPlaceSite(const QString& place, const QString& site);
+    // The site of the place; empty when it has none.
+    QString SiteOfPlace(const QString& place) const;
+
+    // The deployment of a run; an empty one when none was recorded.
+    Deployment DeploymentOf(const RunKey& run, QString* error = nullptr) const;
+    ArchiveStatus SetDeployment(const RunKey& run, const Deployment& deployment);
+
+    // Every instrument that has a run or a recorded calibration, by serial number.
+    QList<InstrumentInfo> Instruments(QString* error = nullptr) const;
+    std::optional<InstrumentInfo> Instrument(const QString& serial,
+                                             QString* error = nullptr) const;
+    ArchiveStatus AddCalibration(const QString& serial, const CalibrationRecord& record);
+    ArchiveStatus RemoveCalibration(const QString& serial, const QDate& date);
+    // Removes what the user recorded of the instrument (its calibrations, the deployments
+    // of its runs); its sources, runs and samples stay.
+    ArchiveStatus ForgetInstrument(const QString& serial);
+
+    // The duplicate pairs of the site's places.
+    SiteDuplicates Duplicates(const QString& site, QString* error = nullptr) const;
 
     // CSV (RFC 4180, UTF-8) of one place or, without one, of every run.
     ArchiveStatus ExportCsv(const std::optional<QString>& place, QIODevice& out) const;
