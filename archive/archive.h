@@ -20,10 +20,11 @@ namespace kelmor {
 // derived from them: runs merged across read-outs, their hourly samples, the hours two
 // sources give differently, and the places the runs were measured in.
 //
-// One Archive is one SQLite connection through Qt SQL, used from the thread that opened
-// it. Every call is synchronous and reports failure in its result, never by an exception.
-// A change is one transaction: a failure (a full disk, a killed process) leaves the
-// archive as it was before the call.
+// One Archive is one connection through Qt SQL, to an SQLite file or to a database on a
+// PostgreSQL server (location.h), used from the thread that opened it. Several programs may
+// use one archive at once; their changes are one at a time. Every call is synchronous and reports
+// failure in its result, never by an exception. A change is one transaction: a failure (a full
+// disk, a killed process) leaves the archive as it was before the call.
 //
 // How runs are merged:
 // - A run is identified by the instrument's serial number and its start (RunKey). Each
@@ -137,13 +138,15 @@ class Archive {
     // $XDG_DATA_HOME/kelmor/archive.sqlite.
     static QString DefaultPath();
 
-    // Opens (or, with CreateIfMissing, creates) the archive at `path`. The file is checked
-    // (PRAGMA quick_check) before anything is written to it; a damaged, truncated or
-    // foreign file, one written by a newer version, or one locked by another program is
-    // refused with a message naming it and left untouched. An older version is copied
-    // beside it ("NAME.vN.bak") before it is brought up to date. A file that may not be
-    // written is opened read-only.
-    static OpenResult Open(const QString& path, const OpenOptions& options = {});
+    // Opens (or, with CreateIfMissing, creates) the archive at `location`: a file path or
+    // a PostgreSQL URI. A file is checked (PRAGMA quick_check) before anything is written
+    // to it; a damaged, truncated or foreign file or database, one written by a newer
+    // version, or one locked by another program is refused with a message naming it and
+    // left untouched. An older file is copied beside it ("NAME.vN.bak") before it is
+    // brought up to date; a database on a server is brought up to date in one transaction.
+    // A file or database that may not be written is opened read-only. A server that cannot
+    // be reached is named with the cause in words.
+    static OpenResult Open(const QString& location, const OpenOptions& options = {});
 
     const QString& Path() const { return path_; }
     bool IsReadOnly() const { return readOnly_; }
@@ -207,8 +210,7 @@ class Archive {
 
     // Every instrument that has a run or a recorded calibration, by serial number.
     QList<InstrumentInfo> Instruments(QString* error = nullptr) const;
-    std::optional<InstrumentInfo> Instrument(const QString& serial,
-                                             QString* error = nullptr) const;
+    std::optional<InstrumentInfo> Instrument(const QString& serial, QString* error = nullptr) const;
     ArchiveStatus AddCalibration(const QString& serial, const CalibrationRecord& record);
     ArchiveStatus RemoveCalibration(const QString& serial, const QDate& date);
     // Removes what the user recorded of the instrument (its calibrations, the deployments
@@ -217,6 +219,10 @@ class Archive {
 
     // The duplicate pairs of the site's places.
     SiteDuplicates Duplicates(const QString& site, QString* error = nullptr) const;
+
+    // Copies every row of this archive, sources included, into `target`, which must hold
+    // nothing yet: one transaction on the target, read at one moment of this one.
+    ArchiveStatus CopyTo(Archive& target) const;
 
     // CSV (RFC 4180, UTF-8) of one place or, without one, of every run.
     ArchiveStatus ExportCsv(const std::optional<QString>& place, QIODevice& out) const;

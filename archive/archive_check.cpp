@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archive/archive_impl.h"
+#include "archive/engine.h"
 #include "archive/sql.h"
 
 namespace kelmor {
@@ -136,24 +137,8 @@ CheckReport Archive::Check() const {
         return report;
     };
 
-    std::optional<QSqlQuery> integrity =
-        sql::Exec(db, QStringLiteral("PRAGMA integrity_check"), {}, error);
-    if (!integrity) {
+    if (!engine::CheckStorage(db, report.problems, error)) {
         return failed(error);
-    }
-    while (integrity->next()) {
-        if (integrity->value(0).toString() != QLatin1String("ok")) {
-            report.problems << QStringLiteral("integrity: %1").arg(integrity->value(0).toString());
-        }
-    }
-    std::optional<QSqlQuery> keys =
-        sql::Exec(db, QStringLiteral("PRAGMA foreign_key_check"), {}, error);
-    if (!keys) {
-        return failed(error);
-    }
-    while (keys->next()) {
-        report.problems << QStringLiteral("a row of %1 refers to a missing row of %2")
-                               .arg(keys->value(0).toString(), keys->value(2).toString());
     }
     std::optional<QSqlQuery> sources =
         sql::Exec(db, QStringLiteral("SELECT id, sha256, image, origin FROM sources"), {}, error);
@@ -171,24 +156,34 @@ CheckReport Archive::Check() const {
         }
     }
 
-    // Derive everything again in a copy and compare.
+    // Everything is derived again in a local SQLite copy of the archive and compared with
+    // the rows as stored, in another copy beside it: one comparison whatever the engine.
     QTemporaryDir folder;
-    const QString copy = folder.filePath(QStringLiteral("derived.sqlite"));
-    if (!folder.isValid() || !sql::Exec(db, QStringLiteral("VACUUM INTO ?"), {copy}, error)) {
+    const QString stored = folder.filePath(QStringLiteral("stored.sqlite"));
+    const QString derived = folder.filePath(QStringLiteral("derived.sqlite"));
+    if (!folder.isValid() || !engine::CopyToFile(*this, db, stored, error)) {
         return failed(error.isEmpty() ? QStringLiteral("no temporary folder") : error);
     }
+    OpenResult copy = Archive::Open(stored, {OpenMode::ReadWrite, 5000});
+    if (!copy.archive) {
+        return failed(copy.error);
+    }
+    const QSqlDatabase local = copy.archive->impl_->Db();
+    if (!sql::Exec(local, QStringLiteral("VACUUM INTO ?"), {derived}, error)) {
+        return failed(error);
+    }
     {
-        OpenResult derived = Archive::Open(copy, {OpenMode::ReadWrite, 5000});
-        if (!derived.archive) {
-            return failed(derived.error);
+        OpenResult again = Archive::Open(derived, {OpenMode::ReadWrite, 5000});
+        if (!again.archive) {
+            return failed(again.error);
         }
-        const ArchiveStatus rebuilt = derived.archive->Rebuild();
+        const ArchiveStatus rebuilt = again.archive->Rebuild();
         if (!rebuilt.ok) {
             report.problems
                 << QStringLiteral("the sources cannot be derived again: %1").arg(rebuilt.error);
         }
     }
-    if (!sql::Exec(db, QStringLiteral("ATTACH DATABASE ? AS derived"), {copy}, error)) {
+    if (!sql::Exec(local, QStringLiteral("ATTACH DATABASE ? AS derived"), {derived}, error)) {
         return failed(error);
     }
     const QString runs =
@@ -202,13 +197,13 @@ CheckReport Archive::Check() const {
         "%1sources o ON o.id = c.source_id JOIN %1sources k ON k.id = c.kept_source_id");
     const QString main = QStringLiteral("main.");
     const QString other = QStringLiteral("derived.");
-    const bool compared = CompareRows(db, runs.arg(main), runs.arg(other), QStringLiteral("runs"),
-                                      report.problems, error) &&
-                          CompareRows(db, samples.arg(main), samples.arg(other),
+    const bool compared = CompareRows(local, runs.arg(main), runs.arg(other),
+                                      QStringLiteral("runs"), report.problems, error) &&
+                          CompareRows(local, samples.arg(main), samples.arg(other),
                                       QStringLiteral("samples"), report.problems, error) &&
-                          CompareRows(db, conflicts.arg(main), conflicts.arg(other),
+                          CompareRows(local, conflicts.arg(main), conflicts.arg(other),
                                       QStringLiteral("conflicts"), report.problems, error);
-    sql::Exec(db, QStringLiteral("DETACH DATABASE derived"), {}, error);
+    sql::Exec(local, QStringLiteral("DETACH DATABASE derived"), {}, error);
     if (!compared) {
         return failed(error);
     }

@@ -10,13 +10,15 @@
 #include <optional>
 
 #include "archive/archive.h"
+#include "archive/location.h"
 #include "data/decoder.h"
 
 namespace kelmor {
 
 struct Archive::Impl {
     QString connection;
-    QString path;
+    QString path;  // what messages name: the file, or the server's URI
+    Engine engine = Engine::Sqlite;
     bool readOnly = false;
     // The decoder's tables for one image at a time, allocated at the first import (they
     // are large) and reused.

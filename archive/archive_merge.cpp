@@ -116,35 +116,39 @@ bool Archive::Impl::MergeSource(qint64 sourceId, const QString& serial, Model mo
             continue;
         }
         starts.insert(key.startMinutes);
-        qint64 runId = FindRun(key, error);
-        if (runId < 0) {
+        // The place of the instrument's run before this one, offered, not assigned, when
+        // the run is new. The key on (serial, start) tells whether it is.
+        const std::optional<QVariant> previous =
+            sql::Value(db,
+                       QStringLiteral("SELECT place_id FROM runs WHERE serial = ? AND start < ? "
+                                      "ORDER BY start DESC LIMIT 1"),
+                       {serial, key.startMinutes}, error);
+        if (!previous) {
             return false;
         }
-        const bool created = runId == 0;
+        const QByteArray coefficients = CoefficientBytes(data, model);
+        const std::optional<QVariant> insert = sql::Value(
+            db,
+            QStringLiteral("INSERT INTO runs (serial, start, model, calibration, coefficients, "
+                           "offered_place_id) VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (serial, "
+                           "start) DO NOTHING RETURNING id"),
+            {serial, key.startMinutes, sql::ModelName(model), CalibrationBytes(data),
+             coefficients.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray))
+                                    : QVariant(coefficients),
+             offerPlaces ? *previous : QVariant(QMetaType(QMetaType::LongLong))},
+            error);
+        if (!insert) {
+            return false;
+        }
+        const bool created = !insert->isNull();
+        const qint64 runId = created ? insert->toLongLong() : FindRun(key, error);
+        if (runId <= 0) {
+            error = error.isEmpty() ? QStringLiteral("the run of %1 starting %2 is missing")
+                                          .arg(serial, FormatRunStart(key.startMinutes))
+                                    : error;
+            return false;
+        }
         if (created) {
-            // The place of the instrument's run before this one, offered, not assigned.
-            const std::optional<QVariant> previous = sql::Value(
-                db,
-                QStringLiteral("SELECT place_id FROM runs WHERE serial = ? AND start < ? "
-                               "ORDER BY start DESC LIMIT 1"),
-                {serial, key.startMinutes}, error);
-            if (!previous) {
-                return false;
-            }
-            const QByteArray coefficients = CoefficientBytes(data, model);
-            const std::optional<QSqlQuery> insert = sql::Exec(
-                db,
-                QStringLiteral("INSERT INTO runs (serial, start, model, calibration, "
-                               "coefficients, offered_place_id) VALUES (?, ?, ?, ?, ?, ?)"),
-                {serial, key.startMinutes, sql::ModelName(model), CalibrationBytes(data),
-                 coefficients.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray))
-                                        : QVariant(coefficients),
-                 offerPlaces ? *previous : QVariant(QMetaType(QMetaType::LongLong))},
-                error);
-            if (!insert) {
-                return false;
-            }
-            runId = insert->lastInsertId().toLongLong();
             outcome.runsAdded << key;
             if (offerPlaces && !previous->isNull()) {
                 const std::optional<QVariant> name = sql::Value(
@@ -160,7 +164,7 @@ bool Archive::Impl::MergeSource(qint64 sourceId, const QString& serial, Model mo
         const std::optional<QVariant> later = sql::Value(
             db,
             QStringLiteral("SELECT count(*) FROM run_sources rs JOIN sources s ON s.id = "
-                           "rs.source_id, sources me ON me.id = ? WHERE rs.run_id = ? AND "
+                           "rs.source_id JOIN sources me ON me.id = ? WHERE rs.run_id = ? AND "
                            "(s.read_out_utc > me.read_out_utc OR (s.read_out_utc = "
                            "me.read_out_utc AND s.sha256 > me.sha256))"),
             {sourceId, runId}, error);
@@ -297,9 +301,10 @@ bool Archive::Impl::MergeRow(qint64 runId, qint64 sourceId, const MeasurementDat
             return false;
         }
         if (!sql::Exec(db,
-                       QStringLiteral("INSERT OR IGNORE INTO conflicts (run_id, hour, source_id, "
+                       QStringLiteral("INSERT INTO conflicts (run_id, hour, source_id, "
                                       "kept_source_id, kept_pulses, kept_climate, pulses, "
-                                      "climate) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                                      "climate) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                                      "ON CONFLICT DO NOTHING"),
                        {runId, k, sourceId, keeper->first, value.pulses,
                         static_cast<qint64>(value.climate), pulses, static_cast<qint64>(climate)},
                        error)) {

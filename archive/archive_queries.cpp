@@ -18,7 +18,7 @@ const QString kRunColumns = QStringLiteral(
     "(SELECT count(*) FROM samples s WHERE s.run_id = r.id), "
     "(SELECT min(hour) FROM samples s WHERE s.run_id = r.id), "
     "(SELECT max(hour) FROM samples s WHERE s.run_id = r.id), "
-    "(SELECT total(pulses) FROM samples s WHERE s.run_id = r.id), "
+    "(SELECT coalesce(sum(pulses), 0) FROM samples s WHERE s.run_id = r.id), "
     "(SELECT count(*) FROM conflicts c WHERE c.run_id = r.id) "
     "FROM runs r LEFT JOIN places p ON p.id = r.place_id "
     "LEFT JOIN places o ON o.id = r.offered_place_id ");
@@ -112,17 +112,19 @@ QList<PlaceInfo> Archive::Places(QString* error) const {
 }
 
 qint64 Archive::Impl::PlaceId(const QString& name, bool create, QString& error) {
+    // The key on the name holds each place once, whoever adds it.
+    if (create && !sql::Exec(Db(),
+                             QStringLiteral("INSERT INTO places (name) VALUES (?) ON CONFLICT "
+                                            "(name) DO NOTHING"),
+                             {name}, error)) {
+        return -1;
+    }
     const std::optional<QVariant> id =
         sql::Value(Db(), QStringLiteral("SELECT id FROM places WHERE name = ?"), {name}, error);
     if (!id) {
         return -1;
     }
-    if (!id->isNull() || !create) {
-        return id->isNull() ? 0 : id->toLongLong();
-    }
-    const std::optional<QSqlQuery> insert =
-        sql::Exec(Db(), QStringLiteral("INSERT INTO places (name) VALUES (?)"), {name}, error);
-    return insert ? insert->lastInsertId().toLongLong() : -1;
+    return id->isNull() ? 0 : id->toLongLong();
 }
 
 namespace {

@@ -1,5 +1,10 @@
 #include "schema.h"
 
+#include <QRegularExpression>
+
+#include "archive/engine.h"
+#include "archive/sql.h"
+
 namespace kelmor {
 
 const std::vector<SchemaStep>& SchemaSteps() {
@@ -42,6 +47,33 @@ const std::vector<SchemaStep>& SchemaSteps() {
         },
     };
     return kSteps;
+}
+
+bool ApplySteps(const QSqlDatabase& db, int from, QString& error) {
+    const std::vector<SchemaStep>& steps = SchemaSteps();
+    const Engine engine = engine::Of(db);
+    for (int version = from; version < static_cast<int>(steps.size()); ++version) {
+        for (const QString& statement : steps[static_cast<std::size_t>(version)]) {
+            if (!sql::Exec(db, engine::Ddl(engine, statement), {}, error)) {
+                return false;
+            }
+        }
+    }
+    return engine::WriteVersion(db, static_cast<int>(steps.size()), error);
+}
+
+QStringList SchemaTables() {
+    static const QRegularExpression create(QStringLiteral("^CREATE TABLE (\\w+)"));
+    QStringList tables;
+    for (const SchemaStep& step : SchemaSteps()) {
+        for (const QString& statement : step) {
+            const QRegularExpressionMatch match = create.match(statement);
+            if (match.hasMatch() && !tables.contains(match.captured(1))) {
+                tables << match.captured(1);
+            }
+        }
+    }
+    return tables;
 }
 
 }  // namespace kelmor

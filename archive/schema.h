@@ -7,9 +7,10 @@
 
 namespace kelmor {
 
-// The archive's layout. Its version lives in the database (PRAGMA user_version); each step
-// of the list takes a database from the version before it to the next, so that the list's
-// length is the version this program writes.
+// The archive's layout, written in SQLite's words (engine.h gives them to PostgreSQL). Its
+// version lives in the database (SQLite: PRAGMA user_version; PostgreSQL: the table
+// kelmor_meta); each step of the list takes a database from the version before it to the
+// next, so that the list's length is the version this program writes.
 //
 // Tables:
 // - sources: every image exactly as read out or opened, once per SHA-256, with the
@@ -27,6 +28,12 @@ namespace kelmor {
 using SchemaStep = QStringList;  // statements run in one transaction
 
 const std::vector<SchemaStep>& SchemaSteps();
+// Takes the database from version `from` to the current one inside the caller's
+// transaction.
+bool ApplySteps(const QSqlDatabase& db, int from, QString& error);
+// The tables the steps create, in the order they create them: a table refers only to
+// tables before it.
+QStringList SchemaTables();
 inline int CurrentSchemaVersion() {
     return static_cast<int>(SchemaSteps().size());
 }

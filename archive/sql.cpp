@@ -2,6 +2,8 @@
 
 #include <QSqlError>
 
+#include "archive/engine.h"
+
 namespace kelmor::sql {
 
 namespace {
@@ -17,6 +19,14 @@ std::optional<QSqlQuery> Exec(const QSqlDatabase& db, const QString& text,
                               const QVariantList& values, QString& error) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
+    // Without values, one trip to a server instead of three (prepare, execute, release).
+    if (values.isEmpty()) {
+        if (!query.exec(text)) {
+            error = Reason(query.lastError());
+            return std::nullopt;
+        }
+        return query;
+    }
     if (!query.prepare(text)) {
         error = Reason(query.lastError());
         return std::nullopt;
@@ -54,7 +64,23 @@ Transaction::~Transaction() {
 }
 
 bool Transaction::Begin(QString& error) {
-    open_ = Exec(db_, QStringLiteral("BEGIN IMMEDIATE"), {}, error).has_value();
+    for (const QString& statement : engine::BeginWrite(engine::Of(db_))) {
+        if (!Exec(db_, statement, {}, error)) {
+            return false;
+        }
+        open_ = true;
+    }
+    return open_;
+}
+
+Snapshot::~Snapshot() {
+    if (open_) {
+        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+    }
+}
+
+bool Snapshot::Begin(QString& error) {
+    open_ = Exec(db_, engine::BeginSnapshot(engine::Of(db_)), {}, error).has_value();
     return open_;
 }
 

@@ -18,8 +18,9 @@ std::optional<QSqlQuery> Exec(const QSqlDatabase& db, const QString& text,
 std::optional<QVariant> Value(const QSqlDatabase& db, const QString& text,
                               const QVariantList& values, QString& error);
 
-// A write transaction begun at once (BEGIN IMMEDIATE), so that a second program waits for
-// the busy time-out at the start instead of failing halfway. Rolled back unless committed.
+// A write transaction that holds the archive's writer lock from its start (engine.h), so
+// that a second program waits for the busy time-out at the start instead of failing
+// halfway. Rolled back unless committed.
 class Transaction {
   public:
     explicit Transaction(const QSqlDatabase& db) : db_(db) {}
@@ -29,6 +30,22 @@ class Transaction {
 
     bool Begin(QString& error);
     bool Commit(QString& error);
+
+  private:
+    QSqlDatabase db_;
+    bool open_ = false;
+};
+
+// A read transaction that sees one moment of the archive, whatever others write meanwhile.
+// Ended (rolled back) when it goes.
+class Snapshot {
+  public:
+    explicit Snapshot(const QSqlDatabase& db) : db_(db) {}
+    ~Snapshot();
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+
+    bool Begin(QString& error);
 
   private:
     QSqlDatabase db_;

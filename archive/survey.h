@@ -69,7 +69,7 @@ bool CalibrationOverdue(const std::optional<QDate>& lastCalibration, DateTime ru
 // last hour); the relative percent difference is |a - b| / ((a + b) / 2) x 100.
 struct DuplicatePair {
     QString place;
-    RunKey first;   // the smaller key of the two
+    RunKey first;  // the smaller key of the two
     RunKey second;
     int commonHours = 0;
     double firstMeanBqm3 = 0;
