@@ -8,13 +8,15 @@
 
 #include "archive/archive.h"
 #include "image_builder.h"
+#include "test_archives.h"
 
 namespace kelmor::testing {
 
-// A fresh archive file in a temporary folder for each test.
+// A fresh archive for each test: a file in a temporary folder, or an empty database on the
+// test server when the suite runs on PostgreSQL (test_archives.h).
 class ArchiveTest : public ::testing::Test {
   protected:
-    QString ArchivePath() const { return folder_.filePath(QStringLiteral("archive.sqlite")); }
+    QString ArchivePath() const { return location_; }
 
     std::unique_ptr<Archive> OpenArchive(OpenMode mode = OpenMode::CreateIfMissing) {
         OpenResult result = Archive::Open(ArchivePath(), {mode, 2000});
@@ -22,7 +24,9 @@ class ArchiveTest : public ::testing::Test {
         return std::move(result.archive);
     }
 
-    QTemporaryDir folder_;
+    TestArchives archives_;
+    const QTemporaryDir& folder_ = archives_.Folder();
+    QString location_ = archives_.NewLocation();
 };
 
 inline DateTime At(int year, int month, int day, int hour = 0, int minute = 0) {

@@ -93,9 +93,8 @@ TEST_F(MergeTest, EveryImportOrderGivesTheSameRunsSamplesAndConflicts) {
     std::optional<Snapshot> reference;
     int permutations = 0;
     do {
-        QTemporaryDir folder;
-        OpenResult opened = Archive::Open(folder.filePath(QStringLiteral("a.sqlite")),
-                                          {OpenMode::CreateIfMissing, 2000});
+        OpenResult opened =
+            Archive::Open(archives_.NewLocation(), {OpenMode::CreateIfMissing, 2000});
         ASSERT_TRUE(opened.archive) << qPrintable(opened.error);
         int hoursAdded = 0;
         for (const int i : order) {
