@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
@@ -9,6 +10,7 @@
 
 #include "archive/annual_summary.h"
 #include "archive/archive.h"
+#include "archive/location.h"
 #include "cli_exit_codes.h"
 #include "cli_pulse_lines.h"
 #include "cli_summary.h"
@@ -27,16 +29,18 @@ QTextStream& Err() {
     return stream;
 }
 
-const QStringList kSubcommands = {
-    QStringLiteral("import"), QStringLiteral("runs"),    QStringLiteral("assign"),
-    QStringLiteral("places"), QStringLiteral("samples"), QStringLiteral("summary"),
-    QStringLiteral("export"), QStringLiteral("rebuild"), QStringLiteral("check")};
+const QStringList kSubcommands = {QStringLiteral("import"),  QStringLiteral("runs"),
+                                  QStringLiteral("assign"),  QStringLiteral("places"),
+                                  QStringLiteral("samples"), QStringLiteral("summary"),
+                                  QStringLiteral("export"),  QStringLiteral("rebuild"),
+                                  QStringLiteral("check"),   QStringLiteral("copy")};
 
 int Usage() {
     Err() << "usage: kelmor-cli archive [--archive DB] import FILE.Rn --instrument SERIAL | runs "
              "| assign --instrument SERIAL --start YYYY-MM-DDTHH:MM --place NAME | places | "
              "samples --place NAME | summary --place NAME [--reference L] [--json] | export "
-             "[--place NAME] -o FILE.csv | rebuild | check\n";
+             "[--place NAME] -o FILE.csv | rebuild | check | copy --from DB --to DB\n"
+             "DB is a file path or postgresql://user@host:port/dbname?sslmode=...\n";
     return kUsage;
 }
 
@@ -285,6 +289,44 @@ int RebuildCommand(Archive& archive) {
     return kDone;
 }
 
+// Copies a whole archive, sources included, into a new file or an empty database. A file
+// made for the copy is removed again when the copy fails.
+int CopyCommand(const QCommandLineParser& parser) {
+    const std::optional<QString> from = Required(parser, QStringLiteral("from"));
+    const std::optional<QString> to = Required(parser, QStringLiteral("to"));
+    if (!from || !to) {
+        return kUsage;
+    }
+    const Opened source = OpenFor(*from, OpenMode::ReadOnly);
+    if (!source.archive) {
+        return source.exitCode;
+    }
+    const bool madeFile = !IsServerLocation(*to) && !QFileInfo::exists(*to);
+    Opened target = OpenFor(*to, OpenMode::CreateIfMissing);
+    if (!target.archive) {
+        return target.exitCode;
+    }
+    const ArchiveStatus status = source.archive->CopyTo(*target.archive);
+    if (!status.ok) {
+        target.archive.reset();
+        if (madeFile) {
+            for (const char* suffix : {"", "-wal", "-shm"}) {
+                QFile::remove(*to + QLatin1String(suffix));
+            }
+        }
+        Err() << "kelmor-cli: " << status.error << '\n';
+        return kOutputFailed;
+    }
+    const QList<RunInfo> runs = target.archive->Runs();
+    int hours = 0;
+    for (const RunInfo& run : runs) {
+        hours += run.hours;
+    }
+    Out() << "copied to " << target.archive->Path() << ": runs: " << runs.size()
+          << ", hours: " << hours << '\n';
+    return kDone;
+}
+
 int CheckCommand(const Archive& archive) {
     const CheckReport report = archive.Check();
     for (const QString& problem : report.problems) {
@@ -317,6 +359,10 @@ int ArchiveCommand(const QStringList& arguments) {
         {QStringLiteral("place"), QStringLiteral("The place."), QStringLiteral("NAME")},
         {QStringLiteral("now"), QStringLiteral("import: the time of the read-out."),
          QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
+        {QStringLiteral("from"), QStringLiteral("copy: the archive to copy."),
+         QStringLiteral("DB")},
+        {QStringLiteral("to"), QStringLiteral("copy: a new file or an empty database."),
+         QStringLiteral("DB")},
     });
     AddSummaryOptions(parser);
     if (!parser.parse(arguments)) {
@@ -334,6 +380,9 @@ int ArchiveCommand(const QStringList& arguments) {
                              : Archive::DefaultPath();
     if (command == QLatin1String("import")) {
         return ImportCommand(path, args[2], parser);
+    }
+    if (command == QLatin1String("copy")) {
+        return CopyCommand(parser);
     }
     const bool writes = command == QLatin1String("assign") || command == QLatin1String("rebuild");
     Opened opened = OpenFor(path, writes ? OpenMode::ReadWrite : OpenMode::ReadOnly);

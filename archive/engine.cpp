@@ -23,6 +23,10 @@ Engine Of(const QSqlDatabase& db) {
     return db.driverName() == QLatin1String("QPSQL") ? Engine::Postgres : Engine::Sqlite;
 }
 
+bool ForwardOnly(Engine engine) {
+    return engine == Engine::Sqlite;
+}
+
 QString Ddl(Engine engine, const QString& statement) {
     if (engine == Engine::Sqlite) {
         return statement;
@@ -121,13 +125,22 @@ bool ContinueIds(const QSqlDatabase& db, const QString& table, QString& error) {
     if (Of(db) == Engine::Sqlite) {
         return true;  // a new rowid follows the largest one
     }
-    // Tables without an identity column have no sequence: setval of none is none.
-    return sql::Exec(db,
+    const std::optional<QVariant> identity = sql::Value(
+        db,
+        QStringLiteral("SELECT count(*) FROM information_schema.columns WHERE table_schema = "
+                       "current_schema() AND table_name = ? AND column_name = 'id' AND "
+                       "is_identity = 'YES'"),
+        {table}, error);
+    if (!identity) {
+        return false;
+    }
+    return identity->toLongLong() == 0 ||
+           sql::Exec(db,
                      QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'id'), "
                                     "coalesce(max(id), 0) + 1, false) FROM %1")
                          .arg(table),
                      {}, error)
-        .has_value();
+               .has_value();
 }
 
 QString Reason(Engine engine, const QString& raw) {
@@ -164,7 +177,9 @@ QString Reason(Engine engine, const QString& raw) {
         {"SSL connection has been closed", "lost connection to the server"},
         {"SSL SYSCALL", "lost connection to the server"},
     };
-    if (raw.contains(QLatin1String("does not exist"))) {
+    // Refused logins and databases are named in the server's words.
+    if (raw.contains(QLatin1String("does not exist")) &&
+        (raw.contains(QLatin1String("role \"")) || raw.contains(QLatin1String("database \"")))) {
         return QStringLiteral("%1 (%2)").arg(raw.contains(QLatin1String("role \""))
                                                  ? QStringLiteral("authentication failed")
                                                  : QStringLiteral("no such database"),

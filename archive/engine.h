@@ -14,6 +14,12 @@ namespace kelmor::engine {
 
 Engine Of(const QSqlDatabase& db);
 
+// Whether a query's rows may be read one at a time as they come. Qt's PostgreSQL driver
+// then reads them from the server while they are used, and loses them when another query
+// runs meanwhile, as a loop over runs does for each run's samples: there, a query's rows
+// come whole.
+bool ForwardOnly(Engine engine);
+
 // A schema statement, written in SQLite's words, in the engine's.
 QString Ddl(Engine engine, const QString& statement);
 

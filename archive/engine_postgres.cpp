@@ -23,21 +23,24 @@ enum class Found { Empty, Foreign, Archive };
 // What the database holds: nothing yet, another program's tables, or an archive of
 // `version`.
 std::optional<Found> ReadMarks(const QSqlDatabase& db, int& version, QString& error) {
-    const std::optional<QVariant> meta =
-        sql::Value(db, QStringLiteral("SELECT to_regclass('kelmor_meta') IS NOT NULL"), {}, error);
-    if (!meta) {
+    // The catalog read as a table, not through the server's cache of names, which a
+    // program that waited for another's creation may not have brought up to date yet.
+    std::optional<QSqlQuery> tables = sql::Exec(
+        db,
+        QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = "
+                       "current_schema()"),
+        {}, error);
+    if (!tables) {
         return std::nullopt;
     }
-    if (!meta->toBool()) {
-        const std::optional<QVariant> tables =
-            sql::Value(db,
-                       QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
-                                      "table_schema = current_schema()"),
-                       {}, error);
-        if (!tables) {
-            return std::nullopt;
-        }
-        return tables->toLongLong() == 0 ? Found::Empty : Found::Foreign;
+    bool any = false;
+    bool meta = false;
+    while (tables->next()) {
+        any = true;
+        meta = meta || tables->value(0).toString() == QLatin1String("kelmor_meta");
+    }
+    if (!meta) {
+        return any ? Found::Foreign : Found::Empty;
     }
     const std::optional<QVariant> application = sql::Value(
         db, QStringLiteral("SELECT value FROM kelmor_meta WHERE name = 'application'"), {}, error);

@@ -18,7 +18,7 @@ QString Reason(const QSqlError& error) {
 std::optional<QSqlQuery> Exec(const QSqlDatabase& db, const QString& text,
                               const QVariantList& values, QString& error) {
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    query.setForwardOnly(engine::ForwardOnly(engine::Of(db)));
     // Without values, one trip to a server instead of three (prepare, execute, release).
     if (values.isEmpty()) {
         if (!query.exec(text)) {

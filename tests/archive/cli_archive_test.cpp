@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "archive_fixture.h"
+#include "image_builder.h"
 #include "test_archives.h"
 
 namespace {
@@ -224,6 +226,78 @@ TEST_F(ArchiveCliTest, TwoProgramsImportingIntoOneArchiveAtOnceBothSucceed) {
     const QByteArray runs = Archive({QStringLiteral("runs")}).out;
     EXPECT_TRUE(runs.contains("SN6;") && runs.contains("SN7;") && runs.contains("SN5;"));
     EXPECT_EQ(Archive({QStringLiteral("check")}).exitCode, 0);
+}
+
+// Successive read-outs of one instrument (the run growing, then a reused entry whose first
+// hours differ), each imported by two programs at the same moment: one copy of each, and
+// the archive that one program importing them in turn makes.
+TEST_F(ArchiveCliTest, ManyProgramsImportingReadoutsOfOneRunAtOnceGiveTheOrderlyArchive) {
+    const std::vector<kelmor::testing::RawRecord> full = kelmor::testing::V7Records(50, 3);
+    std::vector<kelmor::testing::RawRecord> reused = full;
+    for (int k = 0; k < 5; ++k) {
+        reused[static_cast<std::size_t>(k)].pulses += 100;
+    }
+    const std::vector<std::pair<std::vector<kelmor::testing::RawRecord>, QString>> readouts = {
+        {{full.begin(), full.begin() + 30}, QStringLiteral("2026-01-06T17:00:00")},
+        {full, QStringLiteral("2026-01-07T13:00:00")},
+        {reused, QStringLiteral("2026-03-20T09:00:00")},
+    };
+    QStringList files;
+    for (std::size_t i = 0; i < readouts.size(); ++i) {
+        kelmor::testing::ImageBuilder builder(kelmor::Model::V7);
+        builder.AddMeasurement({2026, 1, 5, 10, 30}, readouts[i].first);
+        files << folder_.filePath(QStringLiteral("r%1.Rn").arg(i));
+        QFile file(files.back());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(builder.Image().data()),
+                   builder.Layout().imageSize);
+    }
+    auto import = [&](QProcess& process, const QString& location, std::size_t i) {
+        process.setProcessEnvironment(Environment());
+        process.start(
+            QStringLiteral(KELMOR_CLI),
+            {QStringLiteral("archive"), QStringLiteral("--archive"), location,
+             QStringLiteral("import"), files[static_cast<int>(i)], QStringLiteral("--instrument"),
+             QStringLiteral("KM7"), QStringLiteral("--now"), readouts[i].second});
+    };
+    // The newest read-out first, so that the others must derive the run again.
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (std::size_t i : {2, 1, 0, 2, 1, 0}) {
+        processes.push_back(std::make_unique<QProcess>());
+        import(*processes.back(), db_, i);
+    }
+    for (const auto& process : processes) {
+        ASSERT_TRUE(process->waitForFinished(60000));
+        EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().constData();
+    }
+    const QString orderly = archives_.NewLocation(QStringLiteral("orderly"));
+    for (std::size_t i = 0; i < readouts.size(); ++i) {
+        QProcess process;
+        import(process, orderly, i);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    }
+    for (const QString& command : {QStringLiteral("runs"), QStringLiteral("check")}) {
+        const CliRun together = Archive({command});
+        EXPECT_EQ(together.exitCode, 0) << together.out.constData();
+        EXPECT_EQ(
+            together.out,
+            RunCli({QStringLiteral("archive"), QStringLiteral("--archive"), orderly, command}).out);
+    }
+    EXPECT_TRUE(Archive({QStringLiteral("check")}).out.endsWith("consistent, 5 conflicts\n"));
+    const QString csv = folder_.filePath(QStringLiteral("together.csv"));
+    const QString orderlyCsv = folder_.filePath(QStringLiteral("orderly.csv"));
+    ASSERT_EQ(Archive({QStringLiteral("export"), QStringLiteral("-o"), csv}).exitCode, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("archive"), QStringLiteral("--archive"), orderly,
+                      QStringLiteral("export"), QStringLiteral("-o"), orderlyCsv})
+                  .exitCode,
+              0);
+    QFile a(csv);
+    QFile b(orderlyCsv);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray exported = a.readAll();
+    EXPECT_EQ(exported.count('\n'), 1 + 50);
+    EXPECT_EQ(exported, b.readAll());
 }
 
 }  // namespace
