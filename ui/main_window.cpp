@@ -31,6 +31,8 @@
 #include "instrument_session.h"
 #include "link/clock.h"
 #include "ui/archive/archive_panel.h"
+#include "ui/archive/location_setting.h"
+#include "ui/archive/pending_readouts.h"
 #include "ui/chart/chart_sink.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
@@ -138,6 +140,10 @@ MainWindow::MainWindow(const WindowSetup& setup, QWidget* parent)
 
     NameForScreenReaders();
     ConnectSignals();
+    locationSetting_ = std::make_unique<LocationSetting>(setup.settingsFile);
+    if (!setup.pendingFolder.isEmpty()) {
+        pending_ = std::make_unique<PendingReadouts>(setup.pendingFolder);
+    }
     OpenArchive(setup.archivePath);
     StartUp();
     discoveryTimer_->start();
@@ -157,6 +163,10 @@ void MainWindow::BuildMenus() {
         AddItem(mainMenu_, "addToArchiveAction", QStringLiteral("Add to archive..."),
                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D),
                 QStringLiteral("Keep the data file opened in the archive, naming its instrument"));
+    archiveLocationAction_ =
+        AddItem(mainMenu_, "archiveLocationAction", QStringLiteral("Archive location..."),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
+                QStringLiteral("The archive file, or the PostgreSQL server the archive is on"));
     mainMenu_->addSeparator();
     exitAction_ = AddItem(mainMenu_, "exitAction", QStringLiteral("Exit"),
                           QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -236,6 +246,10 @@ void MainWindow::BuildMenus() {
                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X),
                 QStringLiteral("Every hourly sample of the chosen place, or of the whole "
                                "archive, for a spreadsheet"));
+    refreshArchiveAction_ = AddItem(
+        archiveMenu_, "refreshArchiveAction", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5),
+        QStringLiteral("List the archive again, with what other PCs stored, and store "
+                       "the read-outs kept meanwhile"));
 
     helpMenu_ = AddMenu(menuBar(), "helpMenu", QStringLiteral("&Help"));
     userGuideAction_ = AddItem(helpMenu_, "userGuideAction", QStringLiteral("User guide"),
@@ -481,6 +495,9 @@ void MainWindow::ConnectSignals() {
     connect(archivePanelAction_, &QAction::triggered, this, &MainWindow::ToggleArchivePanel);
     connect(yearViewAction_, &QAction::triggered, this, &MainWindow::ShowYearView);
     connect(exportArchiveAction_, &QAction::triggered, this, &MainWindow::ExportArchive);
+    connect(archiveLocationAction_, &QAction::triggered, this, &MainWindow::ChooseArchiveLocation);
+    connect(refreshArchiveAction_, &QAction::triggered, this, &MainWindow::RefreshArchive);
+    connect(archivePanel_, &ArchivePanel::refreshAsked, this, &MainWindow::RefreshArchive);
     connect(archivePanel_, &ArchivePanel::placeShown, this, &MainWindow::ShowArchivedPlace);
     connect(archivePanel_, &ArchivePanel::runShown, this, &MainWindow::ShowArchivedRun);
     connect(archivePanel_, &ArchivePanel::yearViewAsked, this, &MainWindow::ShowYearViewOf);

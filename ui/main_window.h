@@ -58,6 +58,9 @@ class KelmorChart;
 class AboutBox;
 class Archive;
 class ArchivePanel;
+class LocationSetting;
+class PendingReadouts;
+struct ArchiveSource;
 class YearView;
 struct LoadedSamples;
 struct RunKey;
@@ -72,6 +75,8 @@ struct WindowSetup {
     DesktopDialogs* dialogs = nullptr;  // none: ordinary modal dialogs
     QString workingFolder;              // where the temporary files go; none: the current one
     QString archivePath;                // the radon archive; none: the window keeps none
+    QString settingsFile;   // where a location chosen for the archive is kept; none: not kept
+    QString pendingFolder;  // read-outs the archive could not take yet; none: not kept
 };
 
 // The main window: the tool bar, the menus, the chart with its foot line, the summary panel
@@ -152,6 +157,12 @@ class MainWindow : public QMainWindow {
     void ShowYearView();
     void ShowYearViewOf(const QString& place);
     void ExportArchive();
+    // The archive's location, its refresh and the read-outs kept until it takes them.
+    void ChooseArchiveLocation();
+    void RefreshArchive();
+    // Keeps a read-out the archive did not take; the sentence that says so, or why not.
+    QString KeepPending(const ArchiveSource& source);
+    void StorePending();
 
     // The instrument.
     void ReadOut();
@@ -233,7 +244,10 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Archive> archive_;            // none when it could not be opened
     QString archivePath_;                         // none: the window keeps no archive
     QString archiveProblem_;                      // why there is none
-    QByteArray openedImage_;                      // the data file loaded, for Add to archive
+    std::unique_ptr<LocationSetting> locationSetting_;
+    std::unique_ptr<PendingReadouts> pending_;  // none: read-outs are not kept
+    QDateTime nextArchiveRefresh_;              // the watch refreshes the archive then
+    QByteArray openedImage_;                    // the data file loaded, for Add to archive
     QString openedPath_;
     QString shownPlace_;  // the place loaded from the archive
     QString workingFolder_;
@@ -271,6 +285,8 @@ class MainWindow : public QMainWindow {
     QAction* archivePanelAction_ = nullptr;
     QAction* yearViewAction_ = nullptr;
     QAction* exportArchiveAction_ = nullptr;
+    QAction* archiveLocationAction_ = nullptr;
+    QAction* refreshArchiveAction_ = nullptr;
     QMenu* helpMenu_ = nullptr;
     QAction* userGuideAction_ = nullptr;
     QAction* aboutAction_ = nullptr;

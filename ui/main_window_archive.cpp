@@ -61,6 +61,9 @@ void MainWindow::BuildArchive() {
 
 void MainWindow::OpenArchive(const QString& path) {
     archivePath_ = path;
+    // The panel lets go of the archive before it goes.
+    archivePanel_->SetArchive(nullptr);
+    archive_.reset();
     if (path.isEmpty()) {
         archiveProblem_ = QStringLiteral("this window keeps no archive.");
     } else {
@@ -74,6 +77,7 @@ void MainWindow::OpenArchive(const QString& path) {
     state_.archiveWritable = archive_ != nullptr && !archive_->IsReadOnly();
     archivePanel_->SetArchive(archive_.get(), archiveProblem_);
     ApplyWindowState();
+    StorePending();
 }
 
 void MainWindow::ArchiveReadOut(const std::uint8_t* imageBytes, Model model) {
@@ -82,15 +86,13 @@ void MainWindow::ArchiveReadOut(const std::uint8_t* imageBytes, Model model) {
     }
     const QString keep =
         QStringLiteral("The read-out stays loaded: save it as a data file to keep it.");
-    if (!state_.archiveWritable) {
-        if (archive_ != nullptr) {
-            ShowError(QStringLiteral("The read-out was not stored in the archive: %1 may only "
-                                     "be read.\n%2")
-                          .arg(QDir::toNativeSeparators(archive_->Path()), keep));
-        } else if (!archivePath_.isEmpty()) {
-            ShowError(QStringLiteral("The read-out was not stored in the archive: %1\n%2")
-                          .arg(archiveProblem_, keep));
-        }
+    if (archive_ != nullptr && archive_->IsReadOnly()) {
+        ShowError(QStringLiteral("The read-out was not stored in the archive: %1 may only "
+                                 "be read.\n%2")
+                      .arg(QDir::toNativeSeparators(archive_->Path()), keep));
+        return;
+    }
+    if (archive_ == nullptr && archivePath_.isEmpty()) {
         return;
     }
     ArchiveSource source;
@@ -101,10 +103,17 @@ void MainWindow::ArchiveReadOut(const std::uint8_t* imageBytes, Model model) {
     source.readOutAt = DateTimeFromQt(now);
     source.utcOffsetSeconds = now.offsetFromUtc();
     source.origin = QStringLiteral("read-out");
-    const ImportOutcome outcome = archive_->Import(source);
+    // An archive that could not be opened (a server down, a file refused) takes nothing:
+    // the read-out waits on this PC for the next refresh that reaches it.
+    ImportOutcome outcome;
+    if (archive_ != nullptr) {
+        outcome = archive_->Import(source);
+    } else {
+        outcome.error = archiveProblem_;
+    }
     if (!outcome.ok) {
         ShowError(QStringLiteral("The read-out was not stored in the archive: %1\n%2")
-                      .arg(outcome.error, keep));
+                      .arg(outcome.error, KeepPending(source)));
         return;
     }
     archivePanel_->Refresh();

@@ -109,6 +109,15 @@ void MainWindow::WatchConnection() {
     if (!state_.exchangeRunning) {
         Discover();
     }
+    // Every minute, what other PCs stored in a shared archive appears, and read-outs kept
+    // while it could not be reached are stored.
+    const QDateTime now = clock_->LocalNow();
+    if (!state_.exchangeRunning && (!nextArchiveRefresh_.isValid() || now >= nextArchiveRefresh_)) {
+        if (nextArchiveRefresh_.isValid()) {
+            RefreshArchive();
+        }
+        nextArchiveRefresh_ = now.addSecs(60);
+    }
 }
 
 void MainWindow::SetInstrumentClock() {

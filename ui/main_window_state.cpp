@@ -91,6 +91,8 @@ void MainWindow::ApplyWindowState() {
     archiveDock_->setEnabled(idle);
     yearViewAction_->setEnabled(s.archiveOpen && idle);
     exportArchiveAction_->setEnabled(s.archiveOpen && idle);
+    archiveLocationAction_->setEnabled(idle);
+    refreshArchiveAction_->setEnabled(idle);
 }
 
 }  // namespace kelmor

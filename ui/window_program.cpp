@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "main_window.h"
+#include "ui/archive/location_setting.h"
+#include "ui/archive/pending_readouts.h"
 
 namespace kelmor {
 
@@ -15,17 +17,37 @@ int RunWindowProgram(QApplication& app, FtDriver& driver, Clock& clock, const QS
     QCoreApplication::setApplicationName(QStringLiteral("V5   Computer Interface"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelmor.Desktop"));
 
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() > 1 || (args.size() == 1 && args.front().startsWith(QLatin1Char('-')))) {
-        std::fprintf(stderr, "usage: %s [FILE.Rn]\n",
-                     qPrintable(QFileInfo(app.arguments().front()).fileName()));
+    const QString program = QFileInfo(app.arguments().front()).fileName();
+    QStringList args = app.arguments().mid(1);
+    // --archive LOCATION (or --archive=LOCATION) for this run only, over the one chosen.
+    QString archive;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--archive") && i + 1 < args.size()) {
+            archive = args[i + 1];
+            args.remove(i, 2);
+            break;
+        }
+        if (args[i].startsWith(QLatin1String("--archive="))) {
+            archive = args[i].mid(10);
+            args.remove(i);
+            break;
+        }
+    }
+    if (args.size() > 1 || (args.size() == 1 && args.front().startsWith(QLatin1Char('-'))) ||
+        (args.isEmpty() && app.arguments().contains(QStringLiteral("--archive")) &&
+         archive.isEmpty())) {
+        std::fprintf(stderr,
+                     "usage: %s [--archive FILE|postgresql://user@host:port/db] [FILE.Rn]\n",
+                     qPrintable(program));
         return 1;
     }
 
     WindowSetup setup;
     setup.driver = &driver;
     setup.clock = &clock;
-    setup.archivePath = archivePath;
+    setup.settingsFile = LocationSetting::DefaultFile(program);
+    setup.archivePath = ArchiveToUse(archive, LocationSetting(setup.settingsFile), archivePath);
+    setup.pendingFolder = PendingReadouts::DefaultFolder() + QLatin1Char('/') + program;
     MainWindow window(setup);
     if (decorate) {
         decorate(window);

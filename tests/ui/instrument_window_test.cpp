@@ -249,7 +249,7 @@ void InstrumentWindowTest::theWindowKeepsRepaintingAndNoPassRunsInAnExchange() {
     kelmor.Kelmor()->SetTransferRate(16384 * 2);  // half a second for the memory
     ScriptedDialogs dialogs;
     QTemporaryDir folder;
-    WindowSetup setup{&kelmor, &clock, &dialogs, folder.path(), QString()};
+    WindowSetup setup{&kelmor, &clock, &dialogs, folder.path(), QString(), QString(), QString()};
     MainWindow f(setup);
     Child<QTimer>(f, "discoveryTimer")->setInterval(20);
 

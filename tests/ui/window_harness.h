@@ -172,6 +172,8 @@ struct WindowUnderTest {
         setup.dialogs = &dialogs;
         setup.workingFolder = folder.path();
         setup.archivePath = archivePath;
+        setup.pendingFolder = folder.filePath(QStringLiteral("pending"));
+        setup.settingsFile = folder.filePath(QStringLiteral("kelmor.conf"));
         window = std::make_unique<MainWindow>(setup);
     }
 

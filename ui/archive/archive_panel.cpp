@@ -137,6 +137,10 @@ ArchivePanel::ArchivePanel(QWidget* parent) : QWidget(parent) {
                              QStringLiteral("The monthly means of the chosen place and its "
                                             "running 365-day mean"));
 
+    refreshButton_ = button(QStringLiteral("refreshButton"), QStringLiteral("Re&fresh"),
+                            QStringLiteral("List the archive again, with what other PCs stored "
+                                           "(F5)"));
+
     auto* controls = new QGridLayout;
     controls->addWidget(nameLabel, 0, 0);
     controls->addWidget(placeName_, 0, 1, 1, 3);
@@ -145,6 +149,7 @@ ArchivePanel::ArchivePanel(QWidget* parent) : QWidget(parent) {
     controls->addWidget(mergeButton_, 1, 2);
     controls->addWidget(showButton_, 2, 0);
     controls->addWidget(yearViewButton_, 2, 1);
+    controls->addWidget(refreshButton_, 2, 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(status_);
@@ -158,6 +163,7 @@ ArchivePanel::ArchivePanel(QWidget* parent) : QWidget(parent) {
     connect(renameButton_, &QPushButton::clicked, this, &ArchivePanel::RenameChosenPlace);
     connect(mergeButton_, &QPushButton::clicked, this, &ArchivePanel::MergeChosenPlace);
     connect(showButton_, &QPushButton::clicked, this, &ArchivePanel::ShowChosen);
+    connect(refreshButton_, &QPushButton::clicked, this, &ArchivePanel::refreshAsked);
     connect(yearViewButton_, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> place = ChosenPlace()) {
             emit yearViewAsked(*place);

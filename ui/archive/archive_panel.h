@@ -51,6 +51,8 @@ class ArchivePanel : public QWidget {
     void archiveChanged();
     // A change the archive refused, in words.
     void failed(const QString& message);
+    // The user asked for the archive to be read again (what others stored).
+    void refreshAsked();
 
   private slots:
     void ShowChosen();
@@ -73,6 +75,7 @@ class ArchivePanel : public QWidget {
     QPushButton* mergeButton_ = nullptr;
     QPushButton* showButton_ = nullptr;
     QPushButton* yearViewButton_ = nullptr;
+    QPushButton* refreshButton_ = nullptr;
     QString unavailableReason_;
 };
 
