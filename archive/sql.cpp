@@ -8,9 +8,16 @@ namespace kelmor::sql {
 
 namespace {
 
-QString Reason(const QSqlError& error) {
-    const QString database = error.databaseText();
-    return database.isEmpty() ? error.text() : database;
+// The database's words for a failure. A connection the server ended says nothing more
+// for each query that finds it gone: that it is gone is the reason.
+QString Reason(const QSqlDatabase& db, const QSqlError& error) {
+    const QString database = error.databaseText().trimmed();
+    const QString reason = database.isEmpty() ? error.text().trimmed() : database;
+    if (!db.isOpen()) {
+        return reason.isEmpty() ? QStringLiteral("no connection to the server")
+                                : QStringLiteral("no connection to the server: %1").arg(reason);
+    }
+    return reason.isEmpty() ? QStringLiteral("the database gave no reason") : reason;
 }
 
 }  // namespace
@@ -22,20 +29,24 @@ std::optional<QSqlQuery> Exec(const QSqlDatabase& db, const QString& text,
     // Without values, one trip to a server instead of three (prepare, execute, release).
     if (values.isEmpty()) {
         if (!query.exec(text)) {
-            error = Reason(query.lastError());
+            error = Reason(db, query.lastError());
             return std::nullopt;
         }
         return query;
     }
     if (!query.prepare(text)) {
-        error = Reason(query.lastError());
+        error = Reason(db, query.lastError());
         return std::nullopt;
     }
     for (const QVariant& value : values) {
-        query.addBindValue(value);
+        // Qt's PostgreSQL driver sends an empty text that was never set as NULL, SQLite's
+        // as ''. Text is text on both: NULL is only what is bound as a typed null.
+        const bool unsetText =
+            value.typeId() == QMetaType::QString && !value.isNull() && value.toString().isNull();
+        query.addBindValue(unsetText ? QVariant(QStringLiteral("")) : value);
     }
     if (!query.exec()) {
-        error = Reason(query.lastError());
+        error = Reason(db, query.lastError());
         return std::nullopt;
     }
     return query;
@@ -49,7 +60,7 @@ std::optional<QVariant> Value(const QSqlDatabase& db, const QString& text,
     }
     if (!query->next()) {
         if (query->lastError().isValid()) {
-            error = Reason(query->lastError());
+            error = Reason(db, query->lastError());
             return std::nullopt;
         }
         return QVariant();

@@ -145,6 +145,7 @@ MainWindow::MainWindow(const WindowSetup& setup, QWidget* parent)
         pending_ = std::make_unique<PendingReadouts>(setup.pendingFolder);
     }
     OpenArchive(setup.archivePath);
+    nextArchiveRefresh_ = clock_->LocalNow().addSecs(60);
     StartUp();
     discoveryTimer_->start();
 }

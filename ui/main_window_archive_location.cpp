@@ -8,6 +8,7 @@
 #include "archive/archive.h"
 #include "archive/location.h"
 #include "desktop_dialogs.h"
+#include "link/clock.h"
 #include "main_window.h"
 #include "ui/archive/archive_location_dialog.h"
 #include "ui/archive/archive_panel.h"
@@ -54,6 +55,7 @@ void MainWindow::ChooseArchiveLocation() {
 }
 
 void MainWindow::RefreshArchive() {
+    nextArchiveRefresh_ = clock_->LocalNow().addSecs(60);
     if (state_.exchangeRunning || archivePath_.isEmpty()) {
         return;
     }

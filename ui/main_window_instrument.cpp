@@ -111,12 +111,8 @@ void MainWindow::WatchConnection() {
     }
     // Every minute, what other PCs stored in a shared archive appears, and read-outs kept
     // while it could not be reached are stored.
-    const QDateTime now = clock_->LocalNow();
-    if (!state_.exchangeRunning && (!nextArchiveRefresh_.isValid() || now >= nextArchiveRefresh_)) {
-        if (nextArchiveRefresh_.isValid()) {
-            RefreshArchive();
-        }
-        nextArchiveRefresh_ = now.addSecs(60);
+    if (!state_.exchangeRunning && clock_->LocalNow() >= nextArchiveRefresh_) {
+        RefreshArchive();
     }
 }
 

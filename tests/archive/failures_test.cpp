@@ -176,5 +176,15 @@ TEST_F(FailuresTest, AFullDiskGivesAMessageAndLeavesTheArchiveAsItWas) {
     EXPECT_TRUE(archive->Import(OneRun(900, QStringLiteral("S9"))).ok);
 }
 
+// Text never set is empty text, not a missing value, on either engine.
+TEST_F(FailuresTest, AnImportWithoutAnOriginStoresEmptyText) {
+    std::unique_ptr<Archive> archive = OpenArchive();
+    ArchiveSource source = OneRun(20);
+    source.origin = QString();
+    const ImportOutcome outcome = archive->Import(source);
+    EXPECT_TRUE(outcome.ok) << qPrintable(outcome.error);
+    EXPECT_EQ(archive->Runs().size(), 1);
+}
+
 }  // namespace
 }  // namespace kelmor::testing

@@ -36,7 +36,7 @@ struct PacedWindow {
         bus.AddKelmor("USB <-> Serial Cable", "KLM70412");
         LoadSampleIntoKelmor(bus, sample);
         bus.Kelmor()->SetTransferRate(bytesPerSecond);
-        WindowSetup setup{&bus, &clock, &dialogs, folder.path(), QString()};
+        WindowSetup setup{&bus, &clock, &dialogs, folder.path(), QString(), QString(), QString()};
         window = std::make_unique<MainWindow>(setup);
         window->resize(900, 500);
         window->show();

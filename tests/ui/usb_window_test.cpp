@@ -33,7 +33,8 @@ constexpr int kFastBaud = 3000000;
 // The window program over the emulated bus, after a discovery pass found the Kelmor.
 struct UsbWindow {
     UsbWindow() {
-        WindowSetup setup{&driver, &clock, &dialogs, folder.path(), QString()};
+        WindowSetup setup{&driver,   &clock,    &dialogs, folder.path(),
+                          QString(), QString(), QString()};
         window = std::make_unique<MainWindow>(setup);
         window->resize(900, 500);
         window->show();
