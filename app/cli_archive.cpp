@@ -11,6 +11,7 @@
 #include "archive/annual_summary.h"
 #include "archive/archive.h"
 #include "archive/location.h"
+#include "archive/location_setting.h"
 #include "cli_exit_codes.h"
 #include "cli_pulse_lines.h"
 #include "cli_summary.h"
@@ -52,6 +53,13 @@ std::optional<QString> Required(const QCommandLineParser& parser, const QString&
         return std::nullopt;
     }
     return parser.value(name);
+}
+
+// The archive kelmor uses: the one chosen in its window, else its file.
+QString WindowArchive() {
+    return ArchiveToUse(QString(),
+                        LocationSetting(LocationSetting::DefaultFile(QStringLiteral("kelmor"))),
+                        Archive::DefaultPath());
 }
 
 struct Opened {
@@ -350,7 +358,9 @@ int ArchiveCommand(const QStringList& arguments) {
     parser.addPositionalArgument(QStringLiteral("command"), kSubcommands.join(QLatin1Char(' ')));
     parser.addOptions({
         {QStringLiteral("archive"),
-         QStringLiteral("The archive (default: the window's, %1).").arg(Archive::DefaultPath()),
+         QStringLiteral("The archive: a file or postgresql://user@host:port/dbname (default: "
+                        "the window's, %1).")
+             .arg(WindowArchive()),
          QStringLiteral("DB")},
         {QStringLiteral("instrument"), QStringLiteral("The instrument's serial number."),
          QStringLiteral("SERIAL")},
@@ -377,7 +387,7 @@ int ArchiveCommand(const QStringList& arguments) {
     }
     const QString path = parser.isSet(QStringLiteral("archive"))
                              ? parser.value(QStringLiteral("archive"))
-                             : Archive::DefaultPath();
+                             : WindowArchive();
     if (command == QLatin1String("import")) {
         return ImportCommand(path, args[2], parser);
     }

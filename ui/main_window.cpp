@@ -31,7 +31,7 @@
 #include "instrument_session.h"
 #include "link/clock.h"
 #include "ui/archive/archive_panel.h"
-#include "ui/archive/location_setting.h"
+#include "archive/location_setting.h"
 #include "ui/archive/pending_readouts.h"
 #include "ui/chart/chart_sink.h"
 #include "ui/chart/kelmor_chart.h"

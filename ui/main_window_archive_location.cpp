@@ -13,7 +13,7 @@
 #include "ui/archive/archive_location_dialog.h"
 #include "ui/archive/archive_panel.h"
 #include "ui/archive/counted.h"
-#include "ui/archive/location_setting.h"
+#include "archive/location_setting.h"
 #include "ui/archive/pending_readouts.h"
 
 namespace kelmor {

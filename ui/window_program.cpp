@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "main_window.h"
-#include "ui/archive/location_setting.h"
+#include "archive/location_setting.h"
 #include "ui/archive/pending_readouts.h"
 
 namespace kelmor {

@@ -1,7 +1,10 @@
 // What an archive location says: a file, or a server's database with libpq's parameters.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "archive/location.h"
+#include "archive/location_setting.h"
 
 namespace kelmor {
 namespace {
@@ -42,6 +45,26 @@ TEST(LocationTest, WhatCannotBeAServersLocationIsRefusedWithoutItsPassword) {
         EXPECT_FALSE(parse.error.isEmpty()) << text;
         EXPECT_FALSE(parse.error.contains(QStringLiteral("pa55"))) << qPrintable(parse.error);
     }
+}
+
+TEST(LocationTest, TheCommandLineComesBeforeTheChoiceKeptWhichComesBeforeTheDefault) {
+    QTemporaryDir folder;
+    const LocationSetting setting(folder.filePath(QStringLiteral("sub/kelmor.conf")));
+    EXPECT_EQ(ArchiveToUse(QString(), setting, QStringLiteral("own.sqlite")),
+              QStringLiteral("own.sqlite"));
+    QString error;
+    ASSERT_TRUE(setting.Choose(QStringLiteral(" postgresql://a@h/db "), error))
+        << qPrintable(error);
+    EXPECT_EQ(LocationSetting(folder.filePath(QStringLiteral("sub/kelmor.conf"))).Chosen(),
+              QStringLiteral("postgresql://a@h/db"));
+    EXPECT_EQ(ArchiveToUse(QString(), setting, QStringLiteral("own.sqlite")),
+              QStringLiteral("postgresql://a@h/db"));
+    EXPECT_EQ(ArchiveToUse(QStringLiteral("x.sqlite"), setting, QStringLiteral("own.sqlite")),
+              QStringLiteral("x.sqlite"));
+    // A setting that cannot be written says so.
+    const LocationSetting blocked(folder.filePath(QStringLiteral("sub/kelmor.conf/inside.conf")));
+    EXPECT_FALSE(blocked.Choose(QStringLiteral("y.sqlite"), error));
+    EXPECT_TRUE(error.contains(QStringLiteral("inside.conf"))) << qPrintable(error);
 }
 
 }  // namespace

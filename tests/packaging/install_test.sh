@@ -67,6 +67,15 @@ for page in kelmor kelmor-demo kelmor-cli; do
   MANPAGER=cat man "$page" > /dev/null 2>&1 || fail "man $page finds no manual page"
 done
 
+# The installed converter reaches a PostgreSQL server through the driver the package
+# brings: a server that is not there is named as such, not a driver that is missing.
+if LC_ALL=C.UTF-8 kelmor-cli archive --archive postgresql://kelmor@127.0.0.1:1/radon runs \
+  2> "$work/server.log"; then
+  fail "kelmor-cli found an archive where no server is"
+fi
+grep -q 'refused the connection' "$work/server.log" ||
+  { cat "$work/server.log"; fail "kelmor-cli cannot use a PostgreSQL server"; }
+
 # The installed window program starts from its launcher on an X display, opens the data
 # file given to it in the user's data folder and decodes it there: its sample list file
 # is the converter's list of the same file.

@@ -86,6 +86,7 @@ info=$(dpkg-deb -I "$deb")
 echo "$info" | grep -q 'Depends:.*libqt6widgets6' || fail "no dependency on Qt Widgets"
 echo "$info" | grep -q 'Depends:.*libftdi1' || fail "no dependency on libftdi1"
 echo "$info" | grep -q 'Depends:.*libqt6sql6-sqlite' || fail "no dependency on the SQLite driver of Qt SQL"
+echo "$info" | grep -q 'Depends:.*libqt6sql6-psql' || fail "no dependency on the PostgreSQL driver of Qt SQL"
 echo "$info" | grep -q 'postinst' || fail "no postinst"
 
 # The packaged converter works on the packaged sample.

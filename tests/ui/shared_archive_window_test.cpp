@@ -11,7 +11,7 @@
 
 #include "archive/archive.h"
 #include "test_archives.h"
-#include "ui/archive/location_setting.h"
+#include "archive/location_setting.h"
 #include "window_harness.h"
 
 using namespace kelmor;

@@ -1,4 +1,4 @@
-#include "location_setting.h"
+#include "archive/location_setting.h"
 
 #include <QDir>
 #include <QSettings>

@@ -4,9 +4,10 @@
 
 namespace kelmor {
 
-// Where the program keeps the archive's location chosen under Main > Archive location...:
-// one INI file per program ($XDG_CONFIG_HOME/kelmor/PROGRAM.conf), so that the demonstration
-// keeps its own. A location never holds a password (location.h refuses one).
+// Where the window programs keep the archive's location chosen under Main > Archive
+// location...: one INI file per program ($XDG_CONFIG_HOME/kelmor/PROGRAM.conf), so that the
+// demonstration keeps its own; kelmor-cli uses kelmor's. A location never holds a password
+// (location.h refuses one).
 class LocationSetting {
   public:
     static QString DefaultFile(const QString& program);
