@@ -117,7 +117,7 @@ TEST_F(ArchiveCliTest, TheContractAsWritten) {
     EXPECT_EQ(rows[0],
               "\xEF\xBB\xBFplace,instrument,model,run start,time,radon Bq/m3,"
               "error Bq/m3,pulses,temperature \xC2\xB0"
-              "C,humidity %,pressure kPa\r");
+              "C,humidity %,pressure kPa,site\r");
     EXPECT_TRUE(
         rows[1].startsWith("\"Cellar, north\",SN7,V7,2024-07-15T08:00:00,"
                            "2024-07-15T09:00:00,"));

@@ -66,7 +66,7 @@ class FailuresTest : public ArchiveTest {
 TEST_F(FailuresTest, ANewerVersionIsRefusedNamingBothVersions) {
     MakeArchive();
     Raw(ArchivePath(), {QStringLiteral("PRAGMA user_version = 7")});
-    ExpectRefused(QStringLiteral("archive version 7; this one knows version 1"));
+    ExpectRefused(QStringLiteral("archive version 7; this one knows version 2"));
 }
 
 TEST_F(FailuresTest, ForeignDamagedTruncatedAndEmptyFilesAreRefusedUntouched) {
