@@ -2,7 +2,6 @@
 // the file, and the file left exactly as it was.
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 
 #include "archive/archive.h"
@@ -27,19 +26,6 @@ ArchiveSource OneRun(int hours, const QString& serial = QStringLiteral("S1")) {
     ImageBuilder builder(Model::V7);
     builder.AddMeasurement({2026, 1, 5, 10, 0}, V7Records(hours, hours));
     return SourceOf(builder, serial, At(2026, 2, 1));
-}
-
-// Runs `statements` on the file through a connection of its own.
-void Raw(const QString& path, const QStringList& statements) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
-        db.setDatabaseName(path);
-        ASSERT_TRUE(db.open());
-        for (const QString& s : statements) {
-            QSqlQuery(db).exec(s);
-        }
-    }
-    QSqlDatabase::removeDatabase("raw");
 }
 
 class FailuresTest : public ArchiveTest {
