@@ -29,9 +29,9 @@ QProcessEnvironment Environment() {
     return env;
 }
 
-CliRun RunCli(const QStringList& args) {
+CliRun RunCli(const QStringList& args, const QProcessEnvironment& env = Environment()) {
     QProcess process;
-    process.setProcessEnvironment(Environment());
+    process.setProcessEnvironment(env);
     process.start(QStringLiteral(KELMOR_CLI), args);
     EXPECT_TRUE(process.waitForFinished(60000)) << "kelmor-cli did not end";
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -185,6 +185,22 @@ TEST_F(ArchiveCliTest, SurveyRecordsAndWhatDoesNotExist) {
     EXPECT_TRUE(run.out.contains("tester: Robin\n") &&
                 run.out.contains("retrieved: 2024-09-13T09:00\n"))
         << run.out.constData();
+    // The instrument's clock knows no daylight saving time: an hour that the PC's zone skips
+    // is still a time it was deployed at.
+    QProcessEnvironment berlin = Environment();
+    berlin.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+    const QStringList deployment = {QStringLiteral("archive"),
+                                    QStringLiteral("--archive"),
+                                    db_,
+                                    QStringLiteral("deployment"),
+                                    QStringLiteral("SN7"),
+                                    QStringLiteral("2024-07-15T08:00")};
+    ASSERT_EQ(RunCli(deployment + QStringList{QStringLiteral("--deployed"),
+                                              QStringLiteral("2024-03-31T02:30")},
+                     berlin)
+                  .exitCode,
+              0);
+    EXPECT_TRUE(RunCli(deployment, berlin).out.contains("deployed: 2024-03-31T02:30\n"));
 
     // Whatever is named and not there: exit 2 and its name.
     const std::pair<QStringList, const char*> missing[] = {
