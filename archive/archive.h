@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <memory>
 #include <optional>
 
@@ -224,14 +225,19 @@ class Archive {
     // nothing yet: one transaction on the target, read at one moment of this one.
     ArchiveStatus CopyTo(Archive& target) const;
 
-    // CSV (RFC 4180, UTF-8) of one place or, without one, of every run.
+    // CSV (RFC 4180, UTF-8) of one place or, without one, of every run: one row per
+    // hourly sample, the place's site (if any) in the last column.
     ArchiveStatus ExportCsv(const std::optional<QString>& place, QIODevice& out) const;
+    // The same of every place of the site.
+    ArchiveStatus ExportSiteCsv(const QString& site, QIODevice& out) const;
 
     // The connection and the merging, shared by the archive's own sources (archive_impl.h).
     struct Impl;
 
   private:
     explicit Archive(std::unique_ptr<Impl> impl);
+    // The CSV of the runs `where` selects (runs r, places p, sites s).
+    ArchiveStatus WriteCsv(const QString& where, const QVariantList& values, QIODevice& out) const;
 
     std::unique_ptr<Impl> impl_;
     QString path_;

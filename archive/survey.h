@@ -77,6 +77,9 @@ struct DuplicatePair {
     double relativePercentDifference = 0;
 };
 
+// |a - b| / ((a + b) / 2) x 100; 0 when both are 0.
+double RelativePercentDifference(double a, double b);
+
 struct SiteDuplicates {
     QList<DuplicatePair> pairs;  // by place, then by first key
     int places = 0;              // the site's places with at least one run

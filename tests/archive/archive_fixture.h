@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -47,6 +49,23 @@ inline ArchiveSource SourceOf(const ImageBuilder& builder, const QString& serial
     source.utcOffsetSeconds = 3600;
     source.origin = origin;
     return source;
+}
+
+// Runs `statements` on what holds the archive through a connection of its own (on a file
+// without the archive's foreign keys, as another program might), each whatever became of
+// the ones before.
+inline void Raw(const QString& location, const QStringList& statements) {
+    for (const QString& statement : statements) {
+        RawSql(location, {statement});
+    }
+}
+
+// The statement that makes the archive claim `version`, behind its back.
+inline QString StoredVersion(int version) {
+    return TestArchives::OnServer()
+               ? QStringLiteral("UPDATE kelmor_meta SET value = '%1' WHERE name = 'version'")
+                     .arg(version)
+               : QStringLiteral("PRAGMA user_version = %1").arg(version);
 }
 
 // V7 records whose pulses and climate bytes follow the hour, offset by `seed`.

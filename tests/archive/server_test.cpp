@@ -227,6 +227,22 @@ TEST_F(ServerTest, ACopyGoesFromAFileToTheServerAndBackUnchanged) {
                    QStringLiteral("--place"), QStringLiteral("Cellar, 'north'")})
             .exitCode,
         0);
+    // What the user recorded besides: a site, a deployment, a calibration.
+    for (const QStringList& command :
+         {QStringList{QStringLiteral("site"), QStringLiteral("Farm"), QStringLiteral("--client"),
+                      QStringLiteral("J. O'Brien"), QStringLiteral("--notes"), QString()},
+          QStringList{QStringLiteral("place-site"), QStringLiteral("Cellar, 'north'"),
+                      QStringLiteral("Farm")},
+          QStringList{QStringLiteral("deployment"), QStringLiteral("SN7"),
+                      QStringLiteral("2024-07-15T08:00"), QStringLiteral("--tester"),
+                      QStringLiteral("A. Tester"), QStringLiteral("--deployed"),
+                      QStringLiteral("2024-07-15T07:30")},
+          QStringList{QStringLiteral("calibration"), QStringLiteral("SN7"),
+                      QStringLiteral("2024-01-10"), QStringLiteral("--certificate"),
+                      QStringLiteral("LAB-1")}}) {
+        const CliRun recorded = Cli(file, command);
+        ASSERT_EQ(recorded.exitCode, 0) << recorded.err.constData();
+    }
     CliRun run = RunCli({QStringLiteral("archive"), QStringLiteral("copy"),
                          QStringLiteral("--from"), file, QStringLiteral("--to"), ArchivePath()});
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
@@ -237,7 +253,11 @@ TEST_F(ServerTest, ACopyGoesFromAFileToTheServerAndBackUnchanged) {
 
     for (const QStringList& command :
          {QStringList{QStringLiteral("runs")}, QStringList{QStringLiteral("places")},
-          QStringList{QStringLiteral("check")},
+          QStringList{QStringLiteral("check")}, QStringList{QStringLiteral("sites")},
+          QStringList{QStringLiteral("site"), QStringLiteral("Farm")},
+          QStringList{QStringLiteral("instruments")},
+          QStringList{QStringLiteral("deployment"), QStringLiteral("SN7"),
+                      QStringLiteral("2024-07-15T08:00")},
           QStringList{QStringLiteral("samples"), QStringLiteral("--place"),
                       QStringLiteral("Cellar, 'north'")}}) {
         const CliRun original = Cli(file, command);
