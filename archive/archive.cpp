@@ -204,9 +204,13 @@ OpenResult Archive::Open(const QString& path, const OpenOptions& options) {
                       .arg(Quoted(path), error);
         return result;
     }
-    if (!check->next() || check->value(0).toString() != QLatin1String("ok")) {
+    const QString verdict = check->next() ? check->value(0).toString() : QString();
+    // A statement still open would make the copy before an update fail ("SQL statements in
+    // progress").
+    check.reset();
+    if (verdict != QLatin1String("ok")) {
         result.error = QStringLiteral("The archive %1 is damaged (%2); it was left as it is.")
-                           .arg(Quoted(path), check->value(0).toString());
+                           .arg(Quoted(path), verdict);
         return result;
     }
     const std::optional<QVariant> version =

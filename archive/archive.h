@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <memory>
 #include <optional>
 
@@ -207,8 +208,7 @@ class Archive {
 
     // Every instrument that has a run or a recorded calibration, by serial number.
     QList<InstrumentInfo> Instruments(QString* error = nullptr) const;
-    std::optional<InstrumentInfo> Instrument(const QString& serial,
-                                             QString* error = nullptr) const;
+    std::optional<InstrumentInfo> Instrument(const QString& serial, QString* error = nullptr) const;
     ArchiveStatus AddCalibration(const QString& serial, const CalibrationRecord& record);
     ArchiveStatus RemoveCalibration(const QString& serial, const QDate& date);
     // Removes what the user recorded of the instrument (its calibrations, the deployments
@@ -218,14 +218,19 @@ class Archive {
     // The duplicate pairs of the site's places.
     SiteDuplicates Duplicates(const QString& site, QString* error = nullptr) const;
 
-    // CSV (RFC 4180, UTF-8) of one place or, without one, of every run.
+    // CSV (RFC 4180, UTF-8) of one place or, without one, of every run: one row per
+    // hourly sample, the place's site (if any) in the last column.
     ArchiveStatus ExportCsv(const std::optional<QString>& place, QIODevice& out) const;
+    // The same of every place of the site.
+    ArchiveStatus ExportSiteCsv(const QString& site, QIODevice& out) const;
 
     // The connection and the merging, shared by the archive's own sources (archive_impl.h).
     struct Impl;
 
   private:
     explicit Archive(std::unique_ptr<Impl> impl);
+    // The CSV of the runs `where` selects (runs r, places p, sites s).
+    ArchiveStatus WriteCsv(const QString& where, const QVariantList& values, QIODevice& out) const;
 
     std::unique_ptr<Impl> impl_;
     QString path_;

@@ -75,6 +75,63 @@ bool CompareRows(const QSqlDatabase& db, const QString& mine, const QString& der
     return true;
 }
 
+// What the user recorded beside the sources: every deployment belongs to a run, every
+// calibration to an instrument, and their dates and times are dates and times.
+bool CheckRecords(const QSqlDatabase& db, QStringList& problems, QString& error) {
+    std::optional<QSqlQuery> q = sql::Exec(
+        db,
+        QStringLiteral("SELECT d.serial, d.start, d.deployed_at, d.retrieved_at, (SELECT "
+                       "count(*) FROM runs r WHERE r.serial = d.serial AND r.start = d.start) "
+                       "FROM deployments d ORDER BY d.serial, d.start"),
+        {}, error);
+    if (!q) {
+        return false;
+    }
+    while (q->next()) {
+        const QString run =
+            QStringLiteral("%1 starting %2")
+                .arg(q->value(0).toString(), FormatRunStart(q->value(1).toLongLong()));
+        if (q->value(4).toLongLong() == 0) {
+            problems << QStringLiteral("the deployment of %1 belongs to no run").arg(run);
+        }
+        std::optional<DateTime> times[2];
+        for (int i = 0; i < 2; ++i) {
+            const QVariant value = q->value(2 + i);
+            times[i] = value.isNull() ? std::nullopt : ParseStoredTime(value.toString());
+            if (!value.isNull() && !times[i]) {
+                problems << QStringLiteral("the deployment of %1 has the time \"%2\"")
+                                .arg(run, value.toString());
+            }
+        }
+        if (times[0] && times[1] && MillisecondsOf(*times[1]) < MillisecondsOf(*times[0])) {
+            problems << QStringLiteral("the deployment of %1 ends before it begins").arg(run);
+        }
+    }
+    q = sql::Exec(db,
+                  QStringLiteral("SELECT c.serial, c.calibrated_on, (SELECT count(*) FROM sources "
+                                 "s WHERE s.serial = c.serial) FROM calibrations c ORDER BY "
+                                 "c.serial, c.calibrated_on"),
+                  {}, error);
+    if (!q) {
+        return false;
+    }
+    while (q->next()) {
+        const QString serial = q->value(0).toString();
+        const QString date = q->value(1).toString();
+        if (q->value(2).toLongLong() == 0) {
+            problems << QStringLiteral(
+                            "the calibration of %1 on %2 belongs to no instrument of "
+                            "the archive")
+                            .arg(serial, date);
+        }
+        if (!QDate::fromString(date, Qt::ISODate).isValid()) {
+            problems
+                << QStringLiteral("the calibration of %1 has the date \"%2\"").arg(serial, date);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 ArchiveStatus Archive::Rebuild() {
@@ -154,6 +211,9 @@ CheckReport Archive::Check() const {
     while (keys->next()) {
         report.problems << QStringLiteral("a row of %1 refers to a missing row of %2")
                                .arg(keys->value(0).toString(), keys->value(2).toString());
+    }
+    if (!CheckRecords(db, report.problems, error)) {
+        return failed(error);
     }
     std::optional<QSqlQuery> sources =
         sql::Exec(db, QStringLiteral("SELECT id, sha256, image, origin FROM sources"), {}, error);

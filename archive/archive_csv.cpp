@@ -25,22 +25,52 @@ QString Number(Extended value, int decimals) {
 
 }  // namespace
 
+namespace {
+
+// The runs of the export's scope with their place and site, by place (runs without one
+// last), instrument and start.
+std::optional<QSqlQuery> ExportedRuns(const QSqlDatabase& db, const QString& where,
+                                      const QVariantList& values, QString& error) {
+    return sql::Exec(
+        db,
+        QStringLiteral("SELECT r.id, COALESCE(p.name, ''), r.serial, r.model, r.start, "
+                       "r.calibration, r.coefficients, COALESCE(s.name, '') FROM runs r LEFT "
+                       "JOIN places p ON p.id = r.place_id LEFT JOIN site_places l ON "
+                       "l.place_id = p.id LEFT JOIN sites s ON s.id = l.site_id ") +
+            where + QStringLiteral(" ORDER BY p.name IS NULL, p.name, r.serial, r.start"),
+        values, error);
+}
+
+}  // namespace
+
 ArchiveStatus Archive::ExportCsv(const std::optional<QString>& place, QIODevice& out) const {
-    ArchiveStatus status;
     if (place && !HasPlace(*place)) {
+        ArchiveStatus status;
         status.error = QStringLiteral("There is no place \"%1\" in the archive.").arg(*place);
         return status;
     }
+    return WriteCsv(place ? QStringLiteral("WHERE p.name = ?") : QString(),
+                    place ? QVariantList{*place} : QVariantList{}, out);
+}
+
+ArchiveStatus Archive::ExportSiteCsv(const QString& site, QIODevice& out) const {
+    QString error;
+    const qint64 id = impl_->SiteId(site, error);
+    if (id <= 0) {
+        ArchiveStatus status;
+        status.error = id == 0 ? QStringLiteral("There is no site \"%1\" in the archive.").arg(site)
+                               : impl_->ReadError(error);
+        return status;
+    }
+    return WriteCsv(QStringLiteral("WHERE s.id = ?"), {id}, out);
+}
+
+ArchiveStatus Archive::WriteCsv(const QString& where, const QVariantList& values,
+                                QIODevice& out) const {
+    ArchiveStatus status;
     const QSqlDatabase db = impl_->Db();
     QString error;
-    std::optional<QSqlQuery> runs = sql::Exec(
-        db,
-        QStringLiteral("SELECT r.id, coalesce(p.name, ''), r.serial, r.model, r.start, "
-                       "r.calibration, r.coefficients FROM runs r LEFT JOIN places p ON p.id = "
-                       "r.place_id ") +
-            (place ? QStringLiteral("WHERE p.name = ? ") : QString()) +
-            QStringLiteral("ORDER BY p.name IS NULL, p.name, r.serial, r.start"),
-        place ? QVariantList{*place} : QVariantList{}, error);
+    std::optional<QSqlQuery> runs = ExportedRuns(db, where, values, error);
     if (!runs) {
         status.error = impl_->ReadError(error);
         return status;
@@ -50,7 +80,7 @@ ArchiveStatus Archive::ExportCsv(const std::optional<QString>& place, QIODevice&
     QByteArray text("\xEF\xBB\xBF");
     text += QStringLiteral(
                 "place,instrument,model,run start,time,radon Bq/m3,error Bq/m3,"
-                "pulses,temperature \u00B0C,humidity %,pressure kPa\r\n")
+                "pulses,temperature \u00B0C,humidity %,pressure kPa,site\r\n")
                 .toUtf8();
     auto write = [&]() {
         if (out.write(text) != text.size()) {
@@ -73,6 +103,7 @@ ArchiveStatus Archive::ExportCsv(const std::optional<QString>& place, QIODevice&
                                Field(runs->value(2).toString()) + QLatin1Char(',') +
                                runs->value(3).toString() + QLatin1Char(',') +
                                FormatIsoLocal(RunStartTime(startMinutes)) + QLatin1Char(',');
+        const QString site = Field(runs->value(7).toString());
         std::optional<QSqlQuery> q = sql::Exec(
             db,
             QStringLiteral(
@@ -105,6 +136,7 @@ ArchiveStatus Archive::ExportCsv(const std::optional<QString>& place, QIODevice&
             if (*model == Model::V7) {
                 line += Number(s.Pressure, 3);
             }
+            line += QLatin1Char(',') + site;
             text += line.toUtf8();
             text += "\r\n";
             if (text.size() > (1 << 16) && !write()) {

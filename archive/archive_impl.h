@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "archive/archive.h"
+#include "archive/sql.h"
 #include "data/decoder.h"
 
 namespace kelmor {
@@ -44,10 +45,39 @@ struct Archive::Impl {
     qint64 FindRun(const RunKey& key, QString& error) const;
     // Creates a place by name when new; its id, or -1 on failure.
     qint64 PlaceId(const QString& name, bool create, QString& error);
+    // The site of `name`, 0 when there is none, -1 on failure.
+    qint64 SiteId(const QString& name, QString& error) const;
+    // Whether the archive holds a source of the instrument; none on failure.
+    std::optional<bool> InstrumentKnown(const QString& serial, QString& error) const;
 
     QString WriteError(const QString& reason) const;
     QString ReadError(const QString& reason) const;
 };
+
+// Runs `change` in one transaction and reports its failure with the archive's name.
+template <typename Change>
+ArchiveStatus Changed(const QSqlDatabase& db, const Archive::Impl& impl, bool readOnly,
+                      Change change) {
+    ArchiveStatus status;
+    QString error;
+    if (readOnly) {
+        status.error = impl.WriteError(QStringLiteral("it may not be written"));
+        return status;
+    }
+    sql::Transaction transaction(db);
+    if (!transaction.Begin(error) || !change(error) || !transaction.Commit(error)) {
+        status.error = impl.WriteError(error);
+        return status;
+    }
+    status.ok = true;
+    return status;
+}
+
+// A name as the archive keeps it (a place's, a site's): spaces at the ends dropped, runs
+// of white space made one space.
+inline QString TrimmedName(const QString& name) {
+    return name.simplified();
+}
 
 // A run's header values as stored: calibration bytes and the V7's coefficient bytes.
 HeaderValues StoredHeader(qint64 calibration, const QByteArray& coefficients);

@@ -125,33 +125,6 @@ qint64 Archive::Impl::PlaceId(const QString& name, bool create, QString& error) 
     return insert ? insert->lastInsertId().toLongLong() : -1;
 }
 
-namespace {
-
-// Runs `change` in one transaction and reports its failure with the archive's name.
-template <typename Change>
-ArchiveStatus Changed(const QSqlDatabase& db, const Archive::Impl& impl, bool readOnly,
-                      Change change) {
-    ArchiveStatus status;
-    QString error;
-    if (readOnly) {
-        status.error = impl.WriteError(QStringLiteral("it may not be written"));
-        return status;
-    }
-    sql::Transaction transaction(db);
-    if (!transaction.Begin(error) || !change(error) || !transaction.Commit(error)) {
-        status.error = impl.WriteError(error);
-        return status;
-    }
-    status.ok = true;
-    return status;
-}
-
-QString TrimmedName(const QString& name) {
-    return name.simplified();
-}
-
-}  // namespace
-
 ArchiveStatus Archive::Assign(const RunKey& run, const QString& place) {
     const QString name = TrimmedName(place);
     return Changed(impl_->Db(), *impl_, readOnly_, [&](QString& error) {
@@ -224,6 +197,14 @@ ArchiveStatus Archive::MergePlaces(const QString& from, const QString& into) {
                          QStringLiteral("UPDATE runs SET offered_place_id = ? WHERE "
                                         "offered_place_id = ?"),
                          {target, source}, error) &&
+               // The merged place keeps its site, or takes that of the place merged into it.
+               sql::Exec(db,
+                         QStringLiteral("UPDATE site_places SET place_id = ? WHERE place_id = ? "
+                                        "AND NOT EXISTS (SELECT 1 FROM site_places WHERE "
+                                        "place_id = ?)"),
+                         {target, source, target}, error) &&
+               sql::Exec(db, QStringLiteral("DELETE FROM site_places WHERE place_id = ?"), {source},
+                         error) &&
                sql::Exec(db, QStringLiteral("DELETE FROM places WHERE id = ?"), {source}, error);
     });
 }
@@ -245,6 +226,8 @@ ArchiveStatus Archive::RemovePlace(const QString& place) {
                sql::Exec(impl_->Db(),
                          QStringLiteral("UPDATE runs SET offered_place_id = NULL WHERE "
                                         "offered_place_id = ?"),
+                         {id}, error) &&
+               sql::Exec(impl_->Db(), QStringLiteral("DELETE FROM site_places WHERE place_id = ?"),
                          {id}, error) &&
                sql::Exec(impl_->Db(), QStringLiteral("DELETE FROM places WHERE id = ?"), {id},
                          error);

@@ -40,6 +40,24 @@ const std::vector<SchemaStep>& SchemaSteps() {
                            "pulses INTEGER NOT NULL, climate INTEGER NOT NULL, "
                            "PRIMARY KEY (run_id, hour, source_id)) WITHOUT ROWID"),
         },
+        {
+            QStringLiteral("CREATE TABLE sites (id INTEGER PRIMARY KEY, "
+                           "name TEXT NOT NULL UNIQUE, address TEXT NOT NULL, "
+                           "client TEXT NOT NULL, notes TEXT NOT NULL)"),
+            QStringLiteral("CREATE TABLE site_places ("
+                           "place_id INTEGER NOT NULL REFERENCES places(id), "
+                           "site_id INTEGER NOT NULL REFERENCES sites(id), "
+                           "PRIMARY KEY (place_id))"),
+            QStringLiteral("CREATE INDEX site_places_by_site ON site_places (site_id)"),
+            QStringLiteral("CREATE TABLE deployments ("
+                           "serial TEXT NOT NULL, start INTEGER NOT NULL, "
+                           "tester TEXT NOT NULL, placement TEXT NOT NULL, "
+                           "deviations TEXT NOT NULL, deployed_at TEXT, retrieved_at TEXT, "
+                           "PRIMARY KEY (serial, start))"),
+            QStringLiteral("CREATE TABLE calibrations ("
+                           "serial TEXT NOT NULL, calibrated_on TEXT NOT NULL, "
+                           "certificate TEXT NOT NULL, PRIMARY KEY (serial, calibrated_on))"),
+        },
     };
     return kSteps;
 }

@@ -24,6 +24,14 @@ namespace kelmor {
 //   climate readings as stored (sample_conversion.h): integers, a few bytes each.
 // - conflicts: an hour that a later source gives differently from the value kept.
 // - places: named locations.
+// - sites: the buildings surveyed, by unique name, with address, client and notes.
+// - site_places: the site of a place (a place is in at most one).
+// - deployments: who placed a run's instrument and how, by the run's serial number and
+//   start rather than its row, so that deriving the runs again keeps them; the times as
+//   YYYY-MM-DDTHH:MM:SS local text.
+// - calibrations: the calibrations the user recorded from the laboratory's certificates,
+//   one per instrument and day (YYYY-MM-DD). The factors the instrument's images carried
+//   are not kept here: the sources hold them with their read-out times.
 using SchemaStep = QStringList;  // statements run in one transaction
 
 const std::vector<SchemaStep>& SchemaSteps();

@@ -38,7 +38,7 @@ struct SiteReportData {
     QStringList testers;  // the deployments' testers, sorted, each once
     DateTime first = 0;   // the site's first and last sample
     DateTime last = 0;
-    QList<SitePlaceFigures> places;  // by name; places without samples are left out
+    QList<SitePlaceFigures> places;       // by name; places without samples are left out
     std::optional<QString> highestPlace;  // the place with the highest mean
     SiteDuplicates duplicates;
 };

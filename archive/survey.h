@@ -69,13 +69,16 @@ bool CalibrationOverdue(const std::optional<QDate>& lastCalibration, DateTime ru
 // last hour); the relative percent difference is |a - b| / ((a + b) / 2) x 100.
 struct DuplicatePair {
     QString place;
-    RunKey first;   // the smaller key of the two
+    RunKey first;  // the smaller key of the two
     RunKey second;
     int commonHours = 0;
     double firstMeanBqm3 = 0;
     double secondMeanBqm3 = 0;
     double relativePercentDifference = 0;
 };
+
+// |a - b| / ((a + b) / 2) x 100; 0 when both are 0.
+double RelativePercentDifference(double a, double b);
 
 struct SiteDuplicates {
     QList<DuplicatePair> pairs;  // by place, then by first key

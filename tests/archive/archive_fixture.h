@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -43,6 +45,20 @@ inline ArchiveSource SourceOf(const ImageBuilder& builder, const QString& serial
     source.utcOffsetSeconds = 3600;
     source.origin = origin;
     return source;
+}
+
+// Runs `statements` on the file through a connection of its own (without the archive's
+// foreign keys, as another program might).
+inline void Raw(const QString& path, const QStringList& statements) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        for (const QString& s : statements) {
+            QSqlQuery(db).exec(s);
+        }
+    }
+    QSqlDatabase::removeDatabase("raw");
 }
 
 // V7 records whose pulses and climate bytes follow the hour, offset by `seed`.

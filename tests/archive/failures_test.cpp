@@ -2,7 +2,6 @@
 // the file, and the file left exactly as it was.
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 
 #include "archive/archive.h"
@@ -29,19 +28,6 @@ ArchiveSource OneRun(int hours, const QString& serial = QStringLiteral("S1")) {
     return SourceOf(builder, serial, At(2026, 2, 1));
 }
 
-// Runs `statements` on the file through a connection of its own.
-void Raw(const QString& path, const QStringList& statements) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
-        db.setDatabaseName(path);
-        ASSERT_TRUE(db.open());
-        for (const QString& s : statements) {
-            QSqlQuery(db).exec(s);
-        }
-    }
-    QSqlDatabase::removeDatabase("raw");
-}
-
 class FailuresTest : public ArchiveTest {
   protected:
     // A sound archive holding one run, closed.
@@ -66,7 +52,7 @@ class FailuresTest : public ArchiveTest {
 TEST_F(FailuresTest, ANewerVersionIsRefusedNamingBothVersions) {
     MakeArchive();
     Raw(ArchivePath(), {QStringLiteral("PRAGMA user_version = 7")});
-    ExpectRefused(QStringLiteral("archive version 7; this one knows version 1"));
+    ExpectRefused(QStringLiteral("archive version 7; this one knows version 2"));
 }
 
 TEST_F(FailuresTest, ForeignDamagedTruncatedAndEmptyFilesAreRefusedUntouched) {
