@@ -181,8 +181,16 @@ void ReportPages::Columns(const QList<ReportColumn>& columns, const QList<Report
         }
         return height + 2 * kCellPadding;
     };
-    // A row is kept with its first line below, so that its name never ends a page alone.
+    // A row is kept with its lines below on one page; one taller than a page at least with
+    // its first line, so that its name never ends a page alone.
     const auto groupHeight = [&](const ReportRow& row) {
+        double whole = rowHeight(row);
+        for (const ReportLine& line : row.below) {
+            whole += LineHeight(line, font);
+        }
+        return whole;
+    };
+    const auto headHeight = [&](const ReportRow& row) {
         return rowHeight(row) + (row.below.isEmpty() ? 0 : LineHeight(row.below.first(), font));
     };
     const auto startOnNewPage = [&] {
@@ -195,13 +203,18 @@ void ReportPages::Columns(const QList<ReportColumn>& columns, const QList<Report
     double opening = TextHeight(heading, Width()) + kGap;
     painter_.setFont(bold);
     opening += QFontMetricsF(bold, painter_.device()).height() * 2 + 2 * kCellPadding;
-    if (!Fits(opening + (rows.isEmpty() ? 0 : groupHeight(rows.first())))) {
+    const double pageRoom = content_.height() - opening;
+    const auto keep = [&](const ReportRow& row) {
+        const double whole = groupHeight(row);
+        return whole <= pageRoom ? whole : headHeight(row);
+    };
+    if (!Fits(opening + (rows.isEmpty() ? 0 : keep(rows.first())))) {
         NewPage();
     }
     Text(heading, headingFont);
     ColumnHeader(columns, widths, font);
     for (const ReportRow& row : rows) {
-        if (!Fits(groupHeight(row))) {
+        if (!Fits(keep(row))) {
             startOnNewPage();
         }
         Cells(row.cells, widths, rowHeight(row));

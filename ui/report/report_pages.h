@@ -65,11 +65,12 @@ class ReportPages {
     void Text(const QString& text, const QFont& font, const QColor& colour = Qt::black);
     // Rows of a label and its value.
     void Table(const std::vector<SummaryRow>& rows, const QFont& font);
-    // A table with a header row. A row stays on one page with its first line below; where
-    // the table goes on over a page break, `continued` and the header row come first on
-    // the new page.
+    // A table under its heading, with a header row. A row stays on one page with its lines
+    // below (one taller than a page with its first line at least); where the table goes on
+    // over a page break, the heading "(continued)" and the header row come first on the new
+    // page.
     void Columns(const QList<ReportColumn>& columns, const QList<ReportRow>& rows,
-                 const QFont& font, const QString& continued);
+                 const QFont& font, const QString& heading);
 
     void NewPage();
     void Finish();
