@@ -14,6 +14,7 @@
 #include "archive/location_setting.h"
 #include "cli_exit_codes.h"
 #include "cli_pulse_lines.h"
+#include "cli_report.h"
 #include "cli_summary.h"
 #include "cli_survey.h"
 #include "data/data_file.h"
@@ -26,11 +27,11 @@ namespace kelmor::cli {
 
 namespace {
 
-const QStringList kSubcommands = {QStringLiteral("import"),  QStringLiteral("runs"),
-                                  QStringLiteral("assign"),  QStringLiteral("places"),
-                                  QStringLiteral("samples"), QStringLiteral("summary"),
-                                  QStringLiteral("export"),  QStringLiteral("rebuild"),
-                                  QStringLiteral("check"),   QStringLiteral("copy")};
+const QStringList kSubcommands = {
+    QStringLiteral("import"), QStringLiteral("runs"),    QStringLiteral("assign"),
+    QStringLiteral("places"), QStringLiteral("samples"), QStringLiteral("summary"),
+    QStringLiteral("export"), QStringLiteral("rebuild"), QStringLiteral("check"),
+    QStringLiteral("report"), QStringLiteral("copy")};
 
 int Usage() {
     Err() << "usage: kelmor-cli archive [--archive DB] import FILE.Rn --instrument SERIAL | runs "
@@ -42,7 +43,8 @@ int Usage() {
              "[--tester T] [--placement P] [--deviations D] [--deployed T] [--retrieved T] | "
              "instruments | instrument SERIAL | calibration SERIAL YYYY-MM-DD [--certificate "
              "REF] | calibration-remove SERIAL YYYY-MM-DD | instrument-forget SERIAL [--yes] | "
-             "duplicates SITE | copy --from DB --to DB\n"
+             "duplicates SITE | report --site NAME -o FILE.pdf [--csv FILE.csv] [--reference "
+             "L] | copy --from DB --to DB\n"
              "DB is a file path or postgresql://user@host:port/dbname?sslmode=...\n";
     return kUsage;
 }
@@ -380,13 +382,17 @@ int ArchiveCommand(const QStringList& arguments) {
         {QStringLiteral("start"), QStringLiteral("The run's start."),
          QStringLiteral("YYYY-MM-DDTHH:MM")},
         {QStringLiteral("place"), QStringLiteral("The place."), QStringLiteral("NAME")},
-        {QStringLiteral("site"), QStringLiteral("export: the site."), QStringLiteral("NAME")},
+        {QStringLiteral("site"), QStringLiteral("export, report: the site."),
+         QStringLiteral("NAME")},
         {QStringLiteral("now"), QStringLiteral("import: the time of the read-out."),
          QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
         {QStringLiteral("from"), QStringLiteral("copy: the archive to copy."),
          QStringLiteral("DB")},
         {QStringLiteral("to"), QStringLiteral("copy: a new file or an empty database."),
          QStringLiteral("DB")},
+        {QStringLiteral("csv"),
+         QStringLiteral("report: the site's hourly data, written beside it."),
+         QStringLiteral("FILE.csv")},
     });
     AddSummaryOptions(parser);
     AddSurveyOptions(parser);
@@ -441,6 +447,9 @@ int ArchiveCommand(const QStringList& arguments) {
     }
     if (command == QLatin1String("rebuild")) {
         return RebuildCommand(archive);
+    }
+    if (command == QLatin1String("report")) {
+        return SiteReportCommand(archive, parser, Err());
     }
     return CheckCommand(archive);
 }
