@@ -442,6 +442,33 @@ TEST_F(ArchiveCliTest, ManyProgramsImportingReadoutsOfOneRunAtOnceGiveTheOrderly
     EXPECT_EQ(exported, b.readAll());
 }
 
+// Programs assigning runs to one new place at the same moment: the place is made once and
+// holds every run.
+TEST_F(ArchiveCliTest, ProgramsAssigningToANewPlaceAtOnceAllSucceed) {
+    ASSERT_EQ(Import(QStringLiteral("kelmor-v7.Rn"), QStringLiteral("SN7")).exitCode, 0);
+    QStringList starts;
+    for (const QByteArray& line : Archive({QStringLiteral("runs")}).out.trimmed().split('\n')) {
+        starts << QString::fromUtf8(line.split(';').value(2));
+    }
+    ASSERT_EQ(starts.size(), 8);
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (const QString& start : starts) {
+        processes.push_back(std::make_unique<QProcess>());
+        processes.back()->setProcessEnvironment(Environment());
+        processes.back()->start(
+            QStringLiteral(KELMOR_CLI),
+            {QStringLiteral("archive"), QStringLiteral("--archive"), db_, QStringLiteral("assign"),
+             QStringLiteral("--instrument"), QStringLiteral("SN7"), QStringLiteral("--start"),
+             start, QStringLiteral("--place"), QStringLiteral("Attic")});
+    }
+    for (const auto& process : processes) {
+        ASSERT_TRUE(process->waitForFinished(60000));
+        EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().constData();
+    }
+    EXPECT_TRUE(Archive({QStringLiteral("places")}).out.startsWith("Attic;8;"));
+    EXPECT_EQ(Archive({QStringLiteral("check")}).exitCode, 0);
+}
+
 TEST_F(ArchiveCliTest, TheReportOfASiteOrWhyNot) {
     ASSERT_EQ(kelmor::testing::BuildSurveyScenario(db_), QString());
     const QString site = kelmor::testing::SurveyScenario::Site();
