@@ -1,24 +1,14 @@
 #include "archive/archive.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include <QAtomicInteger>
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 
 #include "archive/archive_impl.h"
 #include "archive/engine.h"
-#include "archive/schema.h"
 #include "archive/sql.h"
 #include "data/image_loader.h"
 
