@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include "archive/archive.h"
+#include "archive/location_setting.h"
 #include "desktop_dialogs.h"
 #include "empty_state.h"
 #include "exchange_runner.h"
@@ -31,7 +32,6 @@
 #include "instrument_session.h"
 #include "link/clock.h"
 #include "ui/archive/archive_panel.h"
-#include "archive/location_setting.h"
 #include "ui/archive/pending_readouts.h"
 #include "ui/chart/chart_sink.h"
 #include "ui/chart/kelmor_chart.h"

@@ -7,13 +7,13 @@
 
 #include "archive/archive.h"
 #include "archive/location.h"
+#include "archive/location_setting.h"
 #include "desktop_dialogs.h"
 #include "link/clock.h"
 #include "main_window.h"
 #include "ui/archive/archive_location_dialog.h"
 #include "ui/archive/archive_panel.h"
 #include "ui/archive/counted.h"
-#include "archive/location_setting.h"
 #include "ui/archive/pending_readouts.h"
 
 namespace kelmor {

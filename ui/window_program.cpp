@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "main_window.h"
 #include "archive/location_setting.h"
+#include "main_window.h"
 #include "ui/archive/pending_readouts.h"
 
 namespace kelmor {

@@ -10,8 +10,8 @@
 #include <QtTest>
 
 #include "archive/archive.h"
-#include "test_archives.h"
 #include "archive/location_setting.h"
+#include "test_archives.h"
 #include "window_harness.h"
 
 using namespace kelmor;
