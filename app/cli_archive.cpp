@@ -12,6 +12,7 @@
 #include "cli_exit_codes.h"
 #include "cli_pulse_lines.h"
 #include "cli_summary.h"
+#include "cli_survey.h"
 #include "data/data_file.h"
 #include "data/measurement_summary.h"
 #include "data/safe_file.h"
@@ -22,11 +23,6 @@ namespace kelmor::cli {
 
 namespace {
 
-QTextStream& Err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
 const QStringList kSubcommands = {
     QStringLiteral("import"), QStringLiteral("runs"),    QStringLiteral("assign"),
     QStringLiteral("places"), QStringLiteral("samples"), QStringLiteral("summary"),
@@ -36,7 +32,13 @@ int Usage() {
     Err() << "usage: kelmor-cli archive [--archive DB] import FILE.Rn --instrument SERIAL | runs "
              "| assign --instrument SERIAL --start YYYY-MM-DDTHH:MM --place NAME | places | "
              "samples --place NAME | summary --place NAME [--reference L] [--json] | export "
-             "[--place NAME] -o FILE.csv | rebuild | check\n";
+             "[--place NAME | --site NAME] -o FILE.csv | rebuild | check | sites | site NAME "
+             "[--address A] [--client C] [--notes N] | site-rename FROM TO | site-remove NAME "
+             "[--yes] | place-site PLACE (SITE | --none) | deployment SERIAL YYYY-MM-DDTHH:MM "
+             "[--tester T] [--placement P] [--deviations D] [--deployed T] [--retrieved T] | "
+             "instruments | instrument SERIAL | calibration SERIAL YYYY-MM-DD [--certificate "
+             "REF] | calibration-remove SERIAL YYYY-MM-DD | instrument-forget SERIAL [--yes] | "
+             "duplicates SITE\n";
     return kUsage;
 }
 
@@ -245,6 +247,16 @@ int ExportCommand(const Archive& archive, const QCommandLineParser& parser) {
     if (!output) {
         return kUsage;
     }
+    const bool bySite = parser.isSet(QStringLiteral("site"));
+    if (bySite && parser.isSet(QStringLiteral("place"))) {
+        Err() << "kelmor-cli: archive export takes --place or --site, not both\n";
+        return kUsage;
+    }
+    const QString site = parser.value(QStringLiteral("site"));
+    if (bySite && !archive.Site(site)) {
+        Err() << "kelmor-cli: There is no site \"" << site << "\" in the archive.\n";
+        return kBadFile;
+    }
     std::optional<QString> place;
     if (parser.isSet(QStringLiteral("place"))) {
         place = parser.value(QStringLiteral("place"));
@@ -258,7 +270,8 @@ int ExportCommand(const Archive& archive, const QCommandLineParser& parser) {
         Err() << "kelmor-cli: " << file.ErrorMessage() << '\n';
         return kOutputFailed;
     }
-    const ArchiveStatus status = archive.ExportCsv(place, file);
+    const ArchiveStatus status =
+        bySite ? archive.ExportSiteCsv(site, file) : archive.ExportCsv(place, file);
     if (!status.ok) {
         file.CancelWriting(status.error);
     }
@@ -315,10 +328,12 @@ int ArchiveCommand(const QStringList& arguments) {
         {QStringLiteral("start"), QStringLiteral("The run's start."),
          QStringLiteral("YYYY-MM-DDTHH:MM")},
         {QStringLiteral("place"), QStringLiteral("The place."), QStringLiteral("NAME")},
+        {QStringLiteral("site"), QStringLiteral("export: the site."), QStringLiteral("NAME")},
         {QStringLiteral("now"), QStringLiteral("import: the time of the read-out."),
          QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
     });
     AddSummaryOptions(parser);
+    AddSurveyOptions(parser);
     if (!parser.parse(arguments)) {
         Err() << "kelmor-cli: " << parser.errorText() << '\n';
         return kUsage;
@@ -326,7 +341,8 @@ int ArchiveCommand(const QStringList& arguments) {
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(1);
     const int expected = command == QLatin1String("import") ? 3 : 2;
-    if (!kSubcommands.contains(command) || args.size() != expected) {
+    const bool survey = IsSurveyCommand(command);
+    if (!survey && (!kSubcommands.contains(command) || args.size() != expected)) {
         return Usage();
     }
     const QString path = parser.isSet(QStringLiteral("archive"))
@@ -335,12 +351,17 @@ int ArchiveCommand(const QStringList& arguments) {
     if (command == QLatin1String("import")) {
         return ImportCommand(path, args[2], parser);
     }
-    const bool writes = command == QLatin1String("assign") || command == QLatin1String("rebuild");
-    Opened opened = OpenFor(path, writes ? OpenMode::ReadWrite : OpenMode::ReadOnly);
+    // Opened for writing even to read, so that an archive of an older version is brought up
+    // to date (a copy kept) rather than refused; a file that may not be written is still
+    // opened read-only.
+    Opened opened = OpenFor(path, OpenMode::ReadWrite);
     if (!opened.archive) {
         return opened.exitCode;
     }
     Archive& archive = *opened.archive;
+    if (survey) {
+        return SurveyCommand(archive, args, parser);
+    }
     if (command == QLatin1String("runs")) {
         return RunsCommand(archive);
     }

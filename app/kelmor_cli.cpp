@@ -33,11 +33,6 @@ using namespace kelmor;
 
 using namespace kelmor::cli;
 
-QTextStream& Err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
 // The mean line's points, each with the error bar drawn at it (none for the first point
 // of a trailing window).
 class MeanLines : public MeanSink {

@@ -63,4 +63,9 @@ QTextStream& Out() {
     return stream;
 }
 
+QTextStream& Err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
 }  // namespace kelmor

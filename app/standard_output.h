@@ -37,5 +37,7 @@ void HoldStandardDescriptors();
 StandardOutput& OutputDevice();
 // The text stream of every command's output, on OutputDevice().
 QTextStream& Out();
+// The text stream of every message, on standard error.
+QTextStream& Err();
 
 }  // namespace kelmor

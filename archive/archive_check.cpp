@@ -97,7 +97,7 @@ bool CheckRecords(const QSqlDatabase& db, QStringList& problems, QString& error)
         std::optional<DateTime> times[2];
         for (int i = 0; i < 2; ++i) {
             const QVariant value = q->value(2 + i);
-            times[i] = value.isNull() ? std::nullopt : ParseIsoLocal(value.toString());
+            times[i] = value.isNull() ? std::nullopt : ParseStoredTime(value.toString());
             if (!value.isNull() && !times[i]) {
                 problems << QStringLiteral("the deployment of %1 has the time \"%2\"")
                                 .arg(run, value.toString());

@@ -20,7 +20,7 @@ QVariant OptionalTime(const std::optional<DateTime>& time) {
 }
 
 std::optional<DateTime> StoredTime(const QVariant& value) {
-    return value.isNull() ? std::nullopt : ParseIsoLocal(value.toString());
+    return value.isNull() ? std::nullopt : ParseStoredTime(value.toString());
 }
 
 QString UnknownInstrument(const QString& serial) {
@@ -46,7 +46,7 @@ bool ReadInstruments(const QSqlDatabase& db, const QString& where, const QVarian
         instrument.serial = serial;
         instrument.model = sql::ModelFromName(q->value(1).toString()).value_or(instrument.model);
         const Extended factor = static_cast<Extended>(q->value(2).toDouble());
-        const DateTime seen = ParseIsoLocal(q->value(3).toString()).value_or(0);
+        const DateTime seen = ParseStoredTime(q->value(3).toString()).value_or(0);
         auto known =
             std::find_if(instrument.factorsSeen.begin(), instrument.factorsSeen.end(),
                          [factor](const CalibrationFactorSeen& f) { return f.factor == factor; });

@@ -44,4 +44,14 @@ std::optional<qint64> ParseRunStart(const QString& text) {
     return static_cast<qint64>(day) * kMinutesPerDay + hour * 60 + minute;
 }
 
+std::optional<DateTime> ParseStoredTime(const QString& text) {
+    static const QRegularExpression kSeconds(QStringLiteral("^:(\\d{2})$"));
+    const std::optional<qint64> minute = ParseRunStart(text.left(16));
+    const QRegularExpressionMatch seconds = kSeconds.match(text.mid(16));
+    if (!minute || !seconds.hasMatch() || seconds.captured(1).toInt() > 59) {
+        return std::nullopt;
+    }
+    return RunStartTime(*minute) + EncodeTime(0, 0, seconds.captured(1).toInt(), 0);
+}
+
 }  // namespace kelmor

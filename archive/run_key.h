@@ -32,5 +32,8 @@ qint64 RunStartMinutes(DateTime startTime);
 QString FormatRunStart(qint64 startMinutes);
 // A start given as YYYY-MM-DDTHH:MM; none when it is not one.
 std::optional<qint64> ParseRunStart(const QString& text);
+// A time as the archive stores it, YYYY-MM-DDTHH:MM:SS (FormatIsoLocal), read by its fields
+// like a start; none when it is not one.
+std::optional<DateTime> ParseStoredTime(const QString& text);
 
 }  // namespace kelmor

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QDate>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -26,9 +29,9 @@ QProcessEnvironment Environment() {
     return env;
 }
 
-CliRun RunCli(const QStringList& args) {
+CliRun RunCli(const QStringList& args, const QProcessEnvironment& env = Environment()) {
     QProcess process;
-    process.setProcessEnvironment(Environment());
+    process.setProcessEnvironment(env);
     process.start(QStringLiteral(KELMOR_CLI), args);
     EXPECT_TRUE(process.waitForFinished(60000)) << "kelmor-cli did not end";
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -136,6 +139,144 @@ TEST_F(ArchiveCliTest, TheContractAsWritten) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains("SN9"));
     EXPECT_EQ(Archive({QStringLiteral("import"), kSamples + "kelmor-v7.Rn"}).exitCode, 1);
+}
+
+TEST_F(ArchiveCliTest, SurveyRecordsAndWhatDoesNotExist) {
+    ASSERT_EQ(Import(QStringLiteral("kelmor-v7.Rn"), QStringLiteral("SN7")).exitCode, 0);
+    ASSERT_EQ(Import(QStringLiteral("kelmor-v6.Rn"), QStringLiteral("SN6")).exitCode, 0);
+    for (const auto& [serial, start, place] : {std::tuple{"SN7", "2024-07-15T08:00", "Cellar"},
+                                               {"SN6", "2026-01-12T10:00", "Kitchen"}}) {
+        ASSERT_EQ(Archive({QStringLiteral("assign"), QStringLiteral("--instrument"),
+                           QLatin1String(serial), QStringLiteral("--start"), QLatin1String(start),
+                           QStringLiteral("--place"), QLatin1String(place)})
+                      .exitCode,
+                  0);
+    }
+    const QString site = QStringLiteral("Farm house");
+    ASSERT_EQ(
+        Archive({QStringLiteral("site"), site, QStringLiteral("--client"), QStringLiteral("Kim")})
+            .exitCode,
+        0);
+    ASSERT_EQ(Archive({QStringLiteral("place-site"), QStringLiteral("Cellar"), site}).exitCode, 0);
+    ASSERT_EQ(Archive({QStringLiteral("place-site"), QStringLiteral("Kitchen"), site}).exitCode, 0);
+    CliRun run = Archive({QStringLiteral("site"), site});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains("client: Kim\n")) << run.out.constData();
+    EXPECT_TRUE(run.out.contains("place: Cellar;1;1440;102.4\n")) << run.out.constData();
+    EXPECT_TRUE(run.out.contains("places with a duplicate: 0 of 2\n"));
+    EXPECT_EQ(Archive({QStringLiteral("sites")}).out, "Farm house;2;Kim;\n");
+
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    ASSERT_EQ(Archive({QStringLiteral("calibration"), QStringLiteral("SN7"), today}).exitCode, 0);
+    EXPECT_EQ(Archive({QStringLiteral("instruments")}).out,
+              "SN6;V6;5;;overdue\nSN7;V7;8;" + today.toUtf8() + ";\n");
+    EXPECT_EQ(Archive({QStringLiteral("calibration"), QStringLiteral("SN7"),
+                       QStringLiteral("2025-02-30")})
+                  .exitCode,
+              1);
+    ASSERT_EQ(Archive({QStringLiteral("deployment"), QStringLiteral("SN7"),
+                       QStringLiteral("2024-07-15T08:00"), QStringLiteral("--tester"),
+                       QStringLiteral("Robin"), QStringLiteral("--retrieved"),
+                       QStringLiteral("2024-09-13T09:00")})
+                  .exitCode,
+              0);
+    run = Archive(
+        {QStringLiteral("deployment"), QStringLiteral("SN7"), QStringLiteral("2024-07-15T08:00")});
+    EXPECT_TRUE(run.out.contains("tester: Robin\n") &&
+                run.out.contains("retrieved: 2024-09-13T09:00\n"))
+        << run.out.constData();
+    // The instrument's clock knows no daylight saving time: an hour that the PC's zone skips
+    // is still a time it was deployed at.
+    QProcessEnvironment berlin = Environment();
+    berlin.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+    const QStringList deployment = {QStringLiteral("archive"),
+                                    QStringLiteral("--archive"),
+                                    db_,
+                                    QStringLiteral("deployment"),
+                                    QStringLiteral("SN7"),
+                                    QStringLiteral("2024-07-15T08:00")};
+    ASSERT_EQ(RunCli(deployment + QStringList{QStringLiteral("--deployed"),
+                                              QStringLiteral("2024-03-31T02:30")},
+                     berlin)
+                  .exitCode,
+              0);
+    EXPECT_TRUE(RunCli(deployment, berlin).out.contains("deployed: 2024-03-31T02:30\n"));
+
+    // Whatever is named and not there: exit 2 and its name.
+    const std::pair<QStringList, const char*> missing[] = {
+        {{QStringLiteral("site-remove"), QStringLiteral("Barn"), QStringLiteral("--yes")}, "Barn"},
+        {{QStringLiteral("duplicates"), QStringLiteral("Barn")}, "Barn"},
+        {{QStringLiteral("export"), QStringLiteral("--site"), QStringLiteral("Barn"),
+          QStringLiteral("-o"), folder_.filePath(QStringLiteral("barn.csv"))},
+         "Barn"},
+        {{QStringLiteral("place-site"), QStringLiteral("Attic"), site}, "Attic"},
+        {{QStringLiteral("place-site"), QStringLiteral("Cellar"), QStringLiteral("Barn")}, "Barn"},
+        {{QStringLiteral("instrument"), QStringLiteral("SN9")}, "SN9"},
+        {{QStringLiteral("instrument-forget"), QStringLiteral("SN9"), QStringLiteral("--yes")},
+         "SN9"},
+        {{QStringLiteral("calibration"), QStringLiteral("SN9"), QStringLiteral("2025-01-01")},
+         "SN9"},
+        {{QStringLiteral("calibration-remove"), QStringLiteral("SN7"),
+          QStringLiteral("2025-01-01")},
+         "2025-01-01"},
+        {{QStringLiteral("deployment"), QStringLiteral("SN9"), QStringLiteral("2024-07-15T08:00")},
+         "SN9"},
+    };
+    for (const auto& [args, name] : missing) {
+        run = Archive(args);
+        EXPECT_EQ(run.exitCode, 2) << qPrintable(args.join(' '));
+        EXPECT_TRUE(run.err.contains(name)) << run.err.constData();
+    }
+    EXPECT_FALSE(QFile::exists(folder_.filePath(QStringLiteral("barn.csv"))));
+
+    // Removal asks; without a terminal to answer, --yes or nothing.
+    const QByteArray places = Archive({QStringLiteral("places")}).out;
+    run = Archive({QStringLiteral("site-remove"), site});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains("(Cellar, Kitchen)")) << run.out.constData();
+    EXPECT_TRUE(run.err.contains("--yes"));
+    EXPECT_EQ(Archive({QStringLiteral("sites")}).out.count('\n'), 1);
+    EXPECT_EQ(Archive({QStringLiteral("instrument-forget"), QStringLiteral("SN7")}).exitCode, 1);
+    EXPECT_TRUE(Archive({QStringLiteral("instrument"), QStringLiteral("SN7")})
+                    .out.contains(today.toUtf8()));
+    EXPECT_EQ(Archive({QStringLiteral("site-remove"), site, QStringLiteral("--yes")}).exitCode, 0);
+    EXPECT_EQ(Archive({QStringLiteral("instrument-forget"), QStringLiteral("SN7"),
+                       QStringLiteral("--yes")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(Archive({QStringLiteral("sites")}).out, "");
+    EXPECT_FALSE(Archive({QStringLiteral("instrument"), QStringLiteral("SN7")})
+                     .out.contains("calibration:"));
+    EXPECT_EQ(Archive({QStringLiteral("places")}).out, places);
+    EXPECT_EQ(Archive({QStringLiteral("runs")}).out.count('\n'), 13);
+    EXPECT_EQ(Archive({QStringLiteral("check")}).exitCode, 0);
+    EXPECT_EQ(Archive({QStringLiteral("site")}).exitCode, 1);
+    EXPECT_EQ(Archive({QStringLiteral("place-site"), QStringLiteral("Cellar"), site,
+                       QStringLiteral("--none")})
+                  .exitCode,
+              1);
+}
+
+// An archive of the first version, as every archive was before sites: a command that only
+// reads brings it up to date, a copy kept beside it.
+TEST_F(ArchiveCliTest, AnArchiveOfTheFirstVersionIsBroughtUpToDate) {
+    ASSERT_EQ(Import(QStringLiteral("kelmor-v6.Rn"), QStringLiteral("SN6")).exitCode, 0);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "first");
+        db.setDatabaseName(db_);
+        ASSERT_TRUE(db.open());
+        for (const char* statement :
+             {"DROP TABLE calibrations", "DROP TABLE deployments", "DROP TABLE site_places",
+              "DROP TABLE sites", "PRAGMA user_version = 1"}) {
+            ASSERT_TRUE(QSqlQuery(db).exec(QLatin1String(statement))) << statement;
+        }
+    }
+    QSqlDatabase::removeDatabase("first");
+    const CliRun run = Archive({QStringLiteral("runs")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out.count('\n'), 5);
+    EXPECT_TRUE(QFile::exists(db_ + QStringLiteral(".v1.bak")));
+    EXPECT_EQ(Archive({QStringLiteral("sites")}).exitCode, 0);
 }
 
 TEST_F(ArchiveCliTest, AnImageWithoutMeasurementsStoresNothingAndExits3) {
