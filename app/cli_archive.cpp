@@ -11,6 +11,7 @@
 #include "archive/archive.h"
 #include "cli_exit_codes.h"
 #include "cli_pulse_lines.h"
+#include "cli_report.h"
 #include "cli_summary.h"
 #include "cli_survey.h"
 #include "data/data_file.h"
@@ -23,10 +24,11 @@ namespace kelmor::cli {
 
 namespace {
 
-const QStringList kSubcommands = {
-    QStringLiteral("import"), QStringLiteral("runs"),    QStringLiteral("assign"),
-    QStringLiteral("places"), QStringLiteral("samples"), QStringLiteral("summary"),
-    QStringLiteral("export"), QStringLiteral("rebuild"), QStringLiteral("check")};
+const QStringList kSubcommands = {QStringLiteral("import"),  QStringLiteral("runs"),
+                                  QStringLiteral("assign"),  QStringLiteral("places"),
+                                  QStringLiteral("samples"), QStringLiteral("summary"),
+                                  QStringLiteral("export"),  QStringLiteral("rebuild"),
+                                  QStringLiteral("check"),   QStringLiteral("report")};
 
 int Usage() {
     Err() << "usage: kelmor-cli archive [--archive DB] import FILE.Rn --instrument SERIAL | runs "
@@ -38,7 +40,8 @@ int Usage() {
              "[--tester T] [--placement P] [--deviations D] [--deployed T] [--retrieved T] | "
              "instruments | instrument SERIAL | calibration SERIAL YYYY-MM-DD [--certificate "
              "REF] | calibration-remove SERIAL YYYY-MM-DD | instrument-forget SERIAL [--yes] | "
-             "duplicates SITE\n";
+             "duplicates SITE | report --site NAME -o FILE.pdf [--csv FILE.csv] [--reference "
+             "L]\n";
     return kUsage;
 }
 
@@ -328,9 +331,13 @@ int ArchiveCommand(const QStringList& arguments) {
         {QStringLiteral("start"), QStringLiteral("The run's start."),
          QStringLiteral("YYYY-MM-DDTHH:MM")},
         {QStringLiteral("place"), QStringLiteral("The place."), QStringLiteral("NAME")},
-        {QStringLiteral("site"), QStringLiteral("export: the site."), QStringLiteral("NAME")},
+        {QStringLiteral("site"), QStringLiteral("export, report: the site."),
+         QStringLiteral("NAME")},
         {QStringLiteral("now"), QStringLiteral("import: the time of the read-out."),
          QStringLiteral("YYYY-MM-DDTHH:MM:SS")},
+        {QStringLiteral("csv"),
+         QStringLiteral("report: the site's hourly data, written beside it."),
+         QStringLiteral("FILE.csv")},
     });
     AddSummaryOptions(parser);
     AddSurveyOptions(parser);
@@ -382,6 +389,9 @@ int ArchiveCommand(const QStringList& arguments) {
     }
     if (command == QLatin1String("rebuild")) {
         return RebuildCommand(archive);
+    }
+    if (command == QLatin1String("report")) {
+        return SiteReportCommand(archive, parser, Err());
     }
     return CheckCommand(archive);
 }

@@ -3,9 +3,9 @@
 #include <QStringList>
 
 // kelmor-cli archive [--archive DB] import|runs|assign|places|samples|summary|export|rebuild|
-// check, and the survey's commands (cli_survey.h): the radon record without a window. The command
-// lines, the outputs and the exit codes are a contract that tests and outside checks rely on
-// (README, man page).
+// check|report, and the survey's commands (cli_survey.h): the radon record without a window.
+// The command lines, the outputs and the exit codes are a contract that tests and outside
+// checks rely on (README, man page).
 
 namespace kelmor::cli {
 

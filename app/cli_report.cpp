@@ -61,6 +61,10 @@ int ReportCommand(const MeasurementData& data, const QStringList& listItems, con
     ChartSink sink(chart);
     DrawPulseDistribution(data, scope->row, OverlayChoice{}, sink);
     chart.SetReferenceLevel(reference);
+    // Laid out once with its points, as the window's chart always is before it is printed:
+    // a chart never laid out gives its axes the margins of their empty ranges, and the left
+    // axis's title falls outside the chart.
+    chart.RepaintNow();
 
     SummaryWorkspace workspace;
     ReportContent content;

@@ -1,5 +1,5 @@
 // kelmor-cli built without the window libraries (KELMOR_BUILD_UI=OFF): every command but
-// the report.
+// the reports.
 #include "cli_report.h"
 #include "cli_summary.h"
 
@@ -13,6 +13,12 @@ int ReportCommand(const MeasurementData&, const QStringList&, const QString&,
                   const QCommandLineParser&, QTextStream& err) {
     err << "kelmor-cli: report is not available: this kelmor-cli was built without the "
            "window libraries (KELMOR_BUILD_UI=OFF)\n";
+    return kUsage;
+}
+
+int SiteReportCommand(const Archive&, const QCommandLineParser&, QTextStream& err) {
+    err << "kelmor-cli: archive report is not available: this kelmor-cli was built without "
+           "the window libraries (KELMOR_BUILD_UI=OFF)\n";
     return kUsage;
 }
 

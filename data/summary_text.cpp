@@ -10,11 +10,6 @@ namespace {
 
 const QString kPlusMinus = QStringLiteral(" \u00B1 ");
 
-// Whole Bq/m3 from 10 on, a decimal below, where the counting error gets small.
-QString Bq(double value, const QLocale& locale) {
-    return locale.toString(value, 'f', std::fabs(value) >= 10 || value == 0 ? 0 : 1);
-}
-
 // pCi/L are 37 times larger: two decimals up to 10, one above.
 QString Pci(double bqm3, const QLocale& locale) {
     const double value = PciPerLitre(bqm3);
@@ -23,7 +18,7 @@ QString Pci(double bqm3, const QLocale& locale) {
 
 // "128 Bq/m3 (3.46 pCi/L)".
 QString Both(double bqm3, const QLocale& locale) {
-    return QStringLiteral("%1 Bq/m3 (%2 pCi/L)").arg(Bq(bqm3, locale), Pci(bqm3, locale));
+    return QStringLiteral("%1 Bq/m3 (%2 pCi/L)").arg(FormatBqm3(bqm3, locale), Pci(bqm3, locale));
 }
 
 QString Plural(int count, const char* one, const char* many) {
@@ -41,6 +36,10 @@ QString Percent(double fraction, const QLocale& locale) {
 }
 
 }  // namespace
+
+QString FormatBqm3(double value, const QLocale& locale) {
+    return locale.toString(value, 'f', std::fabs(value) >= 10 || value == 0 ? 0 : 1);
+}
 
 QString FormatSummaryTime(DateTime value) {
     // The ISO form to the minute, a blank for its "T".
@@ -74,13 +73,14 @@ std::vector<SummaryRow> SummaryRows(const MeasurementSummary& s, const QLocale& 
                                      : QStringLiteral("short-term (less than 90 days measured)")},
     };
     if (s.errorBqm3) {
-        rows.push_back({QStringLiteral("Mean"),
-                        QStringLiteral("%1%2%3 Bq/m3 (%4%2%5 pCi/L)")
-                            .arg(Bq(s.meanBqm3, locale), kPlusMinus, Bq(*s.errorBqm3, locale),
-                                 Pci(s.meanBqm3, locale), Pci(*s.errorBqm3, locale))});
+        rows.push_back(
+            {QStringLiteral("Mean"),
+             QStringLiteral("%1%2%3 Bq/m3 (%4%2%5 pCi/L)")
+                 .arg(FormatBqm3(s.meanBqm3, locale), kPlusMinus, FormatBqm3(*s.errorBqm3, locale),
+                      Pci(s.meanBqm3, locale), Pci(*s.errorBqm3, locale))});
         rows.push_back({QStringLiteral("95 % interval"),
                         QStringLiteral("%1 to %2 Bq/m3 (%3 to %4 pCi/L)")
-                            .arg(Bq(s.low95Bqm3, locale), Bq(s.high95Bqm3, locale),
+                            .arg(FormatBqm3(s.low95Bqm3, locale), FormatBqm3(s.high95Bqm3, locale),
                                  Pci(s.low95Bqm3, locale), Pci(s.high95Bqm3, locale))});
     } else {
         rows.push_back({QStringLiteral("Mean"),

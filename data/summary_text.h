@@ -19,6 +19,9 @@ struct SummaryRow {
     QString value;
 };
 
+// A concentration in Bq/m3 without its unit: whole Bq/m3 from 10 on, a decimal below,
+// where the counting error gets small.
+QString FormatBqm3(double value, const QLocale& locale);
 // "2024-05-02 15:00".
 QString FormatSummaryTime(DateTime value);
 // "90 days 0 hours", "1 day 1 hour".

@@ -1,5 +1,6 @@
 // kelmor-cli archive as outside checks use it: the command lines, outputs and exit codes,
-// a real import killed at many moments, and two imports into one archive at once.
+// a real import killed at many moments, two imports into one archive at once, and the
+// report of a surveyed site.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -12,6 +13,9 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include "pdf_text.h"
+#include "survey_scenario.h"
 
 namespace {
 
@@ -359,6 +363,55 @@ TEST_F(ArchiveCliTest, TwoProgramsImportingIntoOneArchiveAtOnceBothSucceed) {
     const QByteArray runs = Archive({QStringLiteral("runs")}).out;
     EXPECT_TRUE(runs.contains("SN6;") && runs.contains("SN7;") && runs.contains("SN5;"));
     EXPECT_EQ(Archive({QStringLiteral("check")}).exitCode, 0);
+}
+
+TEST_F(ArchiveCliTest, TheReportOfASiteOrWhyNot) {
+    ASSERT_EQ(kelmor::testing::BuildSurveyScenario(db_), QString());
+    const QString site = kelmor::testing::SurveyScenario::Site();
+    const QString pdf = folder_.filePath(QStringLiteral("maple.pdf"));
+    const QString csv = folder_.filePath(QStringLiteral("maple.csv"));
+    CliRun run = Archive({QStringLiteral("report"), QStringLiteral("--site"), site,
+                          QStringLiteral("--reference"), QStringLiteral("epa"),
+                          QStringLiteral("-o"), pdf, QStringLiteral("--csv"), csv});
+    if (!KELMOR_CLI_HAS_REPORT) {
+        // Built without the windows, which draw the report's charts: it says so.
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains("archive report is not available")) << run.err.constData();
+        EXPECT_FALSE(QFile::exists(pdf) || QFile::exists(csv));
+        return;
+    }
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.isEmpty());
+    QFile report(pdf);
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    EXPECT_EQ(report.read(5), QByteArray("%PDF-"));
+    QFile hourly(csv);
+    ASSERT_TRUE(hourly.open(QIODevice::ReadOnly));
+    EXPECT_EQ(hourly.readAll().count('\n'), 1 + 96 + 72 + 72);
+    if (kelmor::testing::HavePoppler()) {
+        const QString text = kelmor::testing::PdfText(pdf).out.simplified();
+        EXPECT_TRUE(text.contains(site));
+        EXPECT_TRUE(text.contains(QStringLiteral("Hours above 148 Bq/m3"))) << qPrintable(text);
+    }
+
+    // A site the archive does not hold; the usage; an output that cannot be written.
+    run = Archive({QStringLiteral("report"), QStringLiteral("--site"), QStringLiteral("Oak Lane 3"),
+                   QStringLiteral("-o"), pdf});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("\"Oak Lane 3\"")) << run.err.constData();
+    for (const QStringList& wrong :
+         {QStringList{QStringLiteral("report"), QStringLiteral("-o"), pdf},
+          {QStringLiteral("report"), QStringLiteral("--site"), site},
+          {QStringLiteral("report"), QStringLiteral("--site"), site, QStringLiteral("-o"), pdf,
+           QStringLiteral("--reference"), QStringLiteral("0")}}) {
+        run = Archive(wrong);
+        EXPECT_EQ(run.exitCode, 1) << qPrintable(wrong.join(' '));
+        EXPECT_TRUE(run.err.contains("kelmor-cli: ")) << run.err.constData();
+    }
+    run = Archive({QStringLiteral("report"), QStringLiteral("--site"), site, QStringLiteral("-o"),
+                   folder_.filePath(QStringLiteral("missing/maple.pdf"))});
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_TRUE(run.err.contains("Cannot write \"maple.pdf\"")) << run.err.constData();
 }
 
 }  // namespace

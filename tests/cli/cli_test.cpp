@@ -11,7 +11,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
+
+#include "pdf_text.h"
 
 namespace {
 
@@ -283,6 +286,13 @@ TEST(Cli, ReportWritesTwoPagesOrSaysWhyNot) {
         EXPECT_TRUE(out.contains("File: kelmor-v7.Rn"));
         EXPECT_TRUE(out.contains("Summary of: 15/07 08.00 TO 13/09 08.xx"));
         EXPECT_TRUE(out.contains("Reference level 300 Bq/m3"));
+        // The chart's axis title, drawn upright, inside the page's margin of 15 mm.
+        const QList<QRectF> titles = kelmor::testing::WordBoxes(pdf, 1, QStringLiteral("Bq/m3"));
+        const auto upright = std::find_if(titles.cbegin(), titles.cend(), [](const QRectF& box) {
+            return box.height() > box.width();
+        });
+        ASSERT_NE(upright, titles.cend());
+        EXPECT_GT(upright->left(), 42);
     }
 
     const CliRun failed =

@@ -3,39 +3,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "chart/chart_sink.h"
 #include "chart/kelmor_chart.h"
+#include "pdf_text.h"
 #include "report/radon_report.h"
 #include "sample_data.h"
 #include "summary/summary_panel.h"
 
 namespace kelmor::testing {
 namespace {
-
-struct ToolRun {
-    bool ran = false;
-    QString out;
-};
-
-ToolRun RunTool(const QString& tool, const QStringList& args) {
-    QProcess process;
-    process.start(tool, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        return {};
-    }
-    return {true, QString::fromUtf8(process.readAllStandardOutput())};
-}
-
-bool HavePoppler() {
-    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
-           !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() &&
-           !QStandardPaths::findExecutable(QStringLiteral("pdfimages")).isEmpty();
-}
 
 class Report : public ::testing::Test {
   protected:

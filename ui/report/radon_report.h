@@ -6,6 +6,7 @@
 
 #include "data/data_file.h"
 #include "data/measurement_summary.h"
+#include "report/report_pages.h"
 
 namespace kelmor {
 
@@ -22,9 +23,6 @@ struct ReportContent {
     KelmorChart* chart = nullptr;  // drawn as it stands, in vectors
     QDateTime made;                // when the report was made
 };
-
-// "Kelmor Desktop 2.19": the program and the version it was built as.
-QString ProgramNameAndVersion();
 
 // The report as PDF bytes, made in memory: page 1 the title, the file, the model and its
 // calibration factor, the chart and the summary table; page 2 the mean by hour of day, the
