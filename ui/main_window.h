@@ -58,6 +58,7 @@ class KelmorChart;
 class AboutBox;
 class Archive;
 class ArchivePanel;
+class SurveyCommands;
 class YearView;
 struct LoadedSamples;
 struct RunKey;
@@ -152,6 +153,10 @@ class MainWindow : public QMainWindow {
     void ShowYearView();
     void ShowYearViewOf(const QString& place);
     void ExportArchive();
+    // The survey's items of the Archive menu: sites, deployments, instruments, site report.
+    void BuildSurveyMenu();
+    // The survey's commands follow what is chosen in the Archive panel.
+    void FollowArchiveChoice();
 
     // The instrument.
     void ReadOut();
@@ -271,6 +276,13 @@ class MainWindow : public QMainWindow {
     QAction* archivePanelAction_ = nullptr;
     QAction* yearViewAction_ = nullptr;
     QAction* exportArchiveAction_ = nullptr;
+    QAction* newSiteAction_ = nullptr;
+    QAction* editSiteAction_ = nullptr;
+    QAction* removeSiteAction_ = nullptr;
+    QAction* putInSiteAction_ = nullptr;
+    QAction* deploymentAction_ = nullptr;
+    QAction* instrumentsAction_ = nullptr;
+    QAction* siteReportAction_ = nullptr;
     QMenu* helpMenu_ = nullptr;
     QAction* userGuideAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
@@ -299,6 +311,7 @@ class MainWindow : public QMainWindow {
     SummaryPanel* summaryPanel_ = nullptr;
     QDockWidget* archiveDock_ = nullptr;
     ArchivePanel* archivePanel_ = nullptr;
+    SurveyCommands* survey_ = nullptr;
     QDialog* yearViewWindow_ = nullptr;
     YearView* yearView_ = nullptr;
 

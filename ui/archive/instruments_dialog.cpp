@@ -140,15 +140,17 @@ InstrumentsDialog::InstrumentsDialog(Archive& archive, const QDateTime& now,
     calibrationsLayout->addLayout(calibrationButtons, 3, 0, 1, 4);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)
-        ->setObjectName(QStringLiteral("instrumentsCloseButton"));
+    QPushButton* close = buttons->button(QDialogButtonBox::Close);
+    close->setObjectName(QStringLiteral("instrumentsCloseButton"));
+    // Enter in the certificate field records the calibration; it does not close the dialog.
+    close->setAutoDefault(false);
     buttons->addButton(forgetButton_, QDialogButtonBox::ActionRole);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(list_, 2);
+    layout->addWidget(list_, 1);
     layout->addWidget(warning_);
     layout->addWidget(factorsBox, 1);
-    layout->addWidget(calibrationsBox, 2);
+    layout->addWidget(calibrationsBox, 1);
     layout->addWidget(buttons);
     resize(620, 620);
 

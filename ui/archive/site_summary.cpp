@@ -24,15 +24,14 @@ QString DuplicateShare(const SiteDuplicates& duplicates) {
     if (duplicates.places == 0) {
         return QStringLiteral("no place of the site has a run yet.");
     }
-    QString text = QStringLiteral("%1 of %2 %3 a duplicate (%4 %)")
+    QString text = QStringLiteral("places with a duplicate: %1 of %2 (%3 %)")
                        .arg(duplicates.placesWithDuplicate)
-                       .arg(Counted(duplicates.places, "place", "places"))
-                       .arg(QLatin1String(duplicates.placesWithDuplicate == 1 ? "has" : "have"))
+                       .arg(duplicates.places)
                        .arg(QLocale().toString(
                            100.0 * duplicates.placesWithDuplicate / duplicates.places, 'f', 0));
     // Quality control asks for duplicates at about one place in ten.
     if (duplicates.placesWithDuplicate * 10 < duplicates.places) {
-        text += QStringLiteral(": fewer than one place in ten");
+        text += QStringLiteral(", fewer than one in ten");
     }
     return text + QLatin1Char('.');
 }

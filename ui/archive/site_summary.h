@@ -29,7 +29,7 @@ class SiteSummary : public QWidget {
     QTableWidget* pairs_ = nullptr;
 };
 
-// "1 of 3 places has a duplicate (33 %).", with a note where fewer than one place in ten has.
+// "places with a duplicate: 1 of 3 (33 %).", with a note where fewer than one in ten have.
 QString DuplicateShare(const SiteDuplicates& duplicates);
 
 }  // namespace kelmor
