@@ -3,6 +3,7 @@
 // report written; a site removed keeps its places and runs; a surveyed building shows its
 // duplicates and overdue calibrations; the dialogs refuse what cannot be recorded.
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QDateTimeEdit>
 #include <QDialogButtonBox>
 #include <QDockWidget>
@@ -193,7 +194,7 @@ void SurveyWindowTest::aSiteIsBuiltInThePanelAndItsReportWritten() {
     QVERIFY(run->text(5).contains(QStringLiteral("tester Alex Tester")));
     QVERIFY(run->toolTip(0).contains(QStringLiteral("Placement: Cellar, shelf")));
 
-    // A calibration of today: the instrument's warning goes, and the runs' with it.
+    // A calibration of today: the instrument's warning goes.
     s.AnswerWith<QDialog>([](QDialog& d) {
         QCOMPARE(d.objectName(), QStringLiteral("instrumentsDialog"));
         QVERIFY(Child<QLabel>(d, "calibrationWarning")->isVisible());
@@ -216,7 +217,11 @@ void SurveyWindowTest::aSiteIsBuiltInThePanelAndItsReportWritten() {
     QVERIFY(instrument.has_value());
     QCOMPARE(instrument->lastCalibration, QDate(2026, 12, 8));
     QCOMPARE(instrument->calibrations.front().certificate, QStringLiteral("LAB-26-1208"));
-    QVERIFY(!s.Item(places.front())->child(0)->text(5).contains(QStringLiteral("calibration")));
+    // A calibration of today vouches for no run of the past.
+    QVERIFY(s.Item(places.front())
+                ->child(0)
+                ->text(5)
+                .contains(QStringLiteral("no calibration recorded before it")));
 
     // The site chosen: its duplicates, none yet, said under the list.
     s.ClickItem(s.Item(QStringLiteral("Elm Street 12")));
@@ -329,10 +334,10 @@ void SurveyWindowTest::aSurveyedBuildingShowsItsDuplicatesAndOverdueCalibrations
     QCOMPARE(pairs->item(0, 3)->text(), QStringLiteral("300 / 220"));
     QCOMPARE(pairs->item(0, 4)->text(), QStringLiteral("30.8"));
 
-    // The instruments: SN-B's warning, its factor, and Forget instrument..., which asks and
-    // keeps its runs.
+    // The instruments: SN-B's warning and factor. A calibration made after its runs vouches
+    // for none of them.
     s.ClickItem(s.Item(SurveyScenario::Bedroom())->child(0));
-    s.AnswerWith<QDialog>([&s](QDialog& d) {
+    s.AnswerWith<QDialog>([](QDialog& d) {
         auto* list = Child<QTreeWidget>(d, "instrumentList");
         QCOMPARE(list->currentItem()->text(0), SurveyScenario::SerialB());  // the run's
         QCOMPARE(list->currentItem()->text(4),
@@ -340,9 +345,24 @@ void SurveyWindowTest::aSurveyedBuildingShowsItsDuplicatesAndOverdueCalibrations
         QCOMPARE(list->topLevelItem(0)->text(4),
                  QStringLiteral("calibration overdue (last 2025-06-01)"));
         QCOMPARE(Child<QTableWidget>(d, "factorTable")->item(0, 0)->text(), QStringLiteral("5.50"));
+        Child<QDateEdit>(d, "calibrationDateField")->setDate(QDate(2026, 2, 1));
+        QTest::keyClicks(Child<QLineEdit>(d, "certificateField"), QStringLiteral("LAB-26-0201"));
+        QTest::mouseClick(Child<QPushButton>(d, "addCalibrationButton"), Qt::LeftButton);
+        QCOMPARE(list->currentItem()->text(4), QStringLiteral("next due 2027-02-01"));
+        QTest::mouseClick(Child<QPushButton>(d, "instrumentsCloseButton"), Qt::LeftButton);
+    });
+    Trigger(f, "instrumentsAction");
+    QVERIFY(s.Item(SurveyScenario::Bedroom())
+                ->child(0)
+                ->text(5)
+                .contains(QStringLiteral("calibration overdue (last 2024-11-30)")));
+
+    // Forget instrument... asks, and keeps the instrument's runs.
+    s.AnswerWith<QDialog>([&s](QDialog& d) {
+        auto* list = Child<QTreeWidget>(d, "instrumentList");
         s.w->dialogs.AnswerNext(QMessageBox::No);
         QTest::mouseClick(Child<QPushButton>(d, "forgetInstrumentButton"), Qt::LeftButton);
-        QCOMPARE(Child<QTableWidget>(d, "calibrationTable")->rowCount(), 1);
+        QCOMPARE(Child<QTableWidget>(d, "calibrationTable")->rowCount(), 2);
         s.w->dialogs.AnswerNext(QMessageBox::Yes);
         QTest::mouseClick(Child<QPushButton>(d, "forgetInstrumentButton"), Qt::LeftButton);
         QVERIFY(s.w->dialogs.messages.back().contains(

@@ -334,9 +334,9 @@ bool ArchivePanel::List() {
         tree_->addTopLevelItem(noSite);
     }
 
-    QHash<QString, std::optional<QDate>> lastCalibration;
+    QHash<QString, const InstrumentInfo*> instrumentOf;
     for (const InstrumentInfo& instrument : instruments) {
-        lastCalibration.insert(instrument.serial, instrument.lastCalibration);
+        instrumentOf.insert(instrument.serial, &instrument);
     }
     const QIcon warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     QSet<QString> testers;
@@ -356,7 +356,7 @@ bool ArchivePanel::List() {
             testers.insert(deployment.tester);
         }
         parent->addChild(RunItem(run, deployment,
-                                 CalibrationWarning(lastCalibration.value(run.key.serial),
+                                 CalibrationWarning(instrumentOf.value(run.key.serial),
                                                     RunStartTime(run.key.startMinutes)),
                                  warningIcon));
     }

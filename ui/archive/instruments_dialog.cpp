@@ -192,7 +192,7 @@ void InstrumentsDialog::List() {
         item->setText(kLastCalibration, instrument.lastCalibration
                                             ? instrument.lastCalibration->toString(Qt::ISODate)
                                             : QStringLiteral("none"));
-        const QString warning = CalibrationWarning(instrument.lastCalibration, now);
+        const QString warning = CalibrationWarning(&instrument, now);
         if (warning.isEmpty() && instrument.lastCalibration) {
             item->setText(
                 kState, QStringLiteral("next due %1")
@@ -225,8 +225,7 @@ void InstrumentsDialog::ShowChosen() {
     calibrations_->setRowCount(0);
     warning_->clear();
     if (instrument != nullptr) {
-        const QString warning =
-            CalibrationWarning(instrument->lastCalibration, DateTimeFromQt(now_));
+        const QString warning = CalibrationWarning(instrument, DateTimeFromQt(now_));
         if (!warning.isEmpty()) {
             warning_->setText(QStringLiteral("%1: %2. Every report of its runs will say so.")
                                   .arg(instrument->serial, warning));
