@@ -18,7 +18,8 @@ namespace kelmor {
 
 namespace {
 
-// The chart laid out at the size it has in the window, so that its texts keep their size.
+// The chart as a widget of the size it has in the window, laid out at it once and then
+// drawn at the page's size, so that its texts keep their size on screen.
 constexpr QSize kChartSize(900, 420);
 constexpr double kChartHeight = 290;
 
