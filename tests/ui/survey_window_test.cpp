@@ -193,6 +193,9 @@ void SurveyWindowTest::aSiteIsBuiltInThePanelAndItsReportWritten() {
     run = s.Item(places.front())->child(0);
     QVERIFY(run->text(5).contains(QStringLiteral("tester Alex Tester")));
     QVERIFY(run->toolTip(0).contains(QStringLiteral("Placement: Cellar, shelf")));
+    QVERIFY(run->toolTip(0).contains(
+        QStringLiteral("Put in place: ") +
+        DateTimeToQt(RunStartTime(runs.front().key.startMinutes)).toString("yyyy-MM-dd hh:mm")));
 
     // A calibration of today: the instrument's warning goes.
     s.AnswerWith<QDialog>([](QDialog& d) {

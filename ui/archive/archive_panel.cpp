@@ -103,11 +103,20 @@ QTreeWidgetItem* RunItem(const RunInfo& run, const Deployment& deployment,
     if (!deployment.placement.isEmpty()) {
         about << QStringLiteral("Placement: %1").arg(deployment.placement);
     }
+    const QString minute = QStringLiteral("yyyy-MM-dd hh:mm");
+    if (deployment.deployedAt) {
+        about << QStringLiteral("Put in place: %1")
+                     .arg(DateTimeToQt(*deployment.deployedAt).toString(minute));
+    }
+    if (deployment.retrievedAt) {
+        about << QStringLiteral("Taken away: %1")
+                     .arg(DateTimeToQt(*deployment.retrievedAt).toString(minute));
+    }
     if (!deployment.deviations.isEmpty()) {
         about << QStringLiteral("Deviations: %1").arg(deployment.deviations);
     }
     if (!calibrationWarning.isEmpty()) {
-        about << QStringLiteral("Instrument's %1").arg(calibrationWarning);
+        about << QStringLiteral("Warning: %1").arg(calibrationWarning);
         item->setIcon(kName, warningIcon);
     }
     item->setToolTip(kName, about.join(QLatin1Char('\n')));

@@ -18,8 +18,7 @@ QString Mean(double bqm3) {
     return QString::number(bqm3, 'f', 0);
 }
 
-}  // namespace
-
+// "places with a duplicate: 1 of 3 (33 %).", with a note where fewer than one in ten have.
 QString DuplicateShare(const SiteDuplicates& duplicates) {
     if (duplicates.places == 0) {
         return QStringLiteral("no place of the site has a run yet.");
@@ -35,6 +34,8 @@ QString DuplicateShare(const SiteDuplicates& duplicates) {
     }
     return text + QLatin1Char('.');
 }
+
+}  // namespace
 
 SiteSummary::SiteSummary(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("siteSummary"));

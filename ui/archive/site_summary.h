@@ -29,7 +29,4 @@ class SiteSummary : public QWidget {
     QTableWidget* pairs_ = nullptr;
 };
 
-// "places with a duplicate: 1 of 3 (33 %).", with a note where fewer than one in ten have.
-QString DuplicateShare(const SiteDuplicates& duplicates);
-
 }  // namespace kelmor
