@@ -137,6 +137,9 @@ void SurveyWindowTest::aSiteIsBuiltInThePanelAndItsReportWritten() {
         Click(f, "assignButton");
     }
     QVERIFY(s.Item(places.at(1)) != nullptr);
+    // No calibration is kept yet and no site surveyed: a homeowner's runs carry no warning.
+    QVERIFY(!s.Item(places.front())->child(0)->text(5).contains(QStringLiteral("calibration")));
+    QVERIFY(s.Item(places.front())->child(0)->icon(0).isNull());
 
     // The site, from the keyboard.
     QVERIFY(!Child<QAction>(f, "siteReportAction")->isEnabled());

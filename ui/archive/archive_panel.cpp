@@ -364,10 +364,18 @@ bool ArchivePanel::List() {
         if (!deployment.tester.isEmpty()) {
             testers.insert(deployment.tester);
         }
-        parent->addChild(RunItem(run, deployment,
-                                 CalibrationWarning(instrumentOf.value(run.key.serial),
-                                                    RunStartTime(run.key.startMinutes)),
-                                 warningIcon));
+        // Calibrations matter where they are kept: for an instrument with a recorded
+        // calibration, or a run of a surveyed site. A homeowner who records none is not
+        // warned on every run; the instrument list and the site report still say so.
+        const InstrumentInfo* instrument = instrumentOf.value(run.key.serial);
+        const bool calibrationKept =
+            (instrument != nullptr && !instrument->calibrations.isEmpty()) ||
+            !parent->data(kName, kSiteRole).toString().isEmpty();
+        parent->addChild(RunItem(
+            run, deployment,
+            calibrationKept ? CalibrationWarning(instrument, RunStartTime(run.key.startMinutes))
+                            : QString(),
+            warningIcon));
     }
     testers_ = QStringList(testers.begin(), testers.end());
     testers_.sort(Qt::CaseInsensitive);
