@@ -104,6 +104,17 @@ bool CalibrationOverdue(const std::optional<QDate>& lastCalibration, DateTime ru
     return lastCalibration->addMonths(12) < QDate(start.year, start.month, start.day);
 }
 
+std::optional<QDate> CalibrationAt(const InstrumentInfo& instrument, DateTime runStart) {
+    const DateTimeFields start = DecodeDateTime(runStart);
+    const QDate day(start.year, start.month, start.day);
+    for (const CalibrationRecord& record : instrument.calibrations) {  // newest first
+        if (record.date <= day) {
+            return record.date;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<bool> Archive::Impl::InstrumentKnown(const QString& serial, QString& error) const {
     const std::optional<QVariant> count = sql::Value(
         Db(), QStringLiteral("SELECT count(*) FROM sources WHERE serial = ?"), {serial}, error);

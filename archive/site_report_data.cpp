@@ -9,23 +9,6 @@
 
 namespace kelmor {
 
-namespace {
-
-// The calibration in force when the run started: the newest one dated on or before its
-// start's day. A calibration made after the run does not vouch for it.
-std::optional<QDate> CalibrationAt(const InstrumentInfo& instrument, DateTime runStart) {
-    const DateTimeFields start = DecodeDateTime(runStart);
-    const QDate day(start.year, start.month, start.day);
-    for (const CalibrationRecord& record : instrument.calibrations) {  // newest first
-        if (record.date <= day) {
-            return record.date;
-        }
-    }
-    return std::nullopt;
-}
-
-}  // namespace
-
 std::optional<SiteReportData> GatherSiteReport(const Archive& archive, const QString& site,
                                                double referenceLevelBqm3, QString* error) {
     auto fail = [error](const QString& reason) -> std::optional<SiteReportData> {

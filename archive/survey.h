@@ -64,6 +64,11 @@ struct InstrumentInfo {
 // after the instrument's last calibration, or when none is recorded.
 bool CalibrationOverdue(const std::optional<QDate>& lastCalibration, DateTime runStart);
 
+struct InstrumentInfo;
+// The calibration in force when the run started: the newest one dated on or before its
+// start's day. A calibration made after the run does not vouch for it.
+std::optional<QDate> CalibrationAt(const InstrumentInfo& instrument, DateTime runStart);
+
 // Two runs of different instruments in the same place over overlapping hours. Their
 // means are taken over the common period only (from the later first hour to the earlier
 // last hour); the relative percent difference is |a - b| / ((a + b) / 2) x 100.

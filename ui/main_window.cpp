@@ -33,6 +33,7 @@
 #include "link/clock.h"
 #include "ui/archive/archive_panel.h"
 #include "ui/archive/pending_readouts.h"
+#include "ui/archive/survey_commands.h"
 #include "ui/chart/chart_sink.h"
 #include "ui/chart/kelmor_chart.h"
 #include "ui/dialogs/about_box.h"
@@ -251,6 +252,7 @@ void MainWindow::BuildMenus() {
         archiveMenu_, "refreshArchiveAction", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5),
         QStringLiteral("List the archive again, with what other PCs stored, and store "
                        "the read-outs kept meanwhile"));
+    BuildSurveyMenu();
 
     helpMenu_ = AddMenu(menuBar(), "helpMenu", QStringLiteral("&Help"));
     userGuideAction_ = AddItem(helpMenu_, "userGuideAction", QStringLiteral("User guide"),
@@ -503,6 +505,19 @@ void MainWindow::ConnectSignals() {
     connect(archivePanel_, &ArchivePanel::runShown, this, &MainWindow::ShowArchivedRun);
     connect(archivePanel_, &ArchivePanel::yearViewAsked, this, &MainWindow::ShowYearViewOf);
     connect(archivePanel_, &ArchivePanel::failed, this, &MainWindow::ShowError);
+    connect(archivePanel_, &ArchivePanel::choiceChanged, this, &MainWindow::FollowArchiveChoice);
+    connect(newSiteAction_, &QAction::triggered, survey_, &SurveyCommands::NewSite);
+    connect(editSiteAction_, &QAction::triggered, survey_, &SurveyCommands::EditSite);
+    connect(removeSiteAction_, &QAction::triggered, survey_, &SurveyCommands::RemoveSite);
+    connect(putInSiteAction_, &QAction::triggered, survey_, &SurveyCommands::PutPlaceInSite);
+    connect(deploymentAction_, &QAction::triggered, survey_, &SurveyCommands::EditDeployment);
+    connect(instrumentsAction_, &QAction::triggered, this,
+            [this] { survey_->ShowInstruments(clock_->LocalNow()); });
+    connect(siteReportAction_, &QAction::triggered, this,
+            [this] { survey_->WriteSiteReport(ChosenReferenceLevel(), clock_->LocalNow()); });
+    connect(survey_, &SurveyCommands::said, this,
+            [this](const QString& text) { SetPanelText(1, text); });
+    connect(survey_, &SurveyCommands::failed, this, &MainWindow::ShowError);
     connect(userGuideAction_, &QAction::triggered, this, &MainWindow::ShowUserGuide);
     connect(aboutAction_, &QAction::triggered, this, &MainWindow::ShowAboutBox);
 }

@@ -61,6 +61,7 @@ class ArchivePanel;
 class LocationSetting;
 class PendingReadouts;
 struct ArchiveSource;
+class SurveyCommands;
 class YearView;
 struct LoadedSamples;
 struct RunKey;
@@ -163,6 +164,10 @@ class MainWindow : public QMainWindow {
     // Keeps a read-out the archive did not take; the sentence that says so, or why not.
     QString KeepPending(const ArchiveSource& source);
     void StorePending();
+    // The survey's items of the Archive menu: sites, deployments, instruments, site report.
+    void BuildSurveyMenu();
+    // The survey's commands follow what is chosen in the Archive panel.
+    void FollowArchiveChoice();
 
     // The instrument.
     void ReadOut();
@@ -287,6 +292,13 @@ class MainWindow : public QMainWindow {
     QAction* exportArchiveAction_ = nullptr;
     QAction* archiveLocationAction_ = nullptr;
     QAction* refreshArchiveAction_ = nullptr;
+    QAction* newSiteAction_ = nullptr;
+    QAction* editSiteAction_ = nullptr;
+    QAction* removeSiteAction_ = nullptr;
+    QAction* putInSiteAction_ = nullptr;
+    QAction* deploymentAction_ = nullptr;
+    QAction* instrumentsAction_ = nullptr;
+    QAction* siteReportAction_ = nullptr;
     QMenu* helpMenu_ = nullptr;
     QAction* userGuideAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
@@ -315,6 +327,7 @@ class MainWindow : public QMainWindow {
     SummaryPanel* summaryPanel_ = nullptr;
     QDockWidget* archiveDock_ = nullptr;
     ArchivePanel* archivePanel_ = nullptr;
+    SurveyCommands* survey_ = nullptr;
     QDialog* yearViewWindow_ = nullptr;
     YearView* yearView_ = nullptr;
 

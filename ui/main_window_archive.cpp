@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QMenu>
 #include <QSet>
 #include <QVBoxLayout>
 
@@ -20,6 +21,7 @@
 #include "main_window.h"
 #include "ui/archive/archive_panel.h"
 #include "ui/archive/counted.h"
+#include "ui/archive/survey_commands.h"
 #include "ui/archive/year_view.h"
 
 namespace kelmor {
@@ -57,6 +59,11 @@ void MainWindow::BuildArchive() {
     archivePanel_ = new ArchivePanel(archiveDock_);
     archiveDock_->setWidget(archivePanel_);
     addDockWidget(Qt::LeftDockWidgetArea, archiveDock_);
+    survey_ = new SurveyCommands(*archivePanel_, *dialogs_, *this);
+    // The list's context menu: the Archive menu's commands but the one that closes it.
+    QList<QAction*> commands = archiveMenu_->actions();
+    commands.removeAll(archivePanelAction_);
+    archivePanel_->SetCommands({putInSiteAction_, deploymentAction_, siteReportAction_}, commands);
 }
 
 void MainWindow::OpenArchive(const QString& path) {

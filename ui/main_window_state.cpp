@@ -93,6 +93,16 @@ void MainWindow::ApplyWindowState() {
     exportArchiveAction_->setEnabled(s.archiveOpen && idle);
     archiveLocationAction_->setEnabled(idle);
     refreshArchiveAction_->setEnabled(idle);
+    // The survey's records change only in an archive that may be written; a report and the
+    // instruments' list are read from any.
+    const bool record = s.archiveWritable && idle;
+    newSiteAction_->setEnabled(record);
+    editSiteAction_->setEnabled(record && s.siteChosen);
+    removeSiteAction_->setEnabled(record && s.siteChosen);
+    putInSiteAction_->setEnabled(record && s.placeChosen && s.sitesKept);
+    deploymentAction_->setEnabled(record && s.runChosen);
+    instrumentsAction_->setEnabled(s.archiveOpen && idle);
+    siteReportAction_->setEnabled(s.archiveOpen && s.siteChosen && idle);
 }
 
 }  // namespace kelmor

@@ -59,6 +59,11 @@ struct WindowState {
     bool archiveShown = false;          // the Archive panel
     bool showingArchive = false;        // a place or run of the archive is loaded
     bool openedFileArchivable = false;  // a data file is loaded that may be added
+    // What is chosen in the Archive panel, which the survey's commands act on.
+    bool siteChosen = false;   // a site, or a place or a run of one
+    bool placeChosen = false;  // one place
+    bool runChosen = false;    // one run
+    bool sitesKept = false;    // the archive has sites
 
     static constexpr int kNoReference = -1;
     static constexpr int kTypedReference = -2;

@@ -5,8 +5,14 @@
 #include <QAccessibleInterface>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTreeWidget>
 #include <QtTest>
 
+#include "../archive/survey_scenario.h"
+#include "ui/archive/deployment_dialog.h"
+#include "ui/archive/instruments_dialog.h"
+#include "ui/archive/site_dialog.h"
+#include "ui/archive/site_report_dialog.h"
 #include "window_harness.h"
 
 using namespace kelmor;
@@ -19,6 +25,7 @@ class AccessibilityTest : public QObject {
     void everyInteractiveElementHasAName();
     void theChartAndTheSummaryAreNamedAndDescribed();
     void theInstrumentCommandsAreOnTheKeyboard();
+    void theSurveysPanelAndDialogsNameEveryControl();
 };
 
 namespace {
@@ -153,6 +160,44 @@ void AccessibilityTest::theInstrumentCommandsAreOnTheKeyboard() {
                             owners.value(action->shortcut())));
         owners.insert(action->shortcut(), action->text());
     }
+}
+
+void AccessibilityTest::theSurveysPanelAndDialogsNameEveryControl() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("archive.sqlite"));
+    QCOMPARE(BuildSurveyScenario(path), QString());
+    WindowUnderTest w(Model::V7, true, path);
+    MainWindow& f = *w.window;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    Trigger(f, "archivePanelAction");
+    // A site chosen: its summary with the duplicates under the list.
+    auto* tree = Child<QTreeWidget>(f, "archiveTree");
+    tree->setCurrentItem(tree->findItems(SurveyScenario::Site(), Qt::MatchExactly).value(0));
+    QVERIFY(Child<QWidget>(f, "duplicateTable")->isVisible());
+
+    OpenResult opened = Archive::Open(path);
+    QVERIFY(opened.archive);
+    const RunInfo run = opened.archive->Runs().value(0);
+    std::vector<std::unique_ptr<QDialog>> dialogs;
+    dialogs.push_back(std::make_unique<SiteDialog>(SiteInfo(), QStringList()));
+    dialogs.push_back(std::make_unique<DeploymentDialog>(run, Deployment(), QStringList()));
+    dialogs.push_back(std::make_unique<InstrumentsDialog>(*opened.archive,
+                                                          QDateTime::currentDateTime(), w.dialogs));
+    dialogs.push_back(std::make_unique<SiteReportDialog>(QStringLiteral("Site"),
+                                                         QStringLiteral("site.pdf"), 100.0, false));
+
+    QStringList nameless;
+    int seen = 0;
+    CollectNameless(QAccessible::queryAccessibleInterface(Child<QWidget>(f, "archivePanel")),
+                    nameless, seen);
+    for (const auto& dialog : dialogs) {
+        dialog->show();
+        CollectNameless(QAccessible::queryAccessibleInterface(dialog.get()), nameless, seen);
+    }
+    QVERIFY2(nameless.isEmpty(), qPrintable(QStringLiteral("without a name:\n  ") +
+                                            nameless.join(QStringLiteral("\n  "))));
+    QVERIFY2(seen > 40, qPrintable(QString::number(seen)));
 }
 
 QTEST_MAIN(AccessibilityTest)

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "archive/archive.h"
+#include "archive_window_suites.h"
 #include "simulator/passing_days.h"
 #include "ui/archive/year_view.h"
 #include "window_harness.h"
@@ -271,5 +272,11 @@ void ArchiveWindowTest::anArchiveThatCannotBeUsedIsSaidAndTheReadOutStays() {
     QCOMPARE(ReadAll(path), garbage);  // never "repaired"
 }
 
-QTEST_MAIN(ArchiveWindowTest)
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ArchiveWindowTest test;
+    const int failures = QTest::qExec(&test, argc, argv) + RunSurveyWindowTests(argc, argv);
+    return failures == 0 ? 0 : 1;
+}
+
 #include "archive_window_test.moc"
