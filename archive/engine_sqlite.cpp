@@ -46,6 +46,16 @@ bool Configure(const QSqlDatabase& db, bool readOnly, QString& error) {
     return sql::Exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"), {}, error).has_value();
 }
 
+// "NAME.vN.bak", or "NAME.vN-2.bak" and on when an earlier update left its copy there: a
+// copy the user has not moved away must neither be overwritten nor block the update.
+QString FreeBackupName(const QString& path, int version) {
+    QString copy = path + QStringLiteral(".v%1.bak").arg(version);
+    for (int n = 2; QFileInfo::exists(copy); ++n) {
+        copy = path + QStringLiteral(".v%1-%2.bak").arg(version).arg(n);
+    }
+    return copy;
+}
+
 bool Migrate(const QSqlDatabase& db, int from, QString& error) {
     sql::Transaction transaction(db);
     return transaction.Begin(error) && ApplySteps(db, from, error) && transaction.Commit(error);
@@ -186,17 +196,19 @@ bool OpenSqlite(const QString& path, const OpenOptions& options, Archive::Impl& 
                         .arg(current);
             return false;
         }
-        const QString copy = path + QStringLiteral(".v%1.bak").arg(found);
-        if (QFileInfo::exists(copy) ||
-            !sql::Exec(db, QStringLiteral("VACUUM INTO ?"), {copy}, error) ||
-            !Migrate(db, found, error)) {
-            error =
-                QStringLiteral(
-                    "Cannot update the archive %1 from version %2 (a copy "
-                    "goes to %3): %4.")
-                    .arg(Quoted(path))
-                    .arg(found)
-                    .arg(Quoted(copy), error.isEmpty() ? QStringLiteral("the copy exists") : error);
+        const QString copy = FreeBackupName(path, found);
+        const bool copied =
+            sql::Exec(db, QStringLiteral("VACUUM INTO ?"), {copy}, error).has_value();
+        if (!copied) {
+            QFile::remove(copy);  // whatever a failing disk left of it
+        }
+        if (!copied || !Migrate(db, found, error)) {
+            error = QStringLiteral(
+                        "Cannot update the archive %1 from version %2 (a copy "
+                        "goes to %3): %4.")
+                        .arg(Quoted(path))
+                        .arg(found)
+                        .arg(Quoted(copy), error);
             return false;
         }
     }
