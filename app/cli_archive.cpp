@@ -33,19 +33,46 @@ const QStringList kSubcommands = {
     QStringLiteral("export"), QStringLiteral("rebuild"), QStringLiteral("check"),
     QStringLiteral("report"), QStringLiteral("copy")};
 
+// One line per command, for the usage and the help.
+const char* const kCommandLines[] = {
+    "import FILE.Rn --instrument SERIAL [--now YYYY-MM-DDTHH:MM:SS]",
+    "runs",
+    "assign --instrument SERIAL --start YYYY-MM-DDTHH:MM --place NAME",
+    "places",
+    "samples --place NAME",
+    "summary --place NAME [--reference L] [--json]",
+    "export [--place NAME | --site NAME] -o FILE.csv",
+    "rebuild",
+    "check",
+    "sites",
+    "site NAME [--address A] [--client C] [--notes N]",
+    "site-rename FROM TO",
+    "site-remove NAME [--yes]",
+    "place-site PLACE (SITE | --none)",
+    "deployment SERIAL YYYY-MM-DDTHH:MM [--tester T] [--placement P] [--deviations D] "
+    "[--deployed T] [--retrieved T]",
+    "instruments",
+    "instrument SERIAL",
+    "calibration SERIAL YYYY-MM-DD [--certificate REF]",
+    "calibration-remove SERIAL YYYY-MM-DD",
+    "instrument-forget SERIAL [--yes]",
+    "duplicates SITE",
+    "report --site NAME -o FILE.pdf [--csv FILE.csv] [--reference L]",
+    "copy --from DB --to DB",
+};
+
+QString UsageText() {
+    QString text = QStringLiteral(
+        "usage: kelmor-cli archive [--archive DB] COMMAND, where COMMAND is one of\n");
+    for (const char* line : kCommandLines) {
+        text += QStringLiteral("  %1\n").arg(QLatin1String(line));
+    }
+    return text +
+           QStringLiteral("DB is a file path or postgresql://user@host:port/dbname?sslmode=...\n");
+}
+
 int Usage() {
-    Err() << "usage: kelmor-cli archive [--archive DB] import FILE.Rn --instrument SERIAL | runs "
-             "| assign --instrument SERIAL --start YYYY-MM-DDTHH:MM --place NAME | places | "
-             "samples --place NAME | summary --place NAME [--reference L] [--json] | export "
-             "[--place NAME | --site NAME] -o FILE.csv | rebuild | check | sites | site NAME "
-             "[--address A] [--client C] [--notes N] | site-rename FROM TO | site-remove NAME "
-             "[--yes] | place-site PLACE (SITE | --none) | deployment SERIAL YYYY-MM-DDTHH:MM "
-             "[--tester T] [--placement P] [--deviations D] [--deployed T] [--retrieved T] | "
-             "instruments | instrument SERIAL | calibration SERIAL YYYY-MM-DD [--certificate "
-             "REF] | calibration-remove SERIAL YYYY-MM-DD | instrument-forget SERIAL [--yes] | "
-             "duplicates SITE | report --site NAME -o FILE.pdf [--csv FILE.csv] [--reference "
-             "L] | copy --from DB --to DB\n"
-             "DB is a file path or postgresql://user@host:port/dbname?sslmode=...\n";
+    Err() << UsageText();
     return kUsage;
 }
 
@@ -394,11 +421,18 @@ int ArchiveCommand(const QStringList& arguments) {
          QStringLiteral("report: the site's hourly data, written beside it."),
          QStringLiteral("FILE.csv")},
     });
+    const QCommandLineOption help = parser.addHelpOption();
     AddSummaryOptions(parser);
     AddSurveyOptions(parser);
     if (!parser.parse(arguments)) {
         Err() << "kelmor-cli: " << parser.errorText() << '\n';
         return kUsage;
+    }
+    if (parser.isSet(help)) {
+        // Qt's help without its own usage line and argument list: the lines above say both.
+        const QString options = parser.helpText().section(QLatin1Char('\n'), 1);
+        Out() << UsageText() << options.left(options.indexOf(QLatin1String("Arguments:")));
+        return kDone;
     }
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(1);

@@ -160,12 +160,12 @@ int Run(int argc, char** argv) {
     parser.setApplicationDescription(QStringLiteral(
         "Reads a Kelmor data file (.Rn) and prints its measurement list, sample list, text "
         "export, pulse distribution, running mean, foot line or summary, or writes its "
-        "report."));
+        "report. kelmor-cli archive --help lists the commands of the radon archive."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("list, samples, export, pulses, mean, foot, summary or report"));
+        QStringLiteral("list, samples, export, pulses, mean, foot, summary, report or archive"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the .Rn data file"));
     parser.addOptions({
         {QStringLiteral("date-separator"),

@@ -64,6 +64,19 @@ class ArchiveCliTest : public ::testing::Test {
 };
 
 TEST_F(ArchiveCliTest, TheContractAsWritten) {
+    // The help names every command on standard output; a wrong command gets the same list.
+    const CliRun help = RunCli({QStringLiteral("archive"), QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* command :
+         {"  import FILE.Rn", "  runs\n", "  site-remove NAME", "  report --site NAME",
+          "  copy --from DB --to DB", "--archive <DB>"}) {
+        EXPECT_TRUE(help.out.contains(command)) << command;
+    }
+    const CliRun wrong = Archive({QStringLiteral("sights")});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE(wrong.err.contains("  duplicates SITE\n")) << wrong.err.constData();
+    EXPECT_TRUE(RunCli({QStringLiteral("--help")}).out.contains("kelmor-cli archive --help"));
+
     EXPECT_EQ(Archive({QStringLiteral("runs")}).exitCode, 2);  // no archive yet
     CliRun run = Import(QStringLiteral("kelmor-v7.Rn"), QStringLiteral("SN7"));
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
