@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -207,6 +208,8 @@ class Archive {
 
     // The deployment of a run; an empty one when none was recorded.
     Deployment DeploymentOf(const RunKey& run, QString* error = nullptr) const;
+    // Every recorded deployment, in one query: for listing many runs at once.
+    QMap<RunKey, Deployment> Deployments(QString* error = nullptr) const;
     ArchiveStatus SetDeployment(const RunKey& run, const Deployment& deployment);
 
     // Every instrument that has a run or a recorded calibration, by serial number.

@@ -226,8 +226,22 @@ ArchiveStatus Archive::ForgetInstrument(const QString& serial) {
     });
 }
 
-Deployment Archive::DeploymentOf(const RunKey& run, QString* error) const {
+namespace {
+
+// The five deployment columns of a query's current row, from column `first` on.
+Deployment DeploymentFrom(const QSqlQuery& q, int first) {
     Deployment deployment;
+    deployment.tester = q.value(first).toString();
+    deployment.placement = q.value(first + 1).toString();
+    deployment.deviations = q.value(first + 2).toString();
+    deployment.deployedAt = StoredTime(q.value(first + 3));
+    deployment.retrievedAt = StoredTime(q.value(first + 4));
+    return deployment;
+}
+
+}  // namespace
+
+Deployment Archive::DeploymentOf(const RunKey& run, QString* error) const {
     QString reason;
     std::optional<QSqlQuery> q =
         sql::Exec(impl_->Db(),
@@ -238,16 +252,30 @@ Deployment Archive::DeploymentOf(const RunKey& run, QString* error) const {
         if (error) {
             *error = impl_->ReadError(reason);
         }
-        return deployment;
+        return {};
     }
-    if (q->next()) {
-        deployment.tester = q->value(0).toString();
-        deployment.placement = q->value(1).toString();
-        deployment.deviations = q->value(2).toString();
-        deployment.deployedAt = StoredTime(q->value(3));
-        deployment.retrievedAt = StoredTime(q->value(4));
+    return q->next() ? DeploymentFrom(*q, 0) : Deployment();
+}
+
+QMap<RunKey, Deployment> Archive::Deployments(QString* error) const {
+    QMap<RunKey, Deployment> deployments;
+    QString reason;
+    std::optional<QSqlQuery> q = sql::Exec(
+        impl_->Db(),
+        QStringLiteral("SELECT serial, start, tester, placement, deviations, deployed_at, "
+                       "retrieved_at FROM deployments"),
+        {}, reason);
+    if (!q) {
+        if (error) {
+            *error = impl_->ReadError(reason);
+        }
+        return deployments;
     }
-    return deployment;
+    while (q->next()) {
+        deployments.insert({q->value(0).toString(), q->value(1).toLongLong()},
+                           DeploymentFrom(*q, 2));
+    }
+    return deployments;
 }
 
 ArchiveStatus Archive::SetDeployment(const RunKey& run, const Deployment& deployment) {

@@ -354,6 +354,7 @@ bool ArchivePanel::List() {
         instrumentOf.insert(instrument.serial, &instrument);
     }
     const QIcon warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QMap<RunKey, Deployment> deployments = archive_->Deployments();
     QSet<QString> testers;
     QTreeWidgetItem* unassigned = nullptr;
     for (const RunInfo& run : runs_) {
@@ -366,7 +367,7 @@ bool ArchivePanel::List() {
             }
             parent = unassigned;
         }
-        const Deployment deployment = archive_->DeploymentOf(run.key);
+        const Deployment deployment = deployments.value(run.key);
         if (!deployment.tester.isEmpty()) {
             testers.insert(deployment.tester);
         }
