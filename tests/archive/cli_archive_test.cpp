@@ -15,6 +15,7 @@
 #include <QThread>
 
 #include "archive_fixture.h"
+#include "cli_run.h"
 #include "image_builder.h"
 #include "pdf_text.h"
 #include "survey_scenario.h"
@@ -22,28 +23,11 @@
 
 namespace {
 
+using kelmor::testing::CliEnvironment;
+using kelmor::testing::CliRun;
+using kelmor::testing::RunCli;
+
 const QString kSamples = QStringLiteral(KELMOR_SOURCE_DIR "/samples/");
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-QProcessEnvironment Environment() {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    return env;
-}
-
-CliRun RunCli(const QStringList& args, const QProcessEnvironment& env = Environment()) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(KELMOR_CLI), args);
-    EXPECT_TRUE(process.waitForFinished(60000)) << "kelmor-cli did not end";
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 class ArchiveCliTest : public ::testing::Test {
   protected:
@@ -208,7 +192,7 @@ TEST_F(ArchiveCliTest, SurveyRecordsAndWhatDoesNotExist) {
         << run.out.constData();
     // The instrument's clock knows no daylight saving time: an hour that the PC's zone skips
     // is still a time it was deployed at.
-    QProcessEnvironment berlin = Environment();
+    QProcessEnvironment berlin = CliEnvironment();
     berlin.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
     const QStringList deployment = {QStringLiteral("archive"),
                                     QStringLiteral("--archive"),
@@ -335,7 +319,7 @@ TEST_F(ArchiveCliTest, AnImportKilledAtAnyMomentLeavesTheArchiveBeforeOrWhole) {
     double delayUs = 0;
     for (int step = 0; step < 40 && whole == 0; ++step) {
         QProcess process;
-        process.setProcessEnvironment(Environment());
+        process.setProcessEnvironment(CliEnvironment());
         process.start(
             QStringLiteral(KELMOR_CLI),
             {QStringLiteral("archive"), QStringLiteral("--archive"), db_, QStringLiteral("import"),
@@ -369,7 +353,7 @@ TEST_F(ArchiveCliTest, TwoProgramsImportingIntoOneArchiveAtOnceBothSucceed) {
     QProcess second;
     for (auto [process, sample, serial] :
          {std::tuple{&first, "kelmor-v7.Rn", "SN7"}, std::tuple{&second, "kelmor-v6.Rn", "SN6"}}) {
-        process->setProcessEnvironment(Environment());
+        process->setProcessEnvironment(CliEnvironment());
         process->start(QStringLiteral(KELMOR_CLI),
                        {QStringLiteral("archive"), QStringLiteral("--archive"), db_,
                         QStringLiteral("import"), kSamples + QLatin1String(sample),
@@ -408,7 +392,7 @@ TEST_F(ArchiveCliTest, ManyProgramsImportingReadoutsOfOneRunAtOnceGiveTheOrderly
                    builder.Layout().imageSize);
     }
     auto import = [&](QProcess& process, const QString& location, std::size_t i) {
-        process.setProcessEnvironment(Environment());
+        process.setProcessEnvironment(CliEnvironment());
         process.start(
             QStringLiteral(KELMOR_CLI),
             {QStringLiteral("archive"), QStringLiteral("--archive"), location,
@@ -467,7 +451,7 @@ TEST_F(ArchiveCliTest, ProgramsAssigningToANewPlaceAtOnceAllSucceed) {
     std::vector<std::unique_ptr<QProcess>> processes;
     for (const QString& start : starts) {
         processes.push_back(std::make_unique<QProcess>());
-        processes.back()->setProcessEnvironment(Environment());
+        processes.back()->setProcessEnvironment(CliEnvironment());
         processes.back()->start(
             QStringLiteral(KELMOR_CLI),
             {QStringLiteral("archive"), QStringLiteral("--archive"), db_, QStringLiteral("assign"),

@@ -15,26 +15,13 @@
 #include "archive/archive.h"
 #include "archive/run_key.h"
 #include "archive_fixture.h"
+#include "cli_run.h"
 #include "test_archives.h"
 
 namespace kelmor::testing {
 namespace {
 
 const QString kSamples = QStringLiteral(KELMOR_SOURCE_DIR "/samples/");
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun RunCli(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(KELMOR_CLI), args);
-    EXPECT_TRUE(process.waitForFinished(60000)) << "kelmor-cli did not end";
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 CliRun Cli(const QString& location, const QStringList& args) {
     return RunCli(QStringList{QStringLiteral("archive"), QStringLiteral("--archive"), location} +
