@@ -49,8 +49,8 @@ const char* const kCommandLines[] = {
     "site-rename FROM TO",
     "site-remove NAME [--yes]",
     "place-site PLACE (SITE | --none)",
-    "deployment SERIAL YYYY-MM-DDTHH:MM [--tester T] [--placement P] [--deviations D] "
-    "[--deployed T] [--retrieved T]",
+    ("deployment SERIAL YYYY-MM-DDTHH:MM [--tester T] [--placement P] [--deviations D] "
+     "[--deployed T] [--retrieved T]"),
     "instruments",
     "instrument SERIAL",
     "calibration SERIAL YYYY-MM-DD [--certificate REF]",
